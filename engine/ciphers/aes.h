@@ -1,0 +1,27 @@
+// AES (FIPS-197), the cipher behind algorithm code "1". Table driven; the
+// tables are built once per process, thread-safely, and only read after that.
+#pragma once
+
+#include "block_cipher.h"
+
+#include <cstddef>
+
+class CAes : public CBlockCipher {
+public:
+    CAes() = default;
+    CAes(const CAes&) = default;
+    CAes& operator=(const CAes&) = default;
+    ~CAes() = default;
+
+    void set_key(const uint8* key, uint32 key_bits) override;
+    void encrypt(const uint8* in, uint8* out) override;
+    void decrypt(const uint8* in, uint8* out) override;
+
+    // Many blocks at once; the same bytes as one call per block.
+    void encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const;
+    void decrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const;
+
+    uint32 key_words = 0;
+    uint32 round_keys[64] = {};
+    uint32 dec_round_keys[64] = {};
+};

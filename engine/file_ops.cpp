@@ -1,0 +1,133 @@
+// The engine's file-system calls on a POSIX system.
+#include "file_ops.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int result(int r) { return r < 0 ? -errno : r; }
+
+void fill(const struct stat& st, FileInfo& info)
+{
+    info.regular = S_ISREG(st.st_mode);
+    info.directory = S_ISDIR(st.st_mode);
+    info.size = std::uint64_t(st.st_size);
+    info.device = std::uint64_t(st.st_dev);
+    info.inode = std::uint64_t(st.st_ino);
+    info.mode = unsigned(st.st_mode & 07777);
+}
+
+} // namespace
+
+int CFileOps::Stat(const char* path, FileInfo& info)
+{
+    struct stat st {};
+    if (::stat(path, &st) != 0)
+        return -errno;
+    fill(st, info);
+    return 0;
+}
+
+// Non-blocking so that a FIFO swapped in after the type check cannot hang
+// the open; the caller checks the type again on the descriptor.
+int CFileOps::OpenRead(const char* path)
+{
+    return result(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+}
+
+int CFileOps::CreateExclusive(const char* path, unsigned mode)
+{
+    return result(::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+}
+
+int CFileOps::Fstat(int fd, FileInfo& info)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return -errno;
+    fill(st, info);
+    return 0;
+}
+
+long CFileOps::Read(int fd, void* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0)
+            return long(n);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+long CFileOps::Write(int fd, const void* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::write(fd, buffer, size);
+        if (n >= 0)
+            return long(n);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t(mode))); }
+
+int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
+
+int CFileOps::Close(int fd) { return result(::close(fd)); }
+
+int CFileOps::Remove(const char* path) { return result(::unlink(path)); }
+
+int CFileOps::Rename(const char* from, const char* to) { return result(::rename(from, to)); }
+
+int CFileOps::SyncFolder(const char* folder)
+{
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -errno;
+    const int r = ::fsync(fd) == 0 ? 0 : -errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder; the data itself is synced.
+    return r == -EINVAL || r == -EROFS ? 0 : r;
+}
+
+CFileOps& default_file_ops()
+{
+    static CFileOps ops;
+    return ops;
+}
+
+long read_full(CFileOps& ops, int fd, void* buffer, std::size_t size)
+{
+    auto* p = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const long n = ops.Read(fd, p + done, size - done);
+        if (n < 0)
+            return n;
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    return long(done);
+}
+
+int write_full(CFileOps& ops, int fd, const void* buffer, std::size_t size)
+{
+    const auto* p = static_cast<const unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const long n = ops.Write(fd, p + done, size - done);
+        if (n < 0)
+            return int(n);
+        if (n == 0)
+            return -ENOSPC;
+        done += std::size_t(n);
+    }
+    return 0;
+}

@@ -1,0 +1,44 @@
+// The file-system calls the engine makes, behind one small interface so that
+// tests can make any of them fail. Results follow one rule: >= 0 on success,
+// -errno on failure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <sys/types.h>
+
+struct FileInfo {
+    bool regular = false;
+    bool directory = false;
+    std::uint64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    unsigned mode = 0; // permission bits
+};
+
+class CFileOps {
+public:
+    virtual ~CFileOps() = default;
+
+    virtual int Stat(const char* path, FileInfo& info);
+    virtual int OpenRead(const char* path);
+    // Creates a new file that must not exist yet.
+    virtual int CreateExclusive(const char* path, unsigned mode);
+    virtual int Fstat(int fd, FileInfo& info);
+    virtual long Read(int fd, void* buffer, std::size_t size);
+    virtual long Write(int fd, const void* buffer, std::size_t size);
+    virtual int SetMode(int fd, unsigned mode);
+    virtual int Sync(int fd);
+    virtual int Close(int fd);
+    virtual int Remove(const char* path);
+    virtual int Rename(const char* from, const char* to);
+    virtual int SyncFolder(const char* folder);
+};
+
+// The real file system.
+CFileOps& default_file_ops();
+
+// Reads until `size` bytes are in or the file ends; -errno on a read error.
+long read_full(CFileOps& ops, int fd, void* buffer, std::size_t size);
+// Writes all of it or fails with -errno (ENOSPC for a write that wrote nothing).
+int write_full(CFileOps& ops, int fd, const void* buffer, std::size_t size);

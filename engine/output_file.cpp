@@ -1,0 +1,126 @@
+// Temporary-file-then-rename output.
+#include "output_file.h"
+
+#include <cerrno>
+#include <random>
+
+namespace {
+
+std::string random_tag()
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand gen{std::random_device{}()};
+    std::string tag(6, 'x');
+    for (auto& c : tag)
+        c = letters[gen() % (sizeof letters - 1)];
+    return tag;
+}
+
+} // namespace
+
+std::string folder_of(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string name_of(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+COutputFile::COutputFile(CFileOps& ops) : m_ops(ops) {}
+
+COutputFile::~COutputFile()
+{
+    if (!m_keep)
+        Discard();
+}
+
+bool COutputFile::Create(const std::string& finalPath, unsigned mode)
+{
+    m_final = finalPath;
+    FileInfo target;
+    if (m_ops.Stat(finalPath.c_str(), target) == 0 && !target.regular) {
+        m_error = target.directory ? -EISDIR : -EEXIST;
+        return false;
+    }
+    // The plain ".tmp" name first, as users know it; a unique one when that
+    // name is taken, so that an unrelated file is never overwritten.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_temp = attempt == 0 ? finalPath + ".tmp" : finalPath + "." + random_tag() + ".tmp";
+        const int fd = m_ops.CreateExclusive(m_temp.c_str(), 0600);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_error = m_ops.SetMode(fd, mode & 0777);
+            if (m_error != 0) {
+                Discard();
+                return false;
+            }
+            return true;
+        }
+        if (fd != -EEXIST) {
+            m_error = fd;
+            m_temp.clear();
+            return false;
+        }
+    }
+    m_error = -EEXIST;
+    m_temp.clear();
+    return false;
+}
+
+bool COutputFile::Write(const void* data, std::size_t size)
+{
+    if (m_fd < 0)
+        return false;
+    m_error = write_full(m_ops, m_fd, data, size);
+    return m_error == 0;
+}
+
+bool COutputFile::Finish()
+{
+    if (m_fd < 0)
+        return false;
+    int r = m_ops.Sync(m_fd);
+    const int c = m_ops.Close(m_fd);
+    m_fd = -1;
+    if (r == 0)
+        r = c;
+    if (r != 0) {
+        m_error = r;
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool COutputFile::Commit()
+{
+    m_keep = true; // complete: whatever happens now, the data stays
+    const int r = m_ops.Rename(m_temp.c_str(), m_final.c_str());
+    if (r != 0) {
+        m_error = r;
+        return false;
+    }
+    m_temp.clear();
+    m_error = m_ops.SyncFolder(folder_of(m_final).c_str());
+    return m_error == 0;
+}
+
+void COutputFile::Discard()
+{
+    if (m_fd >= 0) {
+        m_ops.Close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.empty()) {
+        m_ops.Remove(m_temp.c_str());
+        m_temp.clear();
+    }
+}

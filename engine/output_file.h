@@ -1,0 +1,46 @@
+// A new file that appears under its final name only when it is complete:
+// written to a fresh temporary file beside the target, synced, then renamed
+// over the target in one step. Until Commit succeeds nothing existing is
+// touched, and an abandoned output removes its temporary file.
+#pragma once
+
+#include "file_ops.h"
+
+#include <string>
+
+class COutputFile {
+public:
+    explicit COutputFile(CFileOps& ops);
+    ~COutputFile();
+    COutputFile(const COutputFile&) = delete;
+    COutputFile& operator=(const COutputFile&) = delete;
+
+    // Creates the temporary file for `finalPath`; false with Error() set when
+    // it cannot be created or the target exists and is not a regular file.
+    bool Create(const std::string& finalPath, unsigned mode);
+    bool Write(const void* data, std::size_t size);
+    // Sync and close the data (false: a write-out error; the output is gone).
+    bool Finish();
+    // Rename over the final path and sync the folder. On failure the
+    // finished temporary file is kept, TempPath() names it.
+    bool Commit();
+    // Close and delete the temporary file.
+    void Discard();
+
+    const std::string& TempPath() const { return m_temp; }
+    const std::string& FinalPath() const { return m_final; }
+    int Error() const { return m_error; }
+
+private:
+    CFileOps& m_ops;
+    std::string m_final;
+    std::string m_temp;
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_keep = false;
+};
+
+// The folder part of a path ("." when it has none).
+std::string folder_of(const std::string& path);
+// The name part of a path, without its folder.
+std::string name_of(const std::string& path);

@@ -10,13 +10,14 @@
 
 namespace {
 
-// Truncated towards zero, as the drawn widths are.
-int filled_width(int pos, int lower, int upper, int width)
+// Share of `whole` that the position covers, truncated towards zero. The
+// product comes before the division so that exact shares stay exact (29 of
+// 100 is 29, not 28.999...).
+int share_of(int pos, int lower, int upper, int whole)
 {
     if (upper == lower)
         return 0;
-    const double f = double(pos - lower) / double(upper - lower);
-    return int(f * double(width));
+    return int(double(pos - lower) * double(whole) / double(upper - lower));
 }
 
 } // namespace
@@ -46,7 +47,7 @@ int CPercentProgressCtrl::SetPos(int pos)
     if (surface == nullptr)
         return -1;
     const int old = m_pos.exchange(pos, std::memory_order_relaxed);
-    const int width = filled_width(pos, GetLower(), GetUpper(), surface->ClientWidth());
+    const int width = share_of(pos, GetLower(), GetUpper(), surface->ClientWidth());
     if (m_drawnWidth.exchange(width, std::memory_order_relaxed) != width)
         surface->RedrawNow();
     return old;
@@ -120,8 +121,7 @@ CPercentProgressCtrl::Paint CPercentProgressCtrl::Layout(int clientWidth) const
     if (lower >= upper)
         return p;
     p.draw = true;
-    const double f = double(pos - lower) / double(upper - lower);
-    p.filledRight = int(double(clientWidth) * f);
+    p.filledRight = share_of(pos, lower, upper, clientWidth);
     p.fillColor = GetFillColor();
     p.backColor = GetBackColor();
     p.textOnFillColor = GetTextOnFillColor();
@@ -130,7 +130,7 @@ CPercentProgressCtrl::Paint CPercentProgressCtrl::Layout(int clientWidth) const
         p.text = GetCaption();
         if (p.text.empty()) {
             char percent[16];
-            std::snprintf(percent, sizeof percent, "%d%%", int(f * 100.0));
+            std::snprintf(percent, sizeof percent, "%d%%", share_of(pos, lower, upper, 100));
             p.text = percent;
         }
     }

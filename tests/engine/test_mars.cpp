@@ -58,8 +58,8 @@ TEST(Mars, PublishedVectorsRoundTrip)
     }
 }
 
-// Forty thousand keys per file, about half of which need the weak
-// multiplication-key repair, so these chains also pin down its exact mask.
+// The chains run 2,400 key settings, and several hundred of their
+// multiplication keys need the weak-key repair, so they also pin down its mask.
 TEST(Mars, MonteCarloChains)
 {
     int chains = 0;

@@ -1,0 +1,250 @@
+// The failure paths, for real where the system allows it (a file-size limit,
+// /dev/full, a FIFO, a folder, a vanished file) and through the file
+// operations seam where root would get past permission bits.
+#include "engine_recorders.h"
+#include "file_ops.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using kvntest::EngineRig;
+using kvntest::list_dir;
+using kvntest::read_file;
+using kvntest::write_file;
+using Bytes = std::vector<unsigned char>;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::string kKey = "safety key";
+const Bytes kPlain = kvntest::random_bytes(300000, 9);
+
+// The real file system, with chosen calls made to fail, and a log of calls.
+class FaultyOps final : public CFileOps {
+public:
+    int removeError = 0;
+    int renameError = 0;
+    long writeBudget = -1; // bytes that may be written before ENOSPC; -1 unlimited
+    bool growSource = false;
+    std::vector<std::string> log;
+
+    int OpenRead(const char* path) override
+    {
+        log.push_back(std::string("open ") + path);
+        return CFileOps::OpenRead(path);
+    }
+    long Write(int fd, const void* buffer, std::size_t size) override
+    {
+        if (writeBudget >= 0) {
+            if (writeBudget == 0)
+                return -ENOSPC;
+            size = std::min<std::size_t>(size, std::size_t(writeBudget));
+            writeBudget -= long(size);
+        }
+        return CFileOps::Write(fd, buffer, size);
+    }
+    int Fstat(int fd, FileInfo& info) override
+    {
+        const int r = CFileOps::Fstat(fd, info);
+        if (growSource && ++fstats > 1)
+            info.size += 10;
+        return r;
+    }
+    int Sync(int fd) override
+    {
+        log.push_back("sync");
+        return CFileOps::Sync(fd);
+    }
+    int Remove(const char* path) override
+    {
+        log.push_back(std::string("remove ") + path);
+        return removeError ? -removeError : CFileOps::Remove(path);
+    }
+    int Rename(const char* from, const char* to) override
+    {
+        log.push_back(std::string("rename ") + from + " -> " + to);
+        return renameError ? -renameError : CFileOps::Rename(from, to);
+    }
+
+private:
+    int fstats = 0;
+};
+
+struct Fixture {
+    kvntest::TempDir dir;
+    std::string src = dir.file("data.bin");
+    Fixture() { write_file(src, kPlain); }
+};
+
+} // namespace
+
+TEST(WriteFailure, FileSizeLimitKeepsSourceAndLeavesNoPartialOutput)
+{
+    Fixture f;
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EngineRig rig("1", kKey, 1, 0);
+    const int result = rig.encrypt(f.src, f.src + ".tmp");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(result, IDEA_DEST_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(read_file(f.src), kPlain);
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_NE(rig.messages.messages[0].text.find("could not be written"), std::string::npos);
+}
+
+TEST(WriteFailure, SeamWriteErrorWhileDecryptingKeepsTheEncryptedFile)
+{
+    Fixture f;
+    EngineRig enc("1", kKey, 0);
+    ASSERT_EQ(enc.encrypt(f.src, f.src + ".kvn"), IDEA_DONE);
+    const Bytes encrypted = read_file(f.src + ".kvn");
+    std::remove(f.src.c_str());
+
+    FaultyOps ops;
+    ops.writeBudget = 5000;
+    EngineRig dec("1", kKey, 1);
+    dec.engine.m_pFileOps = &ops;
+    EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_DEST_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
+}
+
+TEST(DestinationRefused, DeviceMissingFolderAndProc)
+{
+    Fixture f;
+    for (const std::string& dest : Names{"/dev/full", f.dir.file("no/such/folder/x.kvn"), "/proc/kvn-test.kvn"}) {
+        EngineRig rig("10", kKey, 1, 1);
+        EXPECT_EQ(rig.encrypt(f.src, dest), IDEA_DEST_FAILED) << dest;
+        ASSERT_EQ(rig.messages.messages.size(), 1u);
+        EXPECT_EQ(rig.messages.messages[0].text, "Don't create new file");
+        EXPECT_EQ(rig.messages.messages[0].caption, "Error");
+        EXPECT_EQ(rig.engine.m_nFileIndex, 0);
+        EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+        EXPECT_EQ(read_file(f.src), kPlain);
+    }
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
+{
+    Fixture f;
+    const std::string fifo = f.dir.file("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(f.dir.file("folder").c_str(), 0700), 0);
+    for (const std::string& src : Names{f.dir.file("gone.txt"), fifo, f.dir.file("folder")}) {
+        for (const bool decrypting : {false, true}) {
+            FaultyOps ops;
+            EngineRig rig("10", kKey, 1, 0);
+            rig.engine.m_pFileOps = &ops;
+            const int r = decrypting ? rig.decrypt(src, src + ".tmp") : rig.encrypt(src, src + ".tmp");
+            EXPECT_EQ(r, IDEA_SOURCE_FAILED) << src;
+            EXPECT_TRUE(ops.log.empty()) << src; // never opened
+            ASSERT_EQ(rig.messages.messages.size(), 1u);
+            EXPECT_EQ(rig.messages.messages[0].text, "Don't open this file!");
+            EXPECT_EQ(rig.messages.messages[0].caption, decrypting ? "Error:" : "Error: ");
+        }
+    }
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "folder", "pipe"}));
+}
+
+TEST(FinishFailure, UndeletableSourceKeepsBothAndReports)
+{
+    Fixture f;
+    FaultyOps ops;
+    ops.removeError = EPERM;
+    EngineRig rig("1", kKey, 1, 1);
+    rig.engine.m_pFileOps = &ops;
+    EXPECT_EQ(rig.encrypt(f.src, f.src + ".kvn"), IDEA_DEST_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.kvn"}));
+    EXPECT_EQ(read_file(f.src), kPlain);
+    EngineRig check("1", kKey, 0);
+    ASSERT_EQ(check.decrypt(f.src + ".kvn", f.dir.file("check")), IDEA_DONE);
+    EXPECT_EQ(read_file(f.dir.file("check")), kPlain);
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_NE(rig.messages.messages[0].text.find("could not be deleted"), std::string::npos);
+}
+
+TEST(FinishFailure, FailedRenameKeepsTheFinishedOutputUnderItsWorkingName)
+{
+    Fixture f;
+    FaultyOps ops;
+    ops.renameError = EXDEV;
+    EngineRig rig("1", kKey, 1, 0);
+    rig.engine.m_pFileOps = &ops;
+    EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DEST_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+    EXPECT_EQ(read_file(f.src), kPlain);
+    EXPECT_EQ(read_file(f.src + ".tmp").size(), 16 + 300000u);
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_NE(rig.messages.messages[0].text.find(f.src + ".tmp"), std::string::npos);
+}
+
+TEST(Replace, OneAtomicRenameAfterSyncAndUnrelatedTmpUntouched)
+{
+    Fixture f;
+    const Bytes unrelated{'m', 'i', 'n', 'e'};
+    write_file(f.src + ".tmp", unrelated);
+    FaultyOps ops;
+    EngineRig rig("1", kKey, 1, 0);
+    rig.engine.m_pFileOps = &ops;
+    ASSERT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DONE);
+    EXPECT_EQ(read_file(f.src + ".tmp"), unrelated);
+    EXPECT_EQ(read_file(f.src).size(), 16 + 300000u);
+    // Synced, then renamed straight over the source; the source is never deleted.
+    ASSERT_EQ(ops.log.size(), 3u);
+    EXPECT_EQ(ops.log[0], "open " + f.src);
+    EXPECT_EQ(ops.log[1], "sync");
+    EXPECT_EQ(ops.log[2].rfind("rename " + f.src + ".", 0), 0u);
+    EXPECT_EQ(ops.log[2].substr(ops.log[2].size() - f.src.size() - 4), " -> " + f.src);
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+}
+
+TEST(SourceChanged, GrowingSourceIsNotReplaced)
+{
+    Fixture f;
+    FaultyOps ops;
+    ops.growSource = true;
+    EngineRig rig("1", kKey, 1, 0);
+    rig.engine.m_pFileOps = &ops;
+    EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_SOURCE_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(read_file(f.src), kPlain);
+}
+
+TEST(Damaged, DataPartNotWholeBlocksReplacesNothing)
+{
+    Fixture f;
+    EngineRig enc("1", kKey, 0);
+    ASSERT_EQ(enc.encrypt(f.src, f.src + ".kvn"), IDEA_DONE);
+    Bytes encrypted = read_file(f.src + ".kvn");
+    encrypted.resize(encrypted.size() - 5);
+    write_file(f.src + ".kvn", encrypted);
+    std::remove(f.src.c_str());
+    EngineRig dec("1", kKey, 1);
+    EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_SOURCE_FAILED);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
+    ASSERT_EQ(dec.messages.messages.size(), 1u);
+    EXPECT_NE(dec.messages.messages[0].text.find("damaged"), std::string::npos);
+}
+
+TEST(KeepMode, OutputNeverOverwritesItsOwnSource)
+{
+    Fixture f;
+    EngineRig rig("1", kKey, 0);
+    EXPECT_EQ(rig.encrypt(f.src, f.src), IDEA_DEST_FAILED);
+    EXPECT_EQ(read_file(f.src), kPlain);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+}

@@ -1,5 +1,5 @@
 // Serpent in bitslice form. The S-boxes are fixed Boolean circuits, so the
-// same code runs one block in plain words or four blocks in SSE2 lanes.
+// same code runs one block in plain words or eight blocks in SSE2 lanes.
 #include "serpent.h"
 
 #include "secure_zero.h"
@@ -35,24 +35,60 @@ template <int N>
 SERPENT_INLINE uint32 shl(uint32 x) { return x << N; }
 
 #if defined(SERPENT_HAVE_SSE2)
-// Word i of four blocks side by side. A wrapper rather than the raw vector
-// type, because not every compiler gives __m128i the bitwise operators.
+// Word i of eight blocks: blocks 0-3 in `lo`, 4-7 in `hi`. Two independent
+// vectors per word keep more of the processor's vector units busy than one;
+// the wrapper exists because not every compiler gives __m128i operators.
 struct Lanes {
-    __m128i v;
+    __m128i lo, hi;
 };
 
-SERPENT_INLINE Lanes operator&(Lanes a, Lanes b) { return {_mm_and_si128(a.v, b.v)}; }
-SERPENT_INLINE Lanes operator|(Lanes a, Lanes b) { return {_mm_or_si128(a.v, b.v)}; }
-SERPENT_INLINE Lanes operator^(Lanes a, Lanes b) { return {_mm_xor_si128(a.v, b.v)}; }
-SERPENT_INLINE Lanes operator~(Lanes a) { return {_mm_xor_si128(a.v, _mm_set1_epi32(-1))}; }
+SERPENT_INLINE Lanes operator&(Lanes a, Lanes b) { return {_mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi)}; }
+SERPENT_INLINE Lanes operator|(Lanes a, Lanes b) { return {_mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi)}; }
+SERPENT_INLINE Lanes operator^(Lanes a, Lanes b) { return {_mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi)}; }
 SERPENT_INLINE Lanes& operator^=(Lanes& a, Lanes b) { return a = a ^ b; }
 
+SERPENT_INLINE Lanes operator~(Lanes a)
+{
+    const __m128i ones = _mm_set1_epi32(-1);
+    return {_mm_xor_si128(a.lo, ones), _mm_xor_si128(a.hi, ones)};
+}
+
 template <int N>
-SERPENT_INLINE Lanes rotl(Lanes x) { return {_mm_or_si128(_mm_slli_epi32(x.v, N), _mm_srli_epi32(x.v, 32 - N))}; }
+SERPENT_INLINE __m128i rotl(__m128i x) { return _mm_or_si128(_mm_slli_epi32(x, N), _mm_srli_epi32(x, 32 - N)); }
+template <int N>
+SERPENT_INLINE Lanes rotl(Lanes x) { return {rotl<N>(x.lo), rotl<N>(x.hi)}; }
 template <int N>
 SERPENT_INLINE Lanes rotr(Lanes x) { return rotl<32 - N>(x); }
 template <int N>
-SERPENT_INLINE Lanes shl(Lanes x) { return {_mm_slli_epi32(x.v, N)}; }
+SERPENT_INLINE Lanes shl(Lanes x) { return {_mm_slli_epi32(x.lo, N), _mm_slli_epi32(x.hi, N)}; }
+
+constexpr std::size_t kLaneBlocks = 8;
+
+// Transposing four blocks puts word j of every block into one vector; the
+// reversed word order then makes word 3 the state's x0.
+SERPENT_INLINE void load_four(const uint8* in, __m128i& x0, __m128i& x1, __m128i& x2, __m128i& x3)
+{
+    const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
+    const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
+    const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 48));
+    const __m128i lo01 = _mm_unpacklo_epi32(r0, r1), lo23 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i hi01 = _mm_unpackhi_epi32(r0, r1), hi23 = _mm_unpackhi_epi32(r2, r3);
+    x0 = _mm_unpackhi_epi64(hi01, hi23);
+    x1 = _mm_unpacklo_epi64(hi01, hi23);
+    x2 = _mm_unpackhi_epi64(lo01, lo23);
+    x3 = _mm_unpacklo_epi64(lo01, lo23);
+}
+
+SERPENT_INLINE void store_four(uint8* out, __m128i x0, __m128i x1, __m128i x2, __m128i x3)
+{
+    const __m128i a = _mm_unpacklo_epi32(x3, x2), b = _mm_unpacklo_epi32(x1, x0);
+    const __m128i c = _mm_unpackhi_epi32(x3, x2), d = _mm_unpackhi_epi32(x1, x0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(a, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi64(a, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), _mm_unpacklo_epi64(c, d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 48), _mm_unpackhi_epi64(c, d));
+}
 #endif
 
 // The eight S-boxes and their inverses as circuits of AND, OR, XOR and NOT,
@@ -645,33 +681,22 @@ void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::s
 {
     const uint32* k = ctx->schedule + kKeyWords;
 #if defined(SERPENT_HAVE_SSE2)
-    if (blocks >= 4) {
+    if (blocks >= kLaneBlocks) {
         Lanes lane_keys[kRoundKeyWords];
-        for (int i = 0; i < kRoundKeyWords; ++i)
-            lane_keys[i] = {_mm_set1_epi32(int(k[i]))};
-        for (; blocks >= 4; blocks -= 4, in += 64, out += 64) {
-            // Transposing four blocks puts word j of every block into one
-            // vector; the reversed word order then picks x0 = word 3.
-            const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-            const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
-            const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-            const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 48));
-            const __m128i lo01 = _mm_unpacklo_epi32(r0, r1), lo23 = _mm_unpacklo_epi32(r2, r3);
-            const __m128i hi01 = _mm_unpackhi_epi32(r0, r1), hi23 = _mm_unpackhi_epi32(r2, r3);
-            Lanes x0{_mm_unpackhi_epi64(hi01, hi23)};
-            Lanes x1{_mm_unpacklo_epi64(hi01, hi23)};
-            Lanes x2{_mm_unpackhi_epi64(lo01, lo23)};
-            Lanes x3{_mm_unpacklo_epi64(lo01, lo23)};
+        for (int i = 0; i < kRoundKeyWords; ++i) {
+            const __m128i word = _mm_set1_epi32(int(k[i]));
+            lane_keys[i] = {word, word};
+        }
+        for (; blocks >= kLaneBlocks; blocks -= kLaneBlocks, in += 16 * kLaneBlocks, out += 16 * kLaneBlocks) {
+            Lanes x0, x1, x2, x3;
+            load_four(in, x0.lo, x1.lo, x2.lo, x3.lo);
+            load_four(in + 64, x0.hi, x1.hi, x2.hi, x3.hi);
             if constexpr (Decrypt)
                 decrypt_state(lane_keys, x0, x1, x2, x3, kAllRounds);
             else
                 encrypt_state(lane_keys, x0, x1, x2, x3, kAllRounds);
-            const __m128i a = _mm_unpacklo_epi32(x3.v, x2.v), b = _mm_unpacklo_epi32(x1.v, x0.v);
-            const __m128i c = _mm_unpackhi_epi32(x3.v, x2.v), d = _mm_unpackhi_epi32(x1.v, x0.v);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(a, b));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi64(a, b));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), _mm_unpacklo_epi64(c, d));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 48), _mm_unpackhi_epi64(c, d));
+            store_four(out, x0.lo, x1.lo, x2.lo, x3.lo);
+            store_four(out + 64, x0.hi, x1.hi, x2.hi, x3.hi);
         }
         tessiral::secure_zero(lane_keys, sizeof lane_keys);
     }

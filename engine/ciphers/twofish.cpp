@@ -255,7 +255,7 @@ void decrypt_lanes(const TwofishContext* ctx, const uint8* in, uint8* out)
     store<N>(s.x2, s.x3, s.x0, s.x1, k, out);
 }
 
-constexpr int kLanes = 2;
+constexpr int kLanes = 4;
 
 } // namespace
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 namespace {
@@ -47,16 +46,6 @@ TEST(Rc6, PublishedVectorsRoundTripInPlace)
         EXPECT_EQ(rc6.decrypt(block.data(), 16), 0);
         EXPECT_EQ(to_hex(block), to_hex(v.plain));
     }
-}
-
-TEST(Rc6, FreshObjectHasZeroRoundKeysAndFixedSizes)
-{
-    CRc6 rc6;
-    EXPECT_TRUE(std::all_of(std::begin(rc6.round_keys), std::end(rc6.round_keys),
-                            [](uint32 w) { return w == 0; }));
-    EXPECT_EQ(rc6.init(0), 0);
-    EXPECT_EQ(rc6.block_size(), 16);
-    EXPECT_EQ(rc6.unit_size(), 16);
 }
 
 TEST(Rc6, OverlongKeyIsRefusedAndChangesNothing)

@@ -1,0 +1,36 @@
+// The texts of the batch checks and of a batch's outcome, shared by the
+// windows and the command-line tool.
+#pragma once
+
+namespace batch::texts {
+
+inline constexpr unsigned kIconInformation = 0x40;
+
+inline constexpr const char* kAppTitle = "Kelvanetrix Plus";
+inline constexpr const char* kHelp = "Help";
+inline constexpr const char* kTooManyFiles = "Selected files are more than enough!";
+inline constexpr const char* kSelectToEncrypt = "Please select files that you want to encrypt!";
+inline constexpr const char* kSelectToDecrypt = "Please select files that you want to decrypt!";
+inline constexpr const char* kCannotEncrypt = "Help:  Your file(s) can't be encrypted";
+inline constexpr const char* kCannotDecrypt = "Help:  Your file(s) can't be decrypted";
+inline constexpr const char* kAttributeSuffix =
+    "  is read-only/hidden/system, try changing its attribute \nor changing configuration of kelvanetrix Plus.";
+inline constexpr const char* kEmptySuffix = "  is empty file!";
+
+inline constexpr const char* kNoKeyTitle = "Error:    Please enter a key/password value !";
+inline constexpr const char* kNoKeyText = "Enter a key/password value!";
+inline constexpr const char* kConfirmTitle = "Error:  CONFIRM your key please!";
+inline constexpr const char* kConfirmText = "Confirm your key please!";
+
+inline constexpr const char* kReady = "Ready";
+inline constexpr const char* kCompleted = "Completed";
+inline constexpr const char* kFailure = "Failure";
+inline constexpr const char* kEncryptFailed = "Encryption is failed! \n";
+inline constexpr const char* kEncryptDone =
+    "Congratulation! Encryption has completed!\n \nPlease remember your KEY,it is possible to \nrecover a file if you "
+    "forget/lose the key!";
+inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
+inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";
+inline constexpr const char* kDecryptDone = "Congratulation! Decryption has completed! \n";
+
+} // namespace batch::texts

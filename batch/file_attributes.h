@@ -1,0 +1,21 @@
+// The attributes the replace-mode checks ask about, as this platform has them:
+// read-only (not writable by the user), hidden (a name starting with "."),
+// system (not a regular file: a device, FIFO or socket).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace batch {
+
+struct FileAttributes {
+    bool found = false;
+    bool readOnly = false;
+    bool hidden = false;
+    bool system = false;
+    std::uint64_t size = 0;
+};
+
+FileAttributes QueryAttributes(const std::string& path);
+
+} // namespace batch

@@ -1,0 +1,39 @@
+// The output settings of a batch: what happens to the sources, and the
+// destination name each file gets.
+#pragma once
+
+#include <string>
+
+namespace batch {
+
+enum class Direction { Encrypt, Decrypt };
+
+struct OutputOptions {
+    int replace = 1; // the engine's m_bReplace
+    int addExt = 1;  // the engine's m_bAddExt (encryption only)
+};
+
+// From "EncryptOption"/"replace" and "EncryptOption"/"add".
+OutputOptions EncryptOptions(const std::string& replace, const std::string& add);
+// From "DecryptOption"/"replace": empty or "1" replace, anything else keeps.
+OutputOptions DecryptOptions(const std::string& replace);
+
+// source + ".tmp" when the encrypted file is to take the source's own name,
+// else source + ".kvn"; whatever extension the source already has.
+std::string EncryptDestination(const std::string& source, const OutputOptions& options);
+
+// A ".kvn" source (compared case-insensitively) loses those four characters;
+// any other gets ".tmp" appended. With foldCase (file systems that ignore
+// case) the whole path is lower-cased first; elsewhere folder and name keep
+// their case, since lower-casing would name another file.
+std::string DecryptDestination(const std::string& source, bool foldCase);
+
+// Whether names on this platform's file systems ignore case.
+constexpr bool kFoldCase =
+#if defined(_WIN32)
+    true;
+#else
+    false;
+#endif
+
+} // namespace batch

@@ -712,8 +712,9 @@ uint32* en_key_serpent(SerpentContext* ctx, const uint8* key, uint32 key_bits)
     if (key_bits > 256)
         return nullptr;
 
-    // Key words in reverse order; a length that is not a whole number of
-    // words still reads whole words, the padding below masks the excess.
+    // Key words in reverse order. A length that is not a whole number of
+    // words still reads whole words; the padding then trims word n-1, which
+    // in this order came from key bytes 0-3.
     uint32* w = ctx->schedule;
     const uint32 n = (key_bits + 31) / 32;
     for (uint32 i = 0; i < n; ++i)

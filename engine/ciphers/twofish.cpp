@@ -261,7 +261,9 @@ constexpr int kLanes = 4;
 
 void en_key_twofish(TwofishContext* ctx, const uint8* key, uint32 key_bits)
 {
-    const uint32 units = key_bits >> 6;
+    // Only 2, 3 or 4 units are Twofish; the cap merely keeps a wrong length
+    // from writing past the key arrays.
+    const uint32 units = (key_bits >> 6) < 4 ? (key_bits >> 6) : 4;
     uint32 even[4] = {};
     uint32 odd[4] = {};
     uint32 sbox_keys[4] = {};

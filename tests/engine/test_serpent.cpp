@@ -141,7 +141,8 @@ TEST(Serpent, BulkMatchesSingleBlocks)
     SerpentContext ctx;
     ASSERT_NE(en_key_serpent(&ctx, v.key.data(), 256), nullptr);
 
-    // Several groups of four plus a remainder of three.
+    // Enough blocks for several passes of the vector path, plus a remainder
+    // that it leaves to the word-by-word code.
     constexpr std::size_t kBlocks = 39;
     Bytes plain(16 * kBlocks);
     for (std::size_t i = 0; i < plain.size(); ++i)

@@ -1,0 +1,153 @@
+// Command-line parsing for kvn.
+#include "cli_options.h"
+
+#include "algorithm.h"
+
+namespace kvn {
+
+const char* const kUsage =
+    "usage: kvn encrypt [options] FILE...\n"
+    "       kvn decrypt [options] FILE...\n"
+    "  -c, --cipher NAME|CODE  aes, mars, rc6, serpent, twofish, idea, or \"1\",\"2\",\"3\",\"4\",\"5\",\"10\"; default aes\n"
+    "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
+    "      --key-env VAR       the key is the value of environment variable VAR\n"
+    "      --keep              keep the sources; results are written beside them (default)\n"
+    "      --replace           results take the sources' places\n"
+    "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
+    "  -q, --quiet             no progress output\n"
+    "  -h, --help; --version\n"
+    "Without -k or --key-env the key is asked for twice on the terminal.\n"
+    "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key\n";
+
+namespace {
+
+// "--name=value", "--name value", "-x value" and "-xvalue".
+bool take_value(const std::vector<std::string>& args, std::size_t& i, const std::string& longName, char shortName,
+                std::string& value, bool& matched, std::string& error)
+{
+    const std::string& a = args[i];
+    matched = false;
+    if (a == longName || (shortName && a == std::string("-") + shortName)) {
+        matched = true;
+        if (i + 1 >= args.size()) {
+            error = "option " + a + " needs a value";
+            return false;
+        }
+        value = args[++i];
+        return true;
+    }
+    if (a.rfind(longName + "=", 0) == 0) {
+        matched = true;
+        value = a.substr(longName.size() + 1);
+        return true;
+    }
+    if (shortName && a.size() > 2 && a[0] == '-' && a[1] == shortName) {
+        matched = true;
+        value = a.substr(2);
+        return true;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
+    bool command = false, onlyFiles = false, keep = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (onlyFiles || a.empty() || a[0] != '-' || a == "-") {
+            if (!command && !onlyFiles) {
+                if (a == "encrypt")
+                    options.direction = batch::Direction::Encrypt;
+                else if (a == "decrypt")
+                    options.direction = batch::Direction::Decrypt;
+                else {
+                    error = "unknown command '" + a + "' (encrypt or decrypt)";
+                    return false;
+                }
+                command = true;
+            } else {
+                options.files.push_back(a);
+            }
+            continue;
+        }
+        if (a == "--") {
+            onlyFiles = command;
+            if (!command) {
+                error = "a command (encrypt or decrypt) comes first";
+                return false;
+            }
+            continue;
+        }
+        if (a == "-h" || a == "--help") {
+            options.action = Options::Action::Help;
+            return true;
+        }
+        if (a == "--version") {
+            options.action = Options::Action::Version;
+            return true;
+        }
+        if (a == "-q" || a == "--quiet") {
+            options.quiet = true;
+            continue;
+        }
+        if (a == "--keep") {
+            keep = true;
+            continue;
+        }
+        if (a == "--replace") {
+            options.replace = true;
+            continue;
+        }
+        if (a == "--same-name") {
+            options.sameName = true;
+            continue;
+        }
+        std::string value;
+        bool matched = false;
+        if (!take_value(args, i, "--cipher", 'c', value, matched, error))
+            return false;
+        if (matched) {
+            options.code = batch::CodeFromName(value);
+            if (options.code.empty()) {
+                error = "unknown cipher '" + value + "'";
+                return false;
+            }
+            continue;
+        }
+        if (!take_value(args, i, "--key-file", 'k', options.keyFile, matched, error))
+            return false;
+        if (matched)
+            continue;
+        if (!take_value(args, i, "--key-env", 0, options.keyEnv, matched, error))
+            return false;
+        if (matched)
+            continue;
+        error = "unknown option '" + a + "'";
+        return false;
+    }
+    if (!command) {
+        error = "a command (encrypt or decrypt) is needed";
+        return false;
+    }
+    if (keep && options.replace) {
+        error = "--keep and --replace exclude each other";
+        return false;
+    }
+    if (options.sameName && (!options.replace || options.direction != batch::Direction::Encrypt)) {
+        error = "--same-name goes with --replace on encryption";
+        return false;
+    }
+    if (!options.keyFile.empty() && !options.keyEnv.empty()) {
+        error = "give the key one way: --key-file or --key-env";
+        return false;
+    }
+    if (options.files.empty()) {
+        error = "no files given";
+        return false;
+    }
+    return true;
+}
+
+} // namespace kvn

@@ -1,0 +1,29 @@
+// kvn's command line: what to do, with which cipher, key and output rules.
+#pragma once
+
+#include "output_options.h"
+
+#include <string>
+#include <vector>
+
+namespace kvn {
+
+struct Options {
+    enum class Action { Run, Help, Version } action = Action::Run;
+    batch::Direction direction = batch::Direction::Encrypt;
+    std::string code = "1";
+    std::string keyFile;
+    std::string keyEnv;
+    bool replace = false;
+    bool sameName = false;
+    bool quiet = false;
+    std::vector<std::string> files;
+};
+
+// Parses argv (without the program name). On a usage error returns false and
+// says why in `error`.
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
+
+extern const char* const kUsage;
+
+} // namespace kvn

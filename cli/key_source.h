@@ -1,0 +1,17 @@
+// Where kvn gets the key: a key file, an environment variable, or the
+// terminal (asked twice, without echo).
+#pragma once
+
+#include <string>
+
+namespace kvn {
+
+// The first line of the file without its line ending. False with `error` set
+// when the file cannot be read.
+bool KeyFromFile(const std::string& path, std::string& key, std::string& error);
+bool KeyFromEnvironment(const std::string& name, std::string& key, std::string& error);
+// Asks on the controlling terminal; false when there is none or the two
+// entries differ.
+bool KeyFromTerminal(std::string& key, std::string& error);
+
+} // namespace kvn

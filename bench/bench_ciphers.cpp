@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -260,8 +261,8 @@ public:
         for (const Run& run : runs) {
             const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration) {
-                m_seenIterations.push_back(name);
-            } else if (std::find(m_seenIterations.begin(), m_seenIterations.end(), name) != m_seenIterations.end()) {
+                m_seenIterations.insert(name);
+            } else if (m_seenIterations.count(name) != 0) {
                 continue;
             } else if (run.aggregate_name != "median") {
                 shown.push_back(run);
@@ -296,7 +297,7 @@ private:
         std::string label;
     };
     std::map<std::string, Best> m_best;
-    std::vector<std::string> m_seenIterations;
+    std::set<std::string> m_seenIterations;
     bool m_medians = false;
 
     void record(const Run& run)
@@ -353,8 +354,8 @@ private:
     std::vector<std::string> variants(const std::string& cipher) const
     {
         std::vector<std::string> found;
-        for (const auto& [name, best] : m_best) {
-            (void)best;
+        for (const auto& entry : m_best) {
+            const std::string& name = entry.first;
             if (name.rfind("cryptopp/", 0) != 0)
                 continue;
             const std::string variant = name.substr(9, name.find('/', 9) - 9);

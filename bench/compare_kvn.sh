@@ -8,20 +8,20 @@ set -euo pipefail
 build=${KVN_BENCH_BUILD:-/tmp/kvn-bench}
 runs=3
 while getopts "b:h" opt; do
-    case $opt in
-    b) build=$OPTARG ;;
-    *) sed -n '5p' "$0" >&2; exit 2 ;;
-    esac
+  case $opt in
+  b) build=$OPTARG ;;
+  *) sed -n '5p' "$0" >&2; exit 2 ;;
+  esac
 done
 shift $((OPTIND - 1))
 size_mib=${1:-256}
 [[ $size_mib =~ ^[1-9][0-9]*$ ]] || { echo "size must be a whole number of MiB" >&2; exit 2; }
-size=$((size_mib * 1048576)) # whole MiB keep it a multiple of every block size, as -nopad needs
+size=$((size_mib * 1048576)) # whole MiB: a multiple of every block size, as -nopad needs
 
 kvn=$build/cli/kvn
 bench=$build/bench/bench_ciphers
 for tool in "$kvn" "$bench"; do
-    [[ -x $tool ]] || { echo "missing $tool; build with -DKVN_BUILD_BENCH=ON first" >&2; exit 1; }
+  [[ -x $tool ]] || { echo "missing $tool; build with -DKVN_BUILD_BENCH=ON first" >&2; exit 1; }
 done
 have_openssl=0
 command -v openssl >/dev/null && have_openssl=1
@@ -44,30 +44,30 @@ cat "$src" >/dev/null # into the page cache: we time ciphers and writes, not the
 # run pays for an earlier one's writeback.
 outputs=()
 time_best() {
-    best_ns=
-    local i t0 t1
-    for ((i = 0; i < runs; i++)); do
-        rm -f "${outputs[@]}"
-        sync
-        t0=$(date +%s%N)
-        "$@" >/dev/null
-        t1=$(date +%s%N)
-        if [[ -z $best_ns ]] || ((t1 - t0 < best_ns)); then best_ns=$((t1 - t0)); fi
-    done
+  best_ns=
+  local i t0 t1
+  for ((i = 0; i < runs; i++)); do
+    rm -f "${outputs[@]}"
+    sync
+    t0=$(date +%s%N)
+    "$@" >/dev/null
+    t1=$(date +%s%N)
+    if [[ -z $best_ns ]] || ((t1 - t0 < best_ns)); then best_ns=$((t1 - t0)); fi
+  done
 }
 
 declare -A secs mbps
 rows=()
 record() { # NAME: files the last time_best under NAME
-    rows+=("$1")
-    secs[$1]=$(awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }')
-    mbps[$1]=$(awk -v ns="$best_ns" -v b="$size" 'BEGIN { printf "%.1f", b / (ns / 1e9) / 1e6 }')
+  rows+=("$1")
+  secs[$1]=$(awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }')
+  mbps[$1]=$(awk -v ns="$best_ns" -v b="$size" 'BEGIN { printf "%.1f", b / (ns / 1e9) / 1e6 }')
 }
 
 expect_size() { # FILE BYTES: a run that wrote nothing useful must not pass as fast
-    local got
-    got=$(stat -c %s "$1" 2>/dev/null || echo 0)
-    [[ $got == "$2" ]] || { echo "unexpected output $1: $got bytes, wanted $2" >&2; exit 1; }
+  local got
+  got=$(stat -c %s "$1" 2>/dev/null || echo 0)
+  [[ $got == "$2" ]] || { echo "unexpected output $1: $got bytes, wanted $2" >&2; exit 1; }
 }
 
 # kvn on the disk-backed /tmp: it fsyncs the result before renaming it into place.
@@ -87,41 +87,41 @@ rm -rf "$work/dec"
 # The same on tmpfs, where fsync has nothing to write: the difference is what
 # durability costs.
 if (($(df -Pk /dev/shm 2>/dev/null | awk 'NR == 2 { print $4 }' || echo 0) > 3 * size / 1024)); then
-    shm=$(mktemp -d /dev/shm/kvn-compare.XXXXXX)
-    cp "$src" "$shm/data"
-    outputs=("$shm/data.kvn")
-    time_best "$kvn" encrypt -q -c aes -k "$key" "$shm/data"
-    expect_size "$shm/data.kvn" $((size + 16))
-    record "kvn encrypt -c aes (/dev/shm)"
-    mkdir "$shm/dec"
-    mv "$shm/data.kvn" "$shm/dec/data.kvn"
-    outputs=("$shm/dec/data")
-    time_best "$kvn" decrypt -q -k "$key" "$shm/dec/data.kvn"
-    cmp -s "$src" "$shm/dec/data" || { echo "kvn decrypt did not give the source back" >&2; exit 1; }
-    record "kvn decrypt (/dev/shm)"
-    rm -rf "$shm"
-    shm=
+  shm=$(mktemp -d /dev/shm/kvn-compare.XXXXXX)
+  cp "$src" "$shm/data"
+  outputs=("$shm/data.kvn")
+  time_best "$kvn" encrypt -q -c aes -k "$key" "$shm/data"
+  expect_size "$shm/data.kvn" $((size + 16))
+  record "kvn encrypt -c aes (/dev/shm)"
+  mkdir "$shm/dec"
+  mv "$shm/data.kvn" "$shm/dec/data.kvn"
+  outputs=("$shm/dec/data")
+  time_best "$kvn" decrypt -q -k "$key" "$shm/dec/data.kvn"
+  cmp -s "$src" "$shm/dec/data" || { echo "kvn decrypt did not give the source back" >&2; exit 1; }
+  record "kvn decrypt (/dev/shm)"
+  rm -rf "$shm"
+  shm=
 else
-    echo "note: /dev/shm too small for $size_mib MiB x3; no tmpfs figures" >&2
+  echo "note: /dev/shm too small for $size_mib MiB x3; no tmpfs figures" >&2
 fi
 
 if ((have_openssl)); then
-    outputs=("$src.enc")
-    time_best openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
-    expect_size "$src.enc" "$size"
-    record "openssl enc -aes-256-ecb"
-    # Masking CPUID bits steers OpenSSL off AES-NI: first to its SSSE3 vector
-    # permute code, then (SSSE3 masked too) to its table-driven assembly, the
-    # same family as the engine's AES.
-    time_best env OPENSSL_ia32cap='~0x200000000000000' \
-        openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
-    record "openssl, AES-NI masked (vpaes)"
-    time_best env OPENSSL_ia32cap='~0x200020000000000' \
-        openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
-    record "openssl, AES-NI+SSSE3 masked (tables)"
-    rm -f "$src.enc"
+  outputs=("$src.enc")
+  time_best openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
+  expect_size "$src.enc" "$size"
+  record "openssl enc -aes-256-ecb"
+  # Masking CPUID bits steers OpenSSL off AES-NI: first to its SSSE3 vector
+  # permute code, then (SSSE3 masked too) to its table-driven assembly, the
+  # same family as the engine's AES.
+  time_best env OPENSSL_ia32cap='~0x200000000000000' \
+    openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
+  record "openssl, AES-NI masked (vpaes)"
+  time_best env OPENSSL_ia32cap='~0x200020000000000' \
+    openssl enc -aes-256-ecb -nopad -K "$hexkey" -in "$src" -out "$src.enc"
+  record "openssl, AES-NI+SSSE3 masked (tables)"
+  rm -f "$src.enc"
 else
-    echo "note: openssl not found; no openssl figures" >&2
+  echo "note: openssl not found; no openssl figures" >&2
 fi
 
 outputs=("$src.copy")
@@ -138,15 +138,16 @@ rm -f "$src.copy"
 # bytes_per_second in the JSON is the best run: the aggregates (mean, median,
 # stddev, cv) never exceed it.
 engine_bps=$("$bench" --benchmark_filter='^engine/AES/encrypt$' --benchmark_repetitions=3 \
-    --benchmark_min_time=0.5 --benchmark_format=json 2>/dev/null |
-    awk -F: '/"bytes_per_second"/ { v = $2 + 0; if (v > m) m = v } END { printf "%.0f", m }')
+  --benchmark_min_time=0.5 --benchmark_format=json 2>/dev/null |
+  awk -F: '/"bytes_per_second"/ { v = $2 + 0; if (v > m) m = v } END { printf "%.0f", m }')
+[[ $engine_bps =~ ^[1-9] ]] || { echo "bench_ciphers gave no AES figure" >&2; exit 1; }
 engine_mbps=$(awk -v b="$engine_bps" 'BEGIN { printf "%.1f", b / 1e6 }')
 
 echo
 echo "$size_mib MiB random file, page-cached; best of $runs; MB = 10^6 bytes; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-40s %10s %10s\n' "" "seconds" "MB/s"
 for name in "${rows[@]}"; do
-    printf '%-40s %10s %10s\n' "$name" "${secs[$name]}" "${mbps[$name]}"
+  printf '%-40s %10s %10s\n' "$name" "${secs[$name]}" "${mbps[$name]}"
 done
 printf '%-40s %10s %10s\n' "engine AES blocks (bench_ciphers)" "" "$engine_mbps"
 
@@ -157,12 +158,12 @@ r=$(ratio "$enc_tmp" "$engine_mbps")
 verdict=$(awk -v r="$r" 'BEGIN { print (r >= 0.80 ? "met" : "NOT met") }')
 echo "kvn encrypt (/tmp) / engine AES blocks:      $r   (bar 0.80: $verdict)"
 if [[ -n ${mbps["kvn encrypt -c aes (/dev/shm)"]:-} ]]; then
-    enc_shm=${mbps["kvn encrypt -c aes (/dev/shm)"]}
-    r=$(ratio "$enc_shm" "$engine_mbps")
-    verdict=$(awk -v r="$r" 'BEGIN { print (r >= 0.80 ? "met" : "NOT met") }')
-    echo "kvn encrypt (/dev/shm) / engine AES blocks:  $r   (bar 0.80: $verdict; no fsync cost)"
-    awk -v t="${secs["kvn encrypt -c aes (/tmp)"]}" -v s="${secs["kvn encrypt -c aes (/dev/shm)"]}" \
-        'BEGIN { printf "fsync cost in kvn encrypt: %.3f s of %.3f s (%.0f%%), /tmp minus /dev/shm\n", t - s, t, 100 * (t - s) / t }'
+  enc_shm=${mbps["kvn encrypt -c aes (/dev/shm)"]}
+  r=$(ratio "$enc_shm" "$engine_mbps")
+  verdict=$(awk -v r="$r" 'BEGIN { print (r >= 0.80 ? "met" : "NOT met") }')
+  echo "kvn encrypt (/dev/shm) / engine AES blocks:  $r   (bar 0.80: $verdict; no fsync cost)"
+  awk -v t="${secs["kvn encrypt -c aes (/tmp)"]}" -v s="${secs["kvn encrypt -c aes (/dev/shm)"]}" \
+    'BEGIN { printf "fsync cost in kvn encrypt: %.3f s of %.3f s (%.0f%%), /tmp minus /dev/shm\n", t - s, t, 100 * (t - s) / t }'
 fi
 awk -v f="${secs["dd bs=1M conv=fsync"]}" -v n="${secs["dd bs=1M"]}" -v mib="$size_mib" \
-    'BEGIN { printf "fsync of %d MiB on /tmp alone: %.3f s (dd conv=fsync minus plain dd)\n", mib, f - n }'
+  'BEGIN { printf "fsync of %d MiB on /tmp alone: %.3f s (dd conv=fsync minus plain dd)\n", mib, f - n }'

@@ -83,10 +83,10 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
 
     // Blocks are decrypted a chunk at a time; the last block of a chunk is
     // held back until the next read tells whether it is the file's last.
-    unsigned char* buf = job.Buffer();
     std::size_t carried = 0;
     std::uint64_t total = b;
-    for (;;) {
+    for (int which = 0;; which ^= 1) {
+        unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf + carried, CFileJob::kChunk - carried);
         if (n < 0) {
             job.ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
@@ -105,7 +105,14 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
         std::size_t bytes = ready * b;
         if (atEnd && ready > 0)
             bytes -= std::min<std::size_t>(padding, b);
-        if (bytes > 0 && !out.Write(buf, bytes)) {
+        // The held-back block moves to the other buffer once that buffer's
+        // write is done; then this buffer's blocks go out behind the cipher.
+        bool written = out.WaitWrites();
+        if (!atEnd)
+            std::memcpy(job.Buffer(which ^ 1), buf + ready * b, b);
+        if (written && bytes > 0)
+            written = out.WriteBehind(buf, bytes);
+        if (!written) {
             job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath,
                               CFileJob::ErrorText(out.Error()));
             return IDEA_DEST_FAILED;
@@ -113,8 +120,11 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
         job.ProgressBlocks(ready);
         if (atEnd)
             break;
-        std::memmove(buf, buf + ready * b, b);
         carried = b;
+    }
+    if (!out.WaitWrites()) {
+        job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath, CFileJob::ErrorText(out.Error()));
+        return IDEA_DEST_FAILED;
     }
     if (!job.SourceUnchanged(total)) {
         job.ShowFormatted(msg::kOpenFailedCaption, msg::kChanged, source);

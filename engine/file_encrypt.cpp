@@ -39,9 +39,9 @@ int CIdea::IdeaEncrypt(char* source, char* destination)
         return IDEA_DEST_FAILED;
     }
 
-    unsigned char* buf = job.Buffer();
     std::uint64_t total = 0;
-    for (;;) {
+    for (int which = 0;; which ^= 1) {
+        unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf, CFileJob::kChunk);
         if (n < 0) {
             job.ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
@@ -59,13 +59,17 @@ int CIdea::IdeaEncrypt(char* source, char* destination)
             bytes += b;
         }
         row->encrypt_blocks(*this, buf, buf, bytes / b);
-        if (!out.Write(buf, bytes)) {
+        if (!out.WriteBehind(buf, bytes)) {
             job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath,
                               CFileJob::ErrorText(out.Error()));
             return IDEA_DEST_FAILED;
         }
         if (rest != 0 || std::size_t(n) < CFileJob::kChunk)
             break;
+    }
+    if (!out.WaitWrites()) {
+        job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath, CFileJob::ErrorText(out.Error()));
+        return IDEA_DEST_FAILED;
     }
     // The marker was taken from the length at the start; a file that grew or
     // shrank meanwhile would not decrypt to what was read.

@@ -13,7 +13,7 @@ CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
     : m_engine(engine)
     , m_row(row)
     , m_ops(engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops())
-    , m_buffer(new unsigned char[kChunk])
+    , m_buffer(new unsigned char[2 * kChunk])
 {
 }
 
@@ -21,7 +21,7 @@ CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
 CFileJob::~CFileJob()
 {
     CloseSource();
-    tessiral::secure_zero(m_buffer.get(), kChunk);
+    tessiral::secure_zero(m_buffer.get(), 2 * kChunk);
 }
 
 bool CFileJob::OpenSource(const char* path)

@@ -23,7 +23,8 @@ public:
     CFileJob& operator=(const CFileJob&) = delete;
 
     CFileOps& Ops() { return m_ops; }
-    unsigned char* Buffer() { return m_buffer.get(); }
+    // Two chunk buffers: one is filled and ciphered while the other is written.
+    unsigned char* Buffer(int which) { return m_buffer.get() + (which ? kChunk : 0); }
     const FileInfo& Source() const { return m_source; }
     int SourceFd() const { return m_fd; }
 

@@ -1,6 +1,9 @@
 // The engine's file-system calls on a POSIX system.
 #include "file_ops.h"
 
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -78,6 +81,17 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
 int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t(mode))); }
 
 int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
+
+void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length)
+{
+#if defined(SYNC_FILE_RANGE_WRITE)
+    (void)::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+    (void)offset;
+    (void)length;
+#endif
+}
 
 int CFileOps::Close(int fd) { return result(::close(fd)); }
 

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <random>
+#include <system_error>
 
 namespace {
 
@@ -77,16 +78,55 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode)
 
 bool COutputFile::Write(const void* data, std::size_t size)
 {
-    if (m_fd < 0)
+    if (!WaitWrites() || m_fd < 0)
         return false;
-    m_error = write_full(m_ops, m_fd, data, size);
+    m_error = DoWrite(data, size);
     return m_error == 0;
+}
+
+bool COutputFile::WriteBehind(const void* data, std::size_t size)
+{
+    if (!WaitWrites() || m_fd < 0)
+        return false;
+    try {
+        m_writer = std::thread([this, data, size] { m_writerResult = DoWrite(data, size); });
+    } catch (const std::system_error&) {
+        m_error = DoWrite(data, size); // no thread to be had: write here
+    }
+    return m_error == 0;
+}
+
+bool COutputFile::WaitWrites()
+{
+    if (m_writer.joinable()) {
+        m_writer.join();
+        if (m_writerResult != 0 && m_error == 0)
+            m_error = m_writerResult;
+    }
+    return m_error == 0;
+}
+
+int COutputFile::DoWrite(const void* data, std::size_t size)
+{
+    const int r = write_full(m_ops, m_fd, data, size);
+    if (r != 0)
+        return r;
+    m_written += size;
+    // Hand finished megabytes to the disk while the cipher works on the next.
+    constexpr std::uint64_t kWritebackStep = 4u << 20;
+    if (m_written - m_flushed >= kWritebackStep) {
+        m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed);
+        m_flushed = m_written;
+    }
+    return 0;
 }
 
 bool COutputFile::Finish()
 {
-    if (m_fd < 0)
+    if (!WaitWrites() || m_fd < 0) {
+        Discard();
         return false;
+    }
     int r = m_ops.Sync(m_fd);
     const int c = m_ops.Close(m_fd);
     m_fd = -1;
@@ -115,6 +155,8 @@ bool COutputFile::Commit()
 
 void COutputFile::Discard()
 {
+    if (m_writer.joinable())
+        m_writer.join(); // never close the file under a write in flight
     if (m_fd >= 0) {
         m_ops.Close(m_fd);
         m_fd = -1;

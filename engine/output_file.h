@@ -7,6 +7,7 @@
 #include "file_ops.h"
 
 #include <string>
+#include <thread>
 
 class COutputFile {
 public:
@@ -19,6 +20,12 @@ public:
     // it cannot be created or the target exists and is not a regular file.
     bool Create(const std::string& finalPath, unsigned mode);
     bool Write(const void* data, std::size_t size);
+    // Starts writing `data` on a helper thread and returns; the caller leaves
+    // the bytes alone until the next write or wait. One write is in flight
+    // at a time, so the caller can fill a second buffer meanwhile.
+    bool WriteBehind(const void* data, std::size_t size);
+    // Waits for the write in flight; false when it (or an earlier one) failed.
+    bool WaitWrites();
     // Sync and close the data (false: a write-out error; the output is gone).
     bool Finish();
     // Rename over the final path and sync the folder. On failure the
@@ -35,7 +42,13 @@ private:
     CFileOps& m_ops;
     std::string m_final;
     std::string m_temp;
+    int DoWrite(const void* data, std::size_t size);
+
     int m_fd = -1;
+    std::thread m_writer;      // the write in flight, if any
+    int m_writerResult = 0;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_flushed = 0;
     int m_error = 0;
     bool m_keep = false;
 };

@@ -1,0 +1,14 @@
+// The document: the one piece of state the windows share, the folder shown.
+// The folder tree writes it; the file list reads it whenever it fills.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CCipherDoc : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    QString m_strFolder;
+};

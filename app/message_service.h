@@ -1,0 +1,30 @@
+// Every message box the program shows goes through here, so that tests can
+// answer them as scripted instead of a person.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct MessageRequest {
+    QWidget* owner = nullptr;
+    QString text;
+    QString caption;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+class CMessageService {
+public:
+    using Handler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
+
+    // Shows the box (modal) and answers the button pressed.
+    static QMessageBox::StandardButton Show(const MessageRequest& request);
+    static QMessageBox::StandardButton Show(QWidget* owner, const QString& text, const QString& caption,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                            QMessageBox::Icon icon = QMessageBox::NoIcon);
+    // Replaces the real boxes (tests); an empty handler restores them.
+    static void SetHandler(Handler handler);
+};

@@ -234,7 +234,7 @@ QString CTipDlg::ReadNextTip()
         }
         if (!m_file.atEnd() || rewound)
             return {};
-
+        rewound = true;
         if (!m_file.seek(0)) {
             ReportTrouble();
             return {};

@@ -1,6 +1,7 @@
 // Start-up: the main window's title and state, the tip of the day as the
 // settings say, files on the command line, and one copy per user.
 #include "cipher_app.h"
+#include "cipher_doc.h"
 #include "main_frame.h"
 #include "program_folder.h"
 #include "settings_store.h"

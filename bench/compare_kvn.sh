@@ -70,11 +70,19 @@ expect_size() { # FILE BYTES: a run that wrote nothing useful must not pass as f
   [[ $got == "$2" ]] || { echo "unexpected output $1: $got bytes, wanted $2" >&2; exit 1; }
 }
 
-# kvn on the disk-backed /tmp: it fsyncs the result before renaming it into place.
+# kvn on the disk-backed /tmp. Beside a kept source a brand-new result is not
+# synced (nothing is lost if a crash takes it); with --replace it is synced
+# before the source goes, which is what the second row costs.
 outputs=("$src.kvn")
 time_best "$kvn" encrypt -q -c aes -k "$key" "$src"
 expect_size "$src.kvn" $((size + 16))
 record "kvn encrypt -c aes (/tmp)"
+
+cp "$src" "$work/replaced"
+outputs=()
+time_best sh -c 'cp "$1" "$2" && exec "$3" encrypt -q --replace -c aes -k "$4" "$2"' sh "$src" "$work/replaced" "$kvn" "$key"
+rm -f "$work/replaced.kvn"
+record "cp + kvn encrypt --replace (/tmp, synced)"
 
 mkdir "$work/dec"
 mv "$src.kvn" "$work/dec/data.kvn"
@@ -84,8 +92,7 @@ cmp -s "$src" "$work/dec/data" || { echo "kvn decrypt did not give the source ba
 record "kvn decrypt (/tmp)"
 rm -rf "$work/dec"
 
-# The same on tmpfs, where fsync has nothing to write: the difference is what
-# durability costs.
+# The same on tmpfs, where writing out costs nothing.
 if (($(df -Pk /dev/shm 2>/dev/null | awk 'NR == 2 { print $4 }' || echo 0) > 3 * size / 1024)); then
   shm=$(mktemp -d /dev/shm/kvn-compare.XXXXXX)
   cp "$src" "$shm/data"
@@ -161,9 +168,9 @@ if [[ -n ${mbps["kvn encrypt -c aes (/dev/shm)"]:-} ]]; then
   enc_shm=${mbps["kvn encrypt -c aes (/dev/shm)"]}
   r=$(ratio "$enc_shm" "$engine_mbps")
   verdict=$(awk -v r="$r" 'BEGIN { print (r >= 0.80 ? "met" : "NOT met") }')
-  echo "kvn encrypt (/dev/shm) / engine AES blocks:  $r   (bar 0.80: $verdict; no fsync cost)"
+  echo "kvn encrypt (/dev/shm) / engine AES blocks:  $r   (bar 0.80: $verdict)"
   awk -v t="${secs["kvn encrypt -c aes (/tmp)"]}" -v s="${secs["kvn encrypt -c aes (/dev/shm)"]}" \
-    'BEGIN { printf "fsync cost in kvn encrypt: %.3f s of %.3f s (%.0f%%), /tmp minus /dev/shm\n", t - s, t, 100 * (t - s) / t }'
+    'BEGIN { printf "disk cost of kvn encrypt: %.3f s of %.3f s (%.0f%%), /tmp minus /dev/shm\n", t - s, t, 100 * (t - s) / t }'
 fi
 awk -v f="${secs["dd bs=1M conv=fsync"]}" -v n="${secs["dd bs=1M"]}" -v mib="$size_mib" \
   'BEGIN { printf "fsync of %d MiB on /tmp alone: %.3f s (dd conv=fsync minus plain dd)\n", mib, f - n }'

@@ -123,13 +123,13 @@ void CFileJob::ProgressEnd()
 
 int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
 {
-    if (!out.Finish()) {
+    FileInfo target;
+    const bool targetExists = m_ops.Stat(out.FinalPath().c_str(), target) == 0;
+    const bool replacesSource = targetExists && target.device == m_source.device && target.inode == m_source.inode;
+    if (!out.Finish(replace || targetExists)) {
         ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, out.FinalPath(), ErrorText(out.Error()));
         return IDEA_DEST_FAILED;
     }
-    FileInfo target;
-    const bool replacesSource = m_ops.Stat(out.FinalPath().c_str(), target) == 0
-        && target.device == m_source.device && target.inode == m_source.inode;
     CloseSource();
     if (!out.Commit()) {
         if (!out.TempPath().empty())

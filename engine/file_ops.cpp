@@ -82,14 +82,17 @@ int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t
 
 int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
 
-void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length)
+void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length, bool wait)
 {
 #if defined(SYNC_FILE_RANGE_WRITE)
-    (void)::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);
+    const unsigned flags = wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
+                                : SYNC_FILE_RANGE_WRITE;
+    (void)::sync_file_range(fd, off64_t(offset), off64_t(length), flags);
 #else
     (void)fd;
     (void)offset;
     (void)length;
+    (void)wait;
 #endif
 }
 

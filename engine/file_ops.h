@@ -30,8 +30,9 @@ public:
     virtual int SetMode(int fd, unsigned mode);
     virtual int Sync(int fd);
     // Asks the system to start writing a range out now, so that the final
-    // sync finds little left to do. Only a hint: failures are ignored.
-    virtual void StartWriteback(int fd, std::uint64_t offset, std::uint64_t length);
+    // sync finds little left to do; with `wait`, also waits until that range
+    // is on the disk. Only a hint: failures are ignored.
+    virtual void StartWriteback(int fd, std::uint64_t offset, std::uint64_t length, bool wait);
     virtual int Close(int fd);
     virtual int Remove(const char* path);
     virtual int Rename(const char* from, const char* to);

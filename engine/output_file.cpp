@@ -112,22 +112,28 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
     if (r != 0)
         return r;
     m_written += size;
-    // Hand finished megabytes to the disk while the cipher works on the next.
+    // Hand finished megabytes to the disk while the cipher works on the
+    // next, and let the window before them settle: this runs behind the
+    // cipher, and the final sync then has only the tail left to wait for.
     constexpr std::uint64_t kWritebackStep = 4u << 20;
     if (m_written - m_flushed >= kWritebackStep) {
-        m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed);
+        m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed, false);
+        if (m_flushed > 0)
+            m_ops.StartWriteback(m_fd, m_settled, m_flushed - m_settled, true);
+        m_settled = m_flushed;
         m_flushed = m_written;
     }
     return 0;
 }
 
-bool COutputFile::Finish()
+bool COutputFile::Finish(bool durable)
 {
     if (!WaitWrites() || m_fd < 0) {
         Discard();
         return false;
     }
-    int r = m_ops.Sync(m_fd);
+    m_durable = durable;
+    int r = durable ? m_ops.Sync(m_fd) : 0;
     const int c = m_ops.Close(m_fd);
     m_fd = -1;
     if (r == 0)
@@ -149,7 +155,7 @@ bool COutputFile::Commit()
         return false;
     }
     m_temp.clear();
-    m_error = m_ops.SyncFolder(folder_of(m_final).c_str());
+    m_error = m_durable ? m_ops.SyncFolder(folder_of(m_final).c_str()) : 0;
     return m_error == 0;
 }
 

@@ -26,10 +26,13 @@ public:
     bool WriteBehind(const void* data, std::size_t size);
     // Waits for the write in flight; false when it (or an earlier one) failed.
     bool WaitWrites();
-    // Sync and close the data (false: a write-out error; the output is gone).
-    bool Finish();
-    // Rename over the final path and sync the folder. On failure the
-    // finished temporary file is kept, TempPath() names it.
+    // Close the data, synced to the disk first when `durable` (false: a
+    // write-out error; the output is gone). Durability is needed when the
+    // output replaces a file or a source is deleted after it; a brand-new
+    // file beside a kept source loses nothing if a crash takes it.
+    bool Finish(bool durable);
+    // Rename over the final path (and, when durable, sync the folder). On
+    // failure the finished temporary file is kept, TempPath() names it.
     bool Commit();
     // Close and delete the temporary file.
     void Discard();
@@ -48,9 +51,11 @@ private:
     std::thread m_writer;      // the write in flight, if any
     int m_writerResult = 0;
     std::uint64_t m_written = 0;
-    std::uint64_t m_flushed = 0;
+    std::uint64_t m_flushed = 0; // writeback started up to here
+    std::uint64_t m_settled = 0; // and waited for up to here
     int m_error = 0;
     bool m_keep = false;
+    bool m_durable = true;
 };
 
 // The folder part of a path ("." when it has none).

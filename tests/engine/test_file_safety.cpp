@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -247,4 +248,26 @@ TEST(KeepMode, OutputNeverOverwritesItsOwnSource)
     EXPECT_EQ(rig.encrypt(f.src, f.src), IDEA_DEST_FAILED);
     EXPECT_EQ(read_file(f.src), kPlain);
     EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+}
+
+TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)
+{
+    Fixture f;
+    auto syncs = [](const FaultyOps& ops) { return std::count(ops.log.begin(), ops.log.end(), "sync"); };
+    FaultyOps fresh;
+    EngineRig keep("1", kKey, 0);
+    keep.engine.m_pFileOps = &fresh;
+    ASSERT_EQ(keep.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // a new file beside a kept source
+    EXPECT_EQ(syncs(fresh), 0);
+    FaultyOps over;
+    EngineRig again("1", kKey, 0);
+    again.engine.m_pFileOps = &over;
+    ASSERT_EQ(again.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // replaces the older .kvn
+    EXPECT_EQ(syncs(over), 1);
+    FaultyOps replacing;
+    EngineRig replace("1", kKey, 1, 1);
+    replace.engine.m_pFileOps = &replacing;
+    std::remove((f.src + ".kvn").c_str());
+    ASSERT_EQ(replace.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // the source goes afterwards
+    EXPECT_EQ(syncs(replacing), 1);
 }

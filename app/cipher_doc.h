@@ -2,13 +2,9 @@
 // The folder tree writes it; the file list reads it whenever it fills.
 #pragma once
 
-#include <QObject>
 #include <QString>
 
-class CCipherDoc : public QObject {
-    Q_OBJECT
+class CCipherDoc {
 public:
-    using QObject::QObject;
-
     QString m_strFolder;
 };

@@ -1,0 +1,184 @@
+// Reading a folder into rows, sorting them, and handing them to the views.
+#include "file_list_model.h"
+
+#include "file_list_texts.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const char* const kHeadings[CFileListModel::ColumnCount] = {
+    "File Name", "Size", "Type", "LastModifiedTime", "Attribute", "Path",
+};
+
+} // namespace
+
+CFileListModel::Filter CFileListModel::FilterFromOption(const QString& option)
+{
+    Filter f;
+    f.hidden = option == QLatin1String("1") || option == QLatin1String("3");
+    f.system = option == QLatin1String("2") || option == QLatin1String("3");
+    return f;
+}
+
+CFileListModel::CFileListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void CFileListModel::Fill(const QString& folder, Filter filter, int sortColumn, bool ascending)
+{
+    std::vector<Row> rows = ReadFolder(folder, filter);
+    SortRows(rows, nullptr, sortColumn, ascending);
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void CFileListModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+std::vector<CFileListModel::Row> CFileListModel::ReadFolder(const QString& folder, Filter filter)
+{
+    std::vector<Row> rows;
+    if (folder.isEmpty())
+        return rows;
+    QString base = folder;
+    if (!base.endsWith(QLatin1Char('/')) && !base.endsWith(QDir::separator()))
+        base += QLatin1Char('/');
+
+    const QMimeDatabase mimes;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isDir()) // the filter already drops folders; a link that turned into one meanwhile does not count
+            continue;
+        const filelist::Attributes attributes = filelist::AttributesOf(info);
+        if ((filter.hidden && attributes.hidden) || (filter.system && attributes.system))
+            continue;
+
+        Row row;
+        const QString name = info.fileName();
+        const qint64 bytes = info.size();
+        row.sizeKey = filelist::SizeKey(bytes);
+        row.mimeName = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
+        row.text[Name] = name;
+        row.text[Size] = filelist::SizeText(bytes);
+        row.text[Type] = TypeName(row.mimeName);
+        row.text[Modified] = filelist::ModifiedText(info.lastModified().toSecsSinceEpoch());
+        row.text[Attribute] = filelist::AttributeText(attributes);
+        row.text[Path] = QDir::toNativeSeparators(base + name);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+QString CFileListModel::TypeName(const QString& mimeName)
+{
+    auto it = m_typeNames.constFind(mimeName);
+    if (it == m_typeNames.constEnd())
+        it = m_typeNames.insert(mimeName, QMimeDatabase().mimeTypeForName(mimeName).comment());
+    return it.value();
+}
+
+void CFileListModel::Sort(int column, bool ascending)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOfOld;
+    SortRows(m_rows, &newRowOfOld, column, ascending);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(index.isValid() ? createIndex(newRowOfOld[size_t(index.row())], index.column()) : index);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CFileListModel::SortRows(std::vector<Row>& rows, std::vector<int>* newRowOfOld, int column,
+                              bool ascending) const
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Stable, so that rows the comparison cannot tell apart stay where they were.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const Row& ra = rows[size_t(a)];
+        const Row& rb = rows[size_t(b)];
+        const int c = column == Size ? (ra.sizeKey < rb.sizeKey ? -1 : ra.sizeKey > rb.sizeKey ? 1 : 0)
+                                     : filelist::CompareBytes(ra.text[column], rb.text[column]);
+        return ascending ? c < 0 : c > 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (int old : order)
+        sorted.push_back(std::move(rows[size_t(old)]));
+    rows = std::move(sorted);
+    if (newRowOfOld) {
+        newRowOfOld->assign(order.size(), 0);
+        for (size_t i = 0; i < order.size(); ++i)
+            (*newRowOfOld)[size_t(order[i])] = int(i);
+    }
+}
+
+const QString& CFileListModel::Text(int row, int column) const
+{
+    static const QString none;
+    if (row < 0 || size_t(row) >= m_rows.size() || column < 0 || column >= ColumnCount)
+        return none;
+    return m_rows[size_t(row)].text[column];
+}
+
+int CFileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CFileListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant CFileListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return {};
+    const Row& row = m_rows[size_t(index.row())];
+    if (role == Qt::DisplayRole)
+        return row.text[index.column()];
+    if (role == Qt::DecorationRole && index.column() == Name)
+        return IconFor(row.mimeName);
+    return {};
+}
+
+QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+        return QString::fromLatin1(kHeadings[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QIcon CFileListModel::IconFor(const QString& mimeName) const
+{
+    // Icons are looked up the first time a row of a type is drawn, once per type.
+    auto it = m_icons.constFind(mimeName);
+    if (it != m_icons.constEnd())
+        return it.value();
+    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
+    m_icons.insert(mimeName, icon);
+    return icon;
+}

@@ -28,9 +28,12 @@ QString FolderFor(const QString& name)
     const QString beside = QCoreApplication::applicationDirPath();
     if (QFileInfo::exists(QDir(beside).filePath(name)))
         return beside;
-    const QString installed = QStringLiteral(KVN_DATA_DIR);
-    if (!installed.isEmpty() && QFileInfo::exists(QDir(installed).filePath(name)))
-        return installed;
+    // Installed: share/kelvanetrix next to the program's bin folder, wherever
+    // the tree was put, else where the build meant to install it.
+    const QString relative = QDir::cleanPath(beside + QStringLiteral("/../share/kelvanetrix"));
+    for (const QString& folder : {relative, QStringLiteral(KVN_DATA_DIR)})
+        if (!folder.isEmpty() && QFileInfo::exists(QDir(folder).filePath(name)))
+            return folder;
     return beside;
 }
 

@@ -1,19 +1,190 @@
-// The main window.
+// The main window's construction: actions from the command table, menus,
+// toolbar, key bar, panes and status bar.
 #include "main_frame.h"
 
+#include "cipher_doc.h"
+#include "cipher_view.h"
+#include "command_table.h"
+#include "key_bar.h"
+#include "key_status_bar.h"
+#include "left_view.h"
+#include "settings_store.h"
+#include "toolbar_art.h"
+
+#include <QAction>
+#include <QActionGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QToolBar>
 
 CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(ToolbarArt::AppIcon());
     setAcceptDrops(true);
-    auto* placeholder = new QLabel(this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
-    resize(1024, 700);
+    CreateActions();
+    CreatePanes();
+    CreateMenus();
+    CreateToolBar();
+    CreateKeyBar();
+    m_wndStatusBar = new CKeyStatusBar(this);
+    setStatusBar(m_wndStatusBar);
+    ApplyAlgorithm();
+    m_list->SetViewMode(CCipherView::ViewMode::Details);
+    SyncViewModeMarks();
+    // Restored from maximised, the window is as large as the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableGeometry().size());
+    m_tree->InitialUpdate();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions()
+{
+    for (const CommandDef& c : CommandTable()) {
+        auto* a = new QAction(QString::fromUtf8(c.text), this);
+        a->setObjectName(QStringLiteral("cmd%1").arg(c.id));
+        a->setData(c.id);
+        if (!c.key.isEmpty()) {
+            a->setShortcut(c.key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        const QString prompt = QString::fromUtf8(c.prompt);
+        a->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
+        const QString tip = prompt.section(QLatin1Char('\n'), 1, 1);
+        if (!tip.isEmpty())
+            a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, id = c.id] { Dispatch(id); });
+        addAction(a); // accelerators work whatever has the focus
+        m_actions.insert(c.id, a);
+    }
+    m_viewModes = new QActionGroup(this);
+    for (int id : {cmd::LargeIcon, cmd::SmallIcon, cmd::ListView, cmd::Details}) {
+        m_actions[id]->setCheckable(true);
+        m_viewModes->addAction(m_actions[id]);
+    }
+    m_actions[cmd::ViewToolbar]->setCheckable(true);
+    m_actions[cmd::ViewStatusBar]->setCheckable(true);
+}
+
+void CMainFrame::CreateMenus()
+{
+    for (const MenuDef& def : MenuBarLayout()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(def.title));
+        auto add_submenus_at = [&](std::size_t position) {
+            for (const auto& [at, sub] : def.submenus) {
+                if (std::size_t(at) != position)
+                    continue;
+                QMenu* child = menu->addMenu(QString::fromUtf8(sub.title));
+                for (int id : sub.items)
+                    child->addAction(m_actions.value(id));
+            }
+        };
+        for (std::size_t i = 0; i < def.items.size(); ++i) {
+            add_submenus_at(i);
+            if (def.items[i] == cmd::Separator)
+                menu->addSeparator();
+            else
+                menu->addAction(m_actions.value(def.items[i]));
+        }
+        add_submenus_at(def.items.size());
+        if (QString::fromUtf8(def.title) == QLatin1String("&View"))
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::SyncViewModeMarks);
+    }
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_wndToolBar->setIconSize(QSize(55, 40));
+    m_wndToolBar->setMovable(true);
+    const bool simple = CSettingsStore::Instance().GetString(QStringLiteral("ToolBar"), QStringLiteral("Color"))
+        == QLatin1String("2");
+    const auto style = simple ? ToolbarArt::Style::Simple : ToolbarArt::Style::MultiColor;
+    struct Button { int command; const char* text; int image; };
+    const Button buttons[] = {{cmd::Encrypt, "Encrypt", 0}, {cmd::Decrypt, "Decrypt", 1}, {cmd::Configuration, "Config", 2},
+                              {0, nullptr, 0},             {cmd::LargeIcon, "Large", 3}, {cmd::SmallIcon, "Small", 4},
+                              {cmd::ListView, "List", 5},   {cmd::Details, "Details", 6}, {0, nullptr, 0},
+                              {cmd::HelpContent, "Help", 7}, {0, nullptr, 0}};
+    for (const Button& b : buttons) {
+        if (b.command == 0) {
+            m_wndToolBar->addSeparator();
+            continue;
+        }
+        // A button of its own that triggers the command's action, so the
+        // menu keeps the full texts and the button its short one.
+        QAction* command = m_actions.value(b.command);
+        auto* button = new QAction(ToolbarArt::Image(b.image, style), QString::fromLatin1(b.text), m_wndToolBar);
+        button->setObjectName(QStringLiteral("tb%1").arg(b.command));
+        button->setToolTip(command->toolTip().isEmpty() ? QString::fromLatin1(b.text) : command->toolTip());
+        button->setStatusTip(command->statusTip());
+        button->setCheckable(command->isCheckable());
+        connect(button, &QAction::triggered, command, [command] { command->trigger(); });
+        if (command->isCheckable())
+            connect(command, &QAction::toggled, button, &QAction::setChecked);
+        m_wndToolBar->addAction(button);
+    }
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    QAction* toggle = m_actions[cmd::ViewToolbar];
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, m_wndToolBar, &QToolBar::setVisible);
+}
+
+void CMainFrame::CreateKeyBar()
+{
+    addToolBarBreak(Qt::TopToolBarArea);
+    m_keyBand = new QToolBar(QStringLiteral("Key"), this);
+    m_keyBand->setObjectName(QStringLiteral("keyBand"));
+    m_wndKeyBar = new CKeyBar(m_keyBand);
+    m_keyBand->addWidget(m_wndKeyBar);
+    addToolBar(Qt::TopToolBarArea, m_keyBand);
+    connect(m_wndKeyBar, &CKeyBar::keyTextChanged, this, &CMainFrame::OnKeyChanged);
+    connect(m_wndKeyBar, &CKeyBar::showKeyClicked, this, &CMainFrame::OnShowKey);
+    // The command table's accelerators win over the boxes' own editing keys:
+    // Ctrl+C in the key box clears the key rather than copying it.
+    m_wndKeyBar->KeyBox()->installEventFilter(this);
+    m_wndKeyBar->ConfirmBox()->installEventFilter(this);
+}
+
+void CMainFrame::CreatePanes()
+{
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_wndSplitter->setObjectName(QStringLiteral("splitter"));
+    m_tree = new CLeftView(m_doc, m_wndSplitter);
+    m_list = new CCipherView(m_doc, m_wndSplitter);
+    m_wndSplitter->addWidget(m_tree);
+    m_wndSplitter->addWidget(m_list);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter->setSizes({225, 800});
+    setCentralWidget(m_wndSplitter);
+    m_tree->SetListView([this] { m_list->FillList(); });
+    connect(m_list, &CCipherView::encryptRequested, this, &CMainFrame::OnEncrypt);
+    connect(m_list, &CCipherView::decryptRequested, this, &CMainFrame::OnDecrypt);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const CommandDef& c : CommandTable()) {
+            if (!c.key.isEmpty() && c.key == pressed) {
+                event->ignore(); // not the box's: let the window's shortcut run
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

@@ -1,22 +1,76 @@
-// The main window. For now a frame that accepts dropped files and shows the
-// program's title; the bars, panes and commands join it as they are built.
+// The main window: toolbar and key bar on top, the folder tree and the file
+// list side by side, the status bar below, and the command table's handlers.
 #pragma once
 
+#include "output_options.h"
+
+#include <QHash>
 #include <QMainWindow>
 
 class CCipherDoc;
+class CCipherView;
+class CKeyBar;
+class CKeyStatusBar;
+class CLeftView;
+class QAction;
+class QActionGroup;
+class QMenu;
+class QSplitter;
+class QToolBar;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(CCipherDoc* doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     CCipherDoc* GetDocument() const { return m_doc; }
+    CCipherView* GetFileList() const { return m_list; }
+    CLeftView* GetFolderTree() const { return m_tree; }
+    CKeyBar* KeyBar() const { return m_wndKeyBar; }
+    CKeyStatusBar* StatusBar() const { return m_wndStatusBar; }
+    QAction* Action(int command) const { return m_actions.value(command); }
+
+    // The key boxes' limit and the status bar's cipher name from "Arith"/"value".
+    void ApplyAlgorithm();
+
+    // The command handlers (public so that every route — menu, accelerator,
+    // toolbar, context menu — ends in the same place).
+    void OnEncrypt();
+    void OnDecrypt();
+    void OnClearKey();
+    void OnShowKey();
+    void OnConfiguration();
+    void OnToolbarStyle(bool simple);
+    void OnHelpFile(const QString& name, const QString& failure);
+    void OnRefreshAll();
+
+    int m_bKeyShown = 0;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateKeyBar();
+    void CreatePanes();
+    void Dispatch(int command);
+    void OnKeyChanged(const QString& text);
+    void SyncViewModeMarks();
+    void RunBatchCommand(batch::Direction direction);
+
     CCipherDoc* m_doc;
+    QSplitter* m_wndSplitter = nullptr;
+    CLeftView* m_tree = nullptr;
+    CCipherView* m_list = nullptr;
+    CKeyStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QToolBar* m_keyBand = nullptr;
+    CKeyBar* m_wndKeyBar = nullptr;
+    QActionGroup* m_viewModes = nullptr;
+    QHash<int, QAction*> m_actions;
 };

@@ -26,11 +26,11 @@ QList<CFolderPlace> Volumes()
         // Bind mounts of single files show up in the mount table too.
         if (volume.isValid() && volume.isReady() && IsUserVolume(volume.rootPath(), home)
             && QFileInfo(volume.rootPath()).isDir())
-            volumes.append({volume.displayName(), volume.rootPath(), CFolderPlace::Kind::Drive, {}});
+            volumes.append({ volume.displayName(), volume.rootPath(), CFolderPlace::Kind::Drive, {} });
     }
     const CFolderNameOrder order;
     std::sort(volumes.begin(), volumes.end(),
-              [&order](const CFolderPlace& a, const CFolderPlace& b) { return order(a.name, b.name); });
+        [&order](const CFolderPlace& a, const CFolderPlace& b) { return order(a.name, b.name); });
     return volumes;
 }
 
@@ -47,15 +47,15 @@ bool IsUserVolume(const QString& mountPath, const QString& home)
 QList<CFolderPlace> DesktopPlaces()
 {
     const QString home = QDir::homePath();
-    QList<CFolderPlace> places{{QStandardPaths::displayName(QStandardPaths::HomeLocation), home, {}, {}}};
+    QList<CFolderPlace> places{ { QStandardPaths::displayName(QStandardPaths::HomeLocation), home, {}, {} } };
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (!desktop.isEmpty() && QFileInfo(desktop).isDir() && QDir(desktop) != QDir(home))
-        places.append({QStandardPaths::displayName(QStandardPaths::DesktopLocation), desktop, {}, {}});
+        places.append({ QStandardPaths::displayName(QStandardPaths::DesktopLocation), desktop, {}, {} });
 
-    const QList<CFolderPlace> volumes =
-        QList<CFolderPlace>{{QStringLiteral("File System"), QStringLiteral("/"), CFolderPlace::Kind::Drive, {}}}
+    const QList<CFolderPlace> volumes
+        = QList<CFolderPlace>{ { QStringLiteral("File System"), QStringLiteral("/"), CFolderPlace::Kind::Drive, {} } }
         + Volumes();
-    places.append({QStringLiteral("Computer"), {}, CFolderPlace::Kind::Computer, volumes});
+    places.append({ QStringLiteral("Computer"), {}, CFolderPlace::Kind::Computer, volumes });
     places.append(volumes);
     return places;
 }

@@ -1,0 +1,69 @@
+// The key bar's widgets.
+#include "key_bar.h"
+
+#include "toolbar_art.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("keyBar"));
+    auto* picture = new QLabel(this);
+    picture->setPixmap(ToolbarArt::KeyPicture());
+    auto make_box = [this](const char* name) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setEchoMode(QLineEdit::Password);
+        box->setMinimumWidth(180);
+        box->setContextMenuPolicy(Qt::NoContextMenu); // a key is not copied around
+        return box;
+    };
+    m_key = make_box("keyBox");
+    m_confirm = make_box("confirmBox");
+    auto* keyLabel = new QLabel(QStringLiteral("Key"), this);
+    keyLabel->setBuddy(m_key);
+    auto* verifyLabel = new QLabel(QStringLiteral("Verify"), this);
+    verifyLabel->setBuddy(m_confirm);
+    m_showKey = new QPushButton(QStringLiteral("Show Key"), this);
+    m_showKey->setObjectName(QStringLiteral("showKey"));
+    m_showKey->setCheckable(true);
+    m_showKey->setFlat(true);
+    m_showKey->setFocusPolicy(Qt::TabFocus);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(6);
+    layout->addWidget(picture);
+    layout->addWidget(keyLabel);
+    layout->addWidget(m_key, 1);
+    layout->addSpacing(8);
+    layout->addWidget(verifyLabel);
+    layout->addWidget(m_confirm, 1);
+    layout->addWidget(m_showKey);
+    layout->addStretch(0);
+
+    connect(m_key, &QLineEdit::textChanged, this, &CKeyBar::keyTextChanged);
+    connect(m_showKey, &QPushButton::clicked, this, &CKeyBar::showKeyClicked);
+}
+
+void CKeyBar::SetLimit(int characters)
+{
+    m_key->setMaxLength(characters);
+    m_confirm->setMaxLength(characters);
+}
+
+void CKeyBar::SetKeyShown(bool shown)
+{
+    const auto mode = shown ? QLineEdit::Normal : QLineEdit::Password;
+    m_key->setEchoMode(mode);
+    m_confirm->setEchoMode(mode);
+}
+
+void CKeyBar::Clear()
+{
+    m_key->clear();
+    m_confirm->clear();
+}

@@ -1,0 +1,206 @@
+// The batch window and its worker thread.
+#include "progress_dlg.h"
+
+#include "batch_texts.h"
+#include "engine_host.h"
+#include "idea.h"
+#include "message_service.h"
+#include "percent_progress_widget.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+struct CProgressDlg::Host {
+    CLabelWnd status;
+    CLabelWnd count;
+    CEngineMessages messages;
+};
+
+CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialog(parent), m_direction(direction)
+{
+    const bool enc = direction == batch::Direction::Encrypt;
+    setObjectName(enc ? QStringLiteral("encryptWindow") : QStringLiteral("decryptWindow"));
+    setWindowTitle(enc ? QStringLiteral("Encrypt Window") : QStringLiteral("Decrypt Window"));
+    // A caption but no close box: the window ends through its Close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(enc ? QStyle::SP_VistaShield : QStyle::SP_DialogOpenButton).pixmap(24, 24));
+    auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
+                                    : QStringLiteral("Do you want to decrypt these files now?"),
+                                this);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("fileList"));
+    m_list->setSortingEnabled(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_status = new QLabel(QString::fromLatin1(batch::texts::kReady), this);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextFormat(Qt::PlainText);
+    m_progress = new CPercentProgressWidget(this);
+    m_progress->setMinimumHeight(22);
+    m_speed = new QLabel(this);
+    m_speed->setObjectName(QStringLiteral("speed"));
+    m_start = new QPushButton(enc ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt"), this);
+    m_start->setObjectName(QStringLiteral("start"));
+    m_start->setAutoDefault(false);
+    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_close->setObjectName(QStringLiteral("close"));
+    m_close->setDefault(true);
+    m_count = new QLabel(QStringLiteral("0/0 file(s)"), this);
+    m_count->setObjectName(QStringLiteral("count"));
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addWidget(question, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_close);
+    buttons->addStretch(1);
+    buttons->addWidget(m_count);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_speed);
+    layout->addLayout(buttons);
+    resize(420, 400);
+
+    m_speedTimer = new QTimer(this);
+    m_speedTimer->setInterval(500);
+    connect(m_speedTimer, &QTimer::timeout, this, &CProgressDlg::UpdateSpeed);
+    connect(m_start, &QPushButton::clicked, this, &CProgressDlg::OnStart);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(this, &CProgressDlg::batchFinished, this, &CProgressDlg::OnWorkerDone, Qt::QueuedConnection);
+}
+
+CProgressDlg::~CProgressDlg()
+{
+    if (m_worker) {
+        m_worker->wait();
+        delete m_worker;
+    }
+    if (m_pIdea) {
+        m_pIdea->m_pStatusWnd = nullptr;
+        m_pIdea->m_pCountWnd = nullptr;
+        m_pIdea->m_pProgress = nullptr;
+        m_pIdea->m_pMessages = nullptr;
+    }
+}
+
+// Fills the list and lends the engine its windows, once, when first shown.
+void CProgressDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_initialised || !m_pIdea || !m_pBatch)
+        return;
+    m_initialised = true;
+    for (const auto& f : m_pBatch->files)
+        m_list->addItem(QString::fromStdString(f.name));
+    m_host = std::make_unique<Host>(Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this)});
+    m_pIdea->m_pStatusWnd = &m_host->status;
+    m_pIdea->m_pCountWnd = &m_host->count;
+    m_pIdea->m_pProgress = &m_progress->Model();
+    m_pIdea->m_pMessages = &m_host->messages;
+    m_count->setText(QStringLiteral("0/%1 file(s)").arg(m_pBatch->files.size()));
+}
+
+void CProgressDlg::OnStart()
+{
+    if (m_running || m_worker || !m_pIdea || !m_pBatch)
+        return;
+    m_running = true;
+    m_start->setEnabled(false);
+    m_close->setEnabled(false);
+    m_list->setEnabled(false);
+    m_totalBytes = 0;
+    std::vector<long long> sizes;
+    for (const auto& f : m_pBatch->files) {
+        sizes.push_back(QFileInfo(QString::fromStdString(f.source)).size());
+        m_totalBytes += sizes.back();
+    }
+    m_startedMs = QDateTime::currentMSecsSinceEpoch();
+    m_speedTimer->start();
+    CIdea* engine = m_pIdea;
+    const batch::Batch* b = m_pBatch;
+    m_worker = QThread::create([this, engine, b, sizes] {
+        long long done = 0;
+        m_outcome = batch::RunBatch(*engine, *b, [&](std::size_t i) {
+            if (i > 0)
+                done += sizes[i - 1];
+            m_doneBytes.store(done);
+            m_currentBytes.store(sizes[i]);
+        });
+        emit batchFinished();
+    });
+    m_worker->setObjectName(QStringLiteral("batchWorker"));
+    m_worker->start();
+}
+
+// After the last file: the result, then Close comes back. The start button
+// and the list stay disabled: a window runs its batch at most once.
+void CProgressDlg::OnWorkerDone()
+{
+    m_worker->wait();
+    m_speedTimer->stop();
+    m_speed->clear();
+    const batch::OutcomeMessage m = batch::DescribeOutcome(*m_pBatch, m_outcome);
+    m_progress->Model().SetPos(m.barPosition);
+    m_status->setText(QString::fromStdString(m.status));
+    CMessageService::Show(m.ownedByWindow ? this : nullptr, QString::fromStdString(m.text),
+                          QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
+    m_running = false;
+    m_close->setEnabled(true);
+    m_close->setFocus();
+}
+
+void CProgressDlg::UpdateSpeed()
+{
+    if (m_totalBytes < (8 << 20))
+        return;
+    const double seconds = (QDateTime::currentMSecsSinceEpoch() - m_startedMs) / 1000.0;
+    const double done = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
+    if (seconds < 0.5 || done <= 0)
+        return;
+    const double rate = done / seconds;
+    const int left = int((double(m_totalBytes) - done) / rate + 0.5);
+    m_speed->setText(QStringLiteral("%1 MB/s, about %2 s left").arg(rate / 1e6, 0, 'f', 1).arg(std::max(left, 0)));
+}
+
+// While the worker runs nothing ends the window: not Escape, not the window
+// manager's close, not Enter.
+void CProgressDlg::reject()
+{
+    if (!m_running)
+        QDialog::reject();
+}
+
+void CProgressDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_running)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void CProgressDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (m_running && (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

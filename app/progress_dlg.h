@@ -1,0 +1,82 @@
+// The batch window: lists the batch's files, asks to start, then runs the
+// batch on a worker thread while the engine shows the file, the count and the
+// progress, and ends with the batch's result. It cannot be closed while the
+// worker runs. CEnProgressDlg and CDeProgressDlg are its two faces.
+#pragma once
+
+#include "batch_runner.h"
+
+#include <QDialog>
+#include <atomic>
+#include <memory>
+
+class CIdea;
+class CPercentProgressWidget;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QThread;
+class QTimer;
+
+class CProgressDlg : public QDialog {
+    Q_OBJECT
+public:
+    ~CProgressDlg() override;
+
+    // The batch record: borrowed, alive until the window has closed.
+    CIdea* m_pIdea = nullptr;
+    const batch::Batch* m_pBatch = nullptr;
+
+    bool IsRunning() const { return m_running; }
+    const batch::BatchOutcome& Outcome() const { return m_outcome; }
+    CPercentProgressWidget* Progress() const { return m_progress; }
+
+signals:
+    void batchFinished();
+
+protected:
+    CProgressDlg(batch::Direction direction, QWidget* parent);
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+public slots:
+    void reject() override;
+
+private:
+    void OnStart();
+    void OnWorkerDone();
+    void UpdateSpeed();
+
+    batch::Direction m_direction;
+    QListWidget* m_list;
+    QLabel* m_status;
+    QLabel* m_count;
+    QLabel* m_speed;
+    CPercentProgressWidget* m_progress;
+    QPushButton* m_start;
+    QPushButton* m_close;
+    QThread* m_worker = nullptr;
+    QTimer* m_speedTimer;
+    bool m_initialised = false;
+    bool m_running = false;
+    batch::BatchOutcome m_outcome;
+    // For the speed display: bytes of the files before the current one.
+    std::atomic<long long> m_doneBytes{0};
+    std::atomic<long long> m_currentBytes{0};
+    long long m_totalBytes = 0;
+    qint64 m_startedMs = 0;
+    struct Host;
+    std::unique_ptr<Host> m_host;
+};
+
+class CEnProgressDlg final : public CProgressDlg {
+public:
+    explicit CEnProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Encrypt, parent) {}
+};
+
+class CDeProgressDlg final : public CProgressDlg {
+public:
+    explicit CDeProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Decrypt, parent) {}
+};

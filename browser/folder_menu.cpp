@@ -1,0 +1,76 @@
+// Hands the folder to the desktop through the shell service; only the path
+// copy and the fallback properties window are the program's own.
+#include "folder_menu.h"
+
+#include "cipher_app.h"
+#include "folder_properties_dlg.h"
+#include "message_service.h"
+#include "shell_service.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QUrl>
+
+CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
+    : QMenu(parent)
+    , m_path(path)
+{
+    setObjectName(QStringLiteral("folderMenu"));
+    const auto add = [this](const char* name, const QString& text, void (CFolderMenu::*slot)()) {
+        QAction* action = addAction(text, this, slot);
+        action->setObjectName(QLatin1String(name));
+    };
+    add("openFolder", QStringLiteral("&Open"), &CFolderMenu::Open);
+    add("openInFileManager", QStringLiteral("Open in File &Manager"), &CFolderMenu::OpenInFileManager);
+    addSeparator();
+    add("copyFolderPath", QStringLiteral("&Copy Path"), &CFolderMenu::CopyPath);
+    addSeparator();
+    add("folderProperties", QStringLiteral("&Properties"), &CFolderMenu::ShowProperties);
+}
+
+void CFolderMenu::Open()
+{
+    if (StillThere(QString::fromLatin1(CCipherApp::kAppName))
+        && !CShellService::Instance().OpenUrl(QUrl::fromLocalFile(m_path)))
+        ReportNotOpened();
+}
+
+void CFolderMenu::OpenInFileManager()
+{
+    if (StillThere(QString::fromLatin1(CCipherApp::kAppName)) && !CShellService::Instance().ShowFolder(m_path))
+        ReportNotOpened();
+}
+
+void CFolderMenu::CopyPath()
+{
+    QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(m_path));
+}
+
+void CFolderMenu::ShowProperties()
+{
+    if (!StillThere(QStringLiteral("Properties")) || CShellService::Instance().ShowProperties(m_path))
+        return;
+    // No file manager answered: our own window, which does not block either.
+    auto* dlg = new CFolderPropertiesDlg(m_path, parentWidget() ? parentWidget()->window() : nullptr);
+    dlg->show();
+}
+
+// The tree lists a folder once, so it may have gone since.
+bool CFolderMenu::StillThere(const QString& caption)
+{
+    if (QFileInfo(m_path).isDir())
+        return true;
+    CMessageService::Show(parentWidget(),
+        QStringLiteral("\"%1\" no longer exists.").arg(QDir::toNativeSeparators(m_path)), caption, QMessageBox::Ok,
+        QMessageBox::Warning);
+    return false;
+}
+
+void CFolderMenu::ReportNotOpened()
+{
+    CMessageService::Show(parentWidget(),
+        QStringLiteral("\"%1\" could not be opened.").arg(QDir::toNativeSeparators(m_path)),
+        QString::fromLatin1(CCipherApp::kAppName), QMessageBox::Ok, QMessageBox::Warning);
+}

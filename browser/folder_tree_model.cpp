@@ -1,0 +1,194 @@
+// Lazy folder items over QDir: a folder is listed the first time it is
+// expanded or selected and kept as read until the whole tree is rebuilt.
+#include "folder_tree_model.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+struct CFolderTreeModel::Node {
+    CFolderPlace place;
+    QIcon icon;
+    Node* parent = nullptr;
+    int row = 0;
+    bool mayHaveChildren = false; // known before the children are read
+    bool read = false;
+    std::vector<std::unique_ptr<Node>> children;
+};
+
+namespace {
+
+constexpr QDir::Filters kFolders = QDir::Dirs | QDir::NoDotAndDotDot; // hidden ones left out
+
+// Only looks for a first visible subfolder, so the expand button is right
+// without reading a whole level further down.
+bool HasSubfolder(const QString& path)
+{
+    QDirIterator it(path, kFolders);
+    return it.hasNext();
+}
+
+// A selected folder shows the theme's open folder, where the theme has one.
+QIcon WithOpenState(const QIcon& closed)
+{
+    const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
+    if (open.isNull())
+        return closed;
+    QIcon both;
+    for (int side : { 16, 22, 24, 32, 48 }) {
+        both.addPixmap(closed.pixmap(side), QIcon::Normal);
+        both.addPixmap(open.pixmap(side), QIcon::Selected);
+    }
+    return both;
+}
+
+} // namespace
+
+CFolderTreeModel::CFolderTreeModel(PlacesSource places, QObject* parent)
+    : QAbstractItemModel(parent)
+    , m_places(std::move(places))
+    , m_root(std::make_unique<Node>())
+    , m_folderIcon(WithOpenState(m_iconProvider.icon(QAbstractFileIconProvider::Folder)))
+{
+    m_root->read = true;
+}
+
+CFolderTreeModel::~CFolderTreeModel() = default;
+
+void CFolderTreeModel::Populate()
+{
+    beginResetModel();
+    m_root->children.clear();
+    const QList<CFolderPlace> places = m_places ? m_places() : QList<CFolderPlace>();
+    for (const CFolderPlace& place : places)
+        m_root->children.push_back(MakeNode(place, m_root.get(), int(m_root->children.size()), IconOf(place)));
+    endResetModel();
+}
+
+void CFolderTreeModel::ReadChildren(const QModelIndex& index)
+{
+    if (canFetchMore(index))
+        fetchMore(index);
+}
+
+QModelIndex CFolderTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    const Node* node = NodeOf(parent);
+    if (column != 0 || row < 0 || size_t(row) >= node->children.size())
+        return {};
+    return createIndex(row, column, node->children[size_t(row)].get());
+}
+
+QModelIndex CFolderTreeModel::parent(const QModelIndex& child) const
+{
+    const Node* node = NodeOf(child);
+    if (node == m_root.get() || node->parent == m_root.get())
+        return {};
+    return createIndex(node->parent->row, 0, node->parent);
+}
+
+int CFolderTreeModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.column() > 0 ? 0 : int(NodeOf(parent)->children.size());
+}
+
+int CFolderTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const Node* node = NodeOf(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return node->place.name;
+    case Qt::DecorationRole:
+        return node->icon;
+    case Qt::ToolTipRole:
+        return node->place.IsVirtual() ? node->place.name : QDir::toNativeSeparators(node->place.path);
+    case PathRole:
+        return node->place.path;
+    default:
+        return {};
+    }
+}
+
+bool CFolderTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    const Node* node = NodeOf(parent);
+    return node->read ? !node->children.empty() : node->mayHaveChildren;
+}
+
+bool CFolderTreeModel::canFetchMore(const QModelIndex& parent) const
+{
+    const Node* node = NodeOf(parent);
+    return !node->read && node->mayHaveChildren;
+}
+
+void CFolderTreeModel::fetchMore(const QModelIndex& parent)
+{
+    Node* node = NodeOf(parent);
+    if (node->read)
+        return;
+    node->read = true;
+    const bool fromDisk = !node->place.IsVirtual();
+    const QList<CFolderPlace> places = fromDisk ? SubfoldersOf(node->place.path) : node->place.children;
+    if (places.isEmpty()) {
+        // Gone or unreadable since it was looked at: the expand button goes.
+        emit dataChanged(parent, parent);
+        return;
+    }
+    beginInsertRows(parent, 0, int(places.size()) - 1);
+    for (const CFolderPlace& place : places)
+        node->children.push_back(
+            MakeNode(place, node, int(node->children.size()), fromDisk ? m_folderIcon : IconOf(place)));
+    endInsertRows();
+}
+
+CFolderTreeModel::Node* CFolderTreeModel::NodeOf(const QModelIndex& index) const
+{
+    return index.isValid() ? static_cast<Node*>(index.internalPointer()) : m_root.get();
+}
+
+std::unique_ptr<CFolderTreeModel::Node> CFolderTreeModel::MakeNode(
+    const CFolderPlace& place, Node* parent, int row, const QIcon& icon) const
+{
+    auto node = std::make_unique<Node>();
+    node->place = place;
+    node->icon = icon;
+    node->parent = parent;
+    node->row = row;
+    node->mayHaveChildren = place.IsVirtual() ? !place.children.isEmpty() : HasSubfolder(place.path);
+    return node;
+}
+
+QList<CFolderPlace> CFolderTreeModel::SubfoldersOf(const QString& path) const
+{
+    QList<CFolderPlace> folders;
+    // An unreadable or vanished folder lists nothing, and that is all it does.
+    for (const QFileInfo& info : QDir(path).entryInfoList(kFolders, QDir::NoSort))
+        folders.append({ info.fileName(), info.absoluteFilePath(), CFolderPlace::Kind::Folder, {} });
+    std::sort(folders.begin(), folders.end(),
+        [this](const CFolderPlace& a, const CFolderPlace& b) { return m_order(a.name, b.name); });
+    return folders;
+}
+
+QIcon CFolderTreeModel::IconOf(const CFolderPlace& place) const
+{
+    switch (place.kind) {
+    case CFolderPlace::Kind::Computer:
+        return m_iconProvider.icon(QAbstractFileIconProvider::Computer);
+    case CFolderPlace::Kind::Drive:
+        return m_iconProvider.icon(QAbstractFileIconProvider::Drive);
+    case CFolderPlace::Kind::Folder:
+        break;
+    }
+    return place.IsVirtual() ? m_iconProvider.icon(QAbstractFileIconProvider::Folder)
+                             : m_iconProvider.icon(QFileInfo(place.path));
+}

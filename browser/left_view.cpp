@@ -1,0 +1,150 @@
+// Selection, expansion and the right click of the folder tree. A folder's
+// children are read on its first expansion or selection, never on a hover.
+#include "left_view.h"
+
+#include "cipher_doc.h"
+#include "folder_menu.h"
+
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Lays an item out as the view's delegate paints it, so the hit test below
+// agrees with what the user sees.
+struct LayoutDelegate : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+};
+
+} // namespace
+
+CLeftView::CLeftView(CCipherDoc* doc, QWidget* parent)
+    : CLeftView(doc, &DesktopPlaces, parent)
+{
+}
+
+CLeftView::CLeftView(CCipherDoc* doc, CFolderTreeModel::PlacesSource places, QWidget* parent)
+    : QTreeView(parent)
+    , m_doc(doc)
+    , m_model(new CFolderTreeModel(std::move(places), this))
+{
+    setObjectName(QStringLiteral("folderTree"));
+    setModel(m_model);
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+    // Long names scroll sideways instead of being cut short.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+}
+
+void CLeftView::InitialUpdate()
+{
+    Populate();
+}
+
+void CLeftView::RefreshAll()
+{
+    m_listFilled = false;
+    Populate();
+    // Selecting the first item has refilled the list unless that item is virtual.
+    if (!m_listFilled)
+        FillList();
+}
+
+std::unique_ptr<QMenu> CLeftView::CreateFolderMenu(const QModelIndex& index)
+{
+    const QString path = m_model->PathOf(index);
+    if (path.isEmpty())
+        return nullptr;
+    return std::make_unique<CFolderMenu>(path, this);
+}
+
+void CLeftView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QModelIndex index;
+    QPoint at;
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // Below the last item the selection stays as it is.
+        index = RowAt(event->pos());
+        if (!index.isValid())
+            return;
+        setCurrentIndex(index);
+        if (!IconAndLabelRect(index).contains(event->pos()))
+            return;
+        at = event->globalPos();
+    } else {
+        index = currentIndex();
+        if (!index.isValid())
+            return;
+        scrollTo(index);
+        at = viewport()->mapToGlobal(IconAndLabelRect(index).bottomLeft());
+    }
+    if (const std::unique_ptr<QMenu> menu = CreateFolderMenu(index))
+        menu->exec(at);
+}
+
+void CLeftView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    QTreeView::selectionChanged(selected, deselected);
+    const QModelIndexList now = selectionModel()->selectedIndexes();
+    if (!now.isEmpty())
+        OnSelected(now.first());
+}
+
+void CLeftView::Populate()
+{
+    m_model->Populate();
+    const QModelIndex first = m_model->index(0, 0);
+    if (!first.isValid())
+        return;
+    expand(first);
+    setCurrentIndex(first);
+}
+
+void CLeftView::OnSelected(const QModelIndex& index)
+{
+    const QString path = m_model->PathOf(index);
+    // A folder that has gone since it was listed changes nothing.
+    if (!path.isEmpty() && !QFileInfo(path).isDir())
+        return;
+    // Read now, so that expanding it later does not read it again.
+    m_model->ReadChildren(index);
+    if (path.isEmpty())
+        return; // a virtual item: the list keeps its folder
+    m_doc->m_strFolder = path;
+    FillList();
+}
+
+void CLeftView::FillList()
+{
+    m_listFilled = true;
+    if (m_fillList)
+        m_fillList();
+}
+
+QModelIndex CLeftView::RowAt(const QPoint& pos) const
+{
+    const QModelIndex index = indexAt(pos);
+    if (index.isValid() || pos.x() < 0 || pos.x() >= viewport()->width())
+        return index;
+    // Right of a column narrower than the pane: still the item on that row.
+    return indexAt(QPoint(columnViewportPosition(0) + columnWidth(0) - 1, pos.y()));
+}
+
+QRect CLeftView::IconAndLabelRect(const QModelIndex& index) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    LayoutDelegate().initStyleOption(&option, index);
+    const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
+    const QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    const QSize labelSize(option.fontMetrics.horizontalAdvance(option.text) + 2 * margin, text.height());
+    const QRect label = QStyle::alignedRect(option.direction, option.displayAlignment, labelSize, text);
+    return icon.united(label.intersected(text));
+}

@@ -1,0 +1,48 @@
+// The about box.
+#include "about_dlg.h"
+
+#include "static_link.h"
+#include "toolbar_art.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QVBoxLayout>
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("aboutDlg"));
+    setWindowTitle(QStringLiteral("About Kelvanetrix Plus 3.32"));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(ToolbarArt::AppIcon().pixmap(64, 64));
+    auto* title = new QLabel(QStringLiteral("<b>Kelvanetrix Plus 3.32</b>"), this);
+    QFont big = title->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    title->setFont(big);
+    auto* text = new QLabel(QStringLiteral("File encryption with AES, MARS, RC6, Serpent, Twofish and IDEA.\n"
+                                           "Copyright \u00A9 the Kelvanetrix Plus developers."),
+                            this);
+    auto* home = new CStaticLink(QStringLiteral("Visit our homepage"), QUrl(QString::fromLatin1(kHomePage)), this);
+    home->setObjectName(QStringLiteral("homeLink"));
+    auto* mail = new CStaticLink(QStringLiteral("Send e-mail to us"), QUrl(QString::fromLatin1(kSupportMail)), this);
+    mail->setObjectName(QStringLiteral("mailLink"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* words = new QVBoxLayout;
+    words->addWidget(title);
+    words->addWidget(text);
+    words->addSpacing(6);
+    words->addWidget(home);
+    words->addWidget(mail);
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addSpacing(12);
+    top->addLayout(words, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}

@@ -1,0 +1,36 @@
+// Pages read their settings when first shown, not when the sheet is built,
+// so that the tabs the user never opens keep their stored values untouched.
+#include "config_page.h"
+
+#include "config_sheet.h"
+
+#include <QLabel>
+
+CConfigPage::CConfigPage(const QString& caption)
+    : m_caption(caption)
+{
+}
+
+void CConfigPage::SetChanged()
+{
+    if (m_pSheet)
+        m_pSheet->EnableApply();
+}
+
+// Plain text: the examples' runs of spaces and "=>" must show as written.
+QLabel* CConfigPage::NoteLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setIndent(24);
+    return label;
+}
+
+void CConfigPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_modified == 0) {
+        OnInitDialog();
+        m_modified = 1;
+    }
+}

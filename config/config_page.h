@@ -1,0 +1,40 @@
+// What every page of the configuration sheet shares: reading its settings
+// the first time it is shown, and the flag that lets the sheet save it.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class CConfigSheet;
+class QLabel;
+
+class CConfigPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CConfigPage(const QString& caption);
+
+    const QString& Caption() const { return m_caption; }
+    void SetSheet(CConfigSheet* sheet) { m_pSheet = sheet; }
+    // 1 once the page has been shown and has read its settings, 0 before:
+    // a page never shown holds no values worth saving.
+    int Modified() const { return m_modified; }
+    // Writes what the controls show to the settings.
+    virtual void SaveSettings() = 0;
+
+protected:
+    // Reads the settings into the controls, writing back a default for an
+    // entry that holds none.
+    virtual void OnInitDialog() = 0;
+    // The user changed a control: the sheet may now offer Apply.
+    void SetChanged();
+    // A line of explanation under a control, indented to the control's text.
+    static QLabel* NoteLabel(const QString& text, QWidget* parent);
+
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString m_caption;
+    CConfigSheet* m_pSheet = nullptr;
+    int m_modified = 0;
+};

@@ -1,0 +1,112 @@
+// The Encrypt page over "EncryptOption"/"replace" and "add"; keeping the
+// source's name only makes sense when the source goes, hence "NO change".
+#include "en_dialog.h"
+
+#include "settings_store.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("EncryptOption");
+const QString kReplace = QStringLiteral("replace");
+const QString kAdd = QStringLiteral("add");
+const QString kOn = QStringLiteral("1");
+const QString kOff = QStringLiteral("0");
+
+} // namespace
+
+CEnDialog::CEnDialog()
+    : CConfigPage(QStringLiteral(" Encrypt "))
+{
+    auto* output = new QGroupBox(QStringLiteral("Output"), this);
+    m_replace = new QCheckBox(QStringLiteral("Use encryption file to replace source file"), output);
+    m_replace->setObjectName(QStringLiteral("replace"));
+    (new QVBoxLayout(output))->addWidget(m_replace);
+
+    auto* extension = new QGroupBox(QStringLiteral("Extension"), this);
+    m_add = new QRadioButton(QStringLiteral("Add \".kvn\""), extension);
+    m_add->setObjectName(QStringLiteral("add"));
+    m_noChange = new QRadioButton(QStringLiteral("NO change"), extension);
+    m_noChange->setObjectName(QStringLiteral("noChange"));
+    auto* inside = new QVBoxLayout(extension);
+    inside->addWidget(m_add);
+    inside->addWidget(NoteLabel(QStringLiteral("Example:   abc.txt  =>  abc.txt.kvn (encryption file)"), extension));
+    inside->addWidget(m_noChange);
+    inside->addWidget(NoteLabel(QStringLiteral("Example:   abc.txt  =>  abc.txt (encryption file)"), extension));
+
+    auto* defaults = new QPushButton(QStringLiteral("&Default"), this);
+    defaults->setObjectName(QStringLiteral("default"));
+    defaults->setAutoDefault(false); // Enter stays with the sheet's OK
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(output);
+    layout->addWidget(extension);
+    layout->addWidget(defaults, 0, Qt::AlignLeft);
+    layout->addStretch(1);
+
+    connect(m_replace, &QCheckBox::clicked, this, &CEnDialog::OnReplaceClicked);
+    connect(m_add, &QRadioButton::clicked, this, [this] { SetChanged(); });
+    connect(m_noChange, &QRadioButton::clicked, this, [this] { SetChanged(); });
+    connect(defaults, &QPushButton::clicked, this, &CEnDialog::OnDefault);
+}
+
+// An empty "replace" is read by the Encrypt command as replacing with ".kvn"
+// added, so both entries are stored that way. An empty "add" alone is filled
+// in, but a stored "replace" is kept: turning a kept source into a replaced
+// one is not a default the user would expect from opening a page.
+void CEnDialog::OnInitDialog()
+{
+    CSettingsStore& store = CSettingsStore::Instance();
+    const QString replace = store.GetString(kSection, kReplace);
+    QString add = store.GetString(kSection, kAdd);
+    if (replace.isEmpty()) {
+        store.WriteString(kSection, kReplace, kOn);
+        store.WriteString(kSection, kAdd, kOn);
+        ShowOptions(true, true);
+        return;
+    }
+    if (add.isEmpty()) {
+        store.WriteString(kSection, kAdd, kOn);
+        add = kOn;
+    }
+    ShowOptions(replace == kOn, add == kOn);
+}
+
+void CEnDialog::ShowOptions(bool replace, bool add)
+{
+    m_replace->setChecked(replace);
+    m_noChange->setEnabled(replace);
+    if (replace && !add)
+        m_noChange->setChecked(true);
+    else
+        m_add->setChecked(true);
+}
+
+void CEnDialog::OnReplaceClicked()
+{
+    SetChanged();
+    const bool replace = m_replace->isChecked();
+    m_noChange->setEnabled(replace);
+    if (!replace)
+        m_add->setChecked(true);
+}
+
+void CEnDialog::OnDefault()
+{
+    ShowOptions(true, true);
+    SetChanged();
+}
+
+void CEnDialog::SaveSettings()
+{
+    CSettingsStore& store = CSettingsStore::Instance();
+    const bool replace = m_replace->isChecked();
+    store.WriteString(kSection, kReplace, replace ? kOn : kOff);
+    store.WriteString(kSection, kAdd, !replace || m_add->isChecked() ? kOn : kOff);
+}

@@ -1,0 +1,77 @@
+// The request for version.txt through the system's proxy settings, and what
+// its reply means.
+#include "update_check.h"
+
+#include "version_text.h"
+
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <utility>
+
+namespace {
+
+const char* const kUserAgent = "Kelvanetrix Plus";
+
+// The proxy the desktop is configured with, for this manager only: the
+// application-wide setting belongs to whoever else uses the network.
+class SystemProxyFactory : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override { return systemProxyForQuery(query); }
+};
+
+CheckOutcome OutcomeOf(QNetworkReply& reply)
+{
+    CheckOutcome outcome;
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return outcome;
+    outcome.status = status.toInt();
+    if (outcome.status != 200)
+        outcome.kind = CheckOutcome::Kind::ServerStatus;
+    else if (reply.error() == QNetworkReply::NoError) {
+        outcome.kind = CheckOutcome::Kind::Latest;
+        outcome.latest = VersionText::FirstLine(reply.readAll());
+    }
+    return outcome;
+}
+
+} // namespace
+
+CUpdateCheck::CUpdateCheck(QObject* parent)
+    : QObject(parent)
+{
+    m_manager.setProxyFactory(new SystemProxyFactory);
+}
+
+CUpdateCheck::~CUpdateCheck() { Cancel(); }
+
+void CUpdateCheck::Start(const QUrl& versionAddress)
+{
+    Cancel();
+    QNetworkRequest request(versionAddress);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
+    request.setRawHeader("Accept", "text/*");
+    request.setTransferTimeout(m_transferTimeout);
+    m_reply = m_manager.get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &CUpdateCheck::OnReplyFinished);
+}
+
+void CUpdateCheck::Cancel()
+{
+    if (!m_reply)
+        return;
+    // Aborting emits finished(); nobody may hear it any more.
+    QNetworkReply* reply = std::exchange(m_reply, nullptr);
+    disconnect(reply, nullptr, this, nullptr);
+    reply->abort();
+    reply->deleteLater();
+}
+
+void CUpdateCheck::OnReplyFinished()
+{
+    QNetworkReply* reply = std::exchange(m_reply, nullptr);
+    reply->deleteLater();
+    emit Finished(OutcomeOf(*reply));
+}

@@ -26,7 +26,10 @@ bool CConnectionState::IsConnected()
     return CountsAsConnected(SystemReachability());
 }
 
-void CConnectionState::SetProbe(Probe p) { probe() = std::move(p); }
+void CConnectionState::SetProbe(Probe p)
+{
+    probe() = std::move(p);
+}
 
 bool CConnectionState::CountsAsConnected(QNetworkInformation::Reachability reachability)
 {

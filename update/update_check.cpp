@@ -45,7 +45,10 @@ CUpdateCheck::CUpdateCheck(QObject* parent)
     m_manager.setProxyFactory(new SystemProxyFactory);
 }
 
-CUpdateCheck::~CUpdateCheck() { Cancel(); }
+CUpdateCheck::~CUpdateCheck()
+{
+    Cancel();
+}
 
 void CUpdateCheck::Start(const QUrl& versionAddress)
 {

@@ -11,9 +11,9 @@ class QNetworkReply;
 
 struct CheckOutcome {
     enum class Kind {
-        Latest,       // status 200: `latest` holds the first line of the file
+        Latest, // status 200: `latest` holds the first line of the file
         ServerStatus, // the server answered with another status, in `status`
-        Failed,       // no answer: connection, request or transfer error
+        Failed, // no answer: connection, request or transfer error
     };
     Kind kind = Kind::Failed;
     QString latest;

@@ -28,10 +28,19 @@ QString Server()
     return fromEnvironment.isEmpty() ? QStringLiteral(KVN_UPDATE_HOST) : fromEnvironment;
 }
 
-void SetServer(const QString& hostAndPort) { overridden() = hostAndPort; }
+void SetServer(const QString& hostAndPort)
+{
+    overridden() = hostAndPort;
+}
 
-QUrl VersionAddress() { return OnServer(QStringLiteral("/version.txt")); }
+QUrl VersionAddress()
+{
+    return OnServer(QStringLiteral("/version.txt"));
+}
 
-QUrl SetupAddress(const QString& latest) { return OnServer(QStringLiteral("/kv") + latest + QStringLiteral("setup.exe")); }
+QUrl SetupAddress(const QString& latest)
+{
+    return OnServer(QStringLiteral("/kv") + latest + QStringLiteral("setup.exe"));
+}
 
 } // namespace UpdateServer

@@ -108,7 +108,7 @@ void CUpgradeDlg::OnCheckNew()
         return;
     if (!CConnectionState::IsConnected()) {
         CMessageService::Show(this, QString::fromLatin1(kNotConnected), QString::fromLatin1(kNotConnectedCaption),
-                              QMessageBox::Ok, QMessageBox::Information);
+            QMessageBox::Ok, QMessageBox::Information);
         return;
     }
     m_status->setText(QString::fromLatin1(kPleaseWait));

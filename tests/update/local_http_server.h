@@ -65,8 +65,8 @@ private:
     void Respond(QTcpSocket* socket)
     {
         socket->write("HTTP/1.1 " + QByteArray::number(m_status) + (m_status == 200 ? " OK" : " Not Found")
-                      + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(m_body.size())
-                      + "\r\nConnection: close\r\n\r\n" + m_body);
+            + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(m_body.size())
+            + "\r\nConnection: close\r\n\r\n" + m_body);
         socket->disconnectFromHost();
     }
 

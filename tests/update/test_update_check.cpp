@@ -16,7 +16,10 @@ protected:
         QObject::connect(&m_check, &CUpdateCheck::Finished, [this](const CheckOutcome& o) { m_outcomes << o; });
     }
     void Start(const QString& server) { m_check.Start(QUrl("http://" + server + "/version.txt")); }
-    bool WaitForOutcome() { return QTest::qWaitFor([this] { return !m_outcomes.isEmpty(); }, 20000); }
+    bool WaitForOutcome()
+    {
+        return QTest::qWaitFor([this] { return !m_outcomes.isEmpty(); }, 20000);
+    }
 
     kvntest::LocalHttpServer m_server;
     CUpdateCheck m_check;

@@ -90,9 +90,8 @@ TEST_F(UpgradeDlgTest, OpensIdle)
 {
     EXPECT_EQ(m_dlg->windowTitle(), "Upgrade Online");
     EXPECT_EQ(Text("currentVersion"), "Current Version: 3.3.2.1.");
-    const auto colour = [this](const char* label) {
-        return m_dlg->findChild<QLabel*>(label)->palette().color(QPalette::WindowText);
-    };
+    const auto colour
+        = [this](const char* label) { return m_dlg->findChild<QLabel*>(label)->palette().color(QPalette::WindowText); };
     EXPECT_EQ(colour("currentVersion"), QColor(13, 1, 254));
     EXPECT_EQ(colour("latestVersion"), QColor(255, 0, 0));
     EXPECT_EQ(Button("upgrade")->text(), "&Upgrade");

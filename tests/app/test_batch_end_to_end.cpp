@@ -1,0 +1,206 @@
+// Encrypt and decrypt from the window, end to end: files on disk selected in
+// the list, the key typed twice, F5 or F8, the batch window started and
+// closed, and the files checked byte for byte.
+#include "cipher_doc.h"
+#include "cipher_view.h"
+#include "engine_recorders.h"
+#include "gui_rig.h"
+#include "key_bar.h"
+#include "main_frame.h"
+#include "percent_progress_widget.h"
+#include "progress_dlg.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using Bytes = std::vector<unsigned char>;
+using kvntest::GuiRig;
+
+namespace {
+
+struct Window {
+    GuiRig rig;
+    CCipherDoc doc;
+    CMainFrame frame{&doc};
+    kvntest::TempDir work;
+
+    Window()
+    {
+        frame.show();
+        QApplication::setActiveWindow(&frame);
+        doc.m_strFolder = QString::fromStdString(work.path());
+        frame.GetFileList()->FillList();
+    }
+    // A key as the user presses it on the main window (which a closed modal
+    // window may have left inactive offscreen).
+    void press(Qt::Key key)
+    {
+        QApplication::setActiveWindow(&frame);
+        QTest::keyClick(&frame, key);
+    }
+    void type_key(const QString& key, const QString& confirm)
+    {
+        frame.KeyBar()->KeyBox()->setText(key);
+        frame.KeyBar()->ConfirmBox()->setText(confirm);
+    }
+    void select(const std::vector<std::string>& names)
+    {
+        frame.GetFileList()->FillList();
+        CCipherView* list = frame.GetFileList();
+        std::vector<int> rows;
+        for (int r = 0; r < list->RowCount(); ++r)
+            for (const auto& n : names)
+                if (list->ItemText(r, CCipherView::NameColumn) == QString::fromStdString(n))
+                    rows.push_back(r);
+        // The views share one selection: select through any of them.
+        auto* view = list->findChild<QAbstractItemView*>();
+        view->selectionModel()->clearSelection();
+        for (int r : rows)
+            view->selectionModel()->select(view->model()->index(r, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+};
+
+// Presses the batch window's start button, waits for its Close button to come
+// back, remembers what it showed and closes it.
+struct BatchDriver {
+    QString status, count, firstList;
+    int bar = -1;
+    bool started = false;
+    std::unique_ptr<kvntest::ModalDriver> driver;
+    BatchDriver()
+    {
+        driver = std::make_unique<kvntest::ModalDriver>([this](QWidget* modal) {
+            auto* window = qobject_cast<CProgressDlg*>(modal);
+            if (!window)
+                return false;
+            auto* close = window->findChild<QPushButton*>("close");
+            if (!started) {
+                firstList = window->findChild<QListWidget*>("fileList")->item(0)->text();
+                QTest::mouseClick(window->findChild<QPushButton*>("start"), Qt::LeftButton);
+                started = true;
+                return false;
+            }
+            if (!close->isEnabled())
+                return false;
+            status = window->findChild<QLabel*>("status")->text();
+            count = window->findChild<QLabel*>("count")->text();
+            bar = window->Progress()->Model().GetPos();
+            QTest::mouseClick(close, Qt::LeftButton);
+            return true;
+        });
+    }
+};
+
+} // namespace
+
+TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
+{
+    Window w;
+    const Bytes a = kvntest::random_bytes(70000, 1), b = kvntest::random_bytes(15, 2);
+    kvntest::write_file(w.work.file("c.txt"), a);
+    kvntest::write_file(w.work.file("b.txt"), b);
+    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
+    CSettingsStore::Instance().WriteString("Arith", "value", "5");
+    w.type_key("k3y!", "k3y!");
+    w.select({"c.txt", "b.txt"});
+    {
+        BatchDriver run;
+        w.press(Qt::Key_F5);
+        EXPECT_EQ(run.status, "Completed");
+        EXPECT_EQ(run.count, "2/2 file(s)");
+        EXPECT_EQ(run.bar, 100);
+        EXPECT_EQ(run.firstList, "b.txt"); // sorted, not in batch order
+    }
+    ASSERT_FALSE(w.rig.messages.empty());
+    EXPECT_TRUE(w.rig.messages.back().text.startsWith("Congratulation! Encryption has completed!"));
+    // The files on disk are what the engine itself makes of them.
+    kvntest::EngineRig check("5", "k3y!", 0);
+    ASSERT_EQ(check.decrypt(w.work.file("c.txt.kvn"), w.work.file("c.check")), IDEA_DONE);
+    EXPECT_EQ(kvntest::read_file(w.work.file("c.check")), a);
+    std::remove(w.work.file("c.check").c_str());
+    std::remove(w.work.file("c.txt").c_str());
+    std::remove(w.work.file("b.txt").c_str());
+
+    w.select({"c.txt.kvn", "b.txt.kvn"});
+    {
+        BatchDriver run;
+        w.press(Qt::Key_F8);
+        EXPECT_EQ(run.status, "Completed");
+    }
+    EXPECT_EQ(w.rig.messages.back().text, "Congratulation! Decryption has completed! \n");
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"b.txt", "c.txt"})); // replaced
+    EXPECT_EQ(kvntest::read_file(w.work.file("c.txt")), a);
+    EXPECT_EQ(kvntest::read_file(w.work.file("b.txt")), b);
+}
+
+TEST(BatchWindow, WrongKeyStopsDecryptionAtTheFirstFile)
+{
+    Window w;
+    for (const char* n : {"x", "y", "z"}) {
+        kvntest::EngineRig enc("1", "right", 0);
+        kvntest::write_file(w.work.file(n), Bytes(40, 'x'));
+        ASSERT_EQ(enc.encrypt(w.work.file(n), w.work.file(std::string(n) + ".kvn")), IDEA_DONE);
+        std::remove(w.work.file(n).c_str());
+    }
+    w.type_key("wrong", "wrong");
+    w.select({"x.kvn", "y.kvn", "z.kvn"});
+    BatchDriver run;
+    w.press(Qt::Key_F8);
+    EXPECT_EQ(run.status, "Failure");
+    EXPECT_EQ(run.bar, 0);
+    ASSERT_GE(w.rig.messages.size(), 2u);
+    EXPECT_TRUE(w.rig.messages[0].text.contains("Or it is not encryption file by AES!"));
+    EXPECT_EQ(w.rig.messages[1].text, QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n");
+    EXPECT_EQ(w.rig.messages[1].caption, "Help: file decryption is failed!");
+    EXPECT_EQ(w.rig.messages.size(), 2u); // y and z never attempted
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"x.kvn", "y.kvn", "z.kvn"}));
+}
+
+TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
+{
+    Window w;
+    kvntest::write_file(w.work.file("a.txt"), Bytes(10, 'a'));
+    kvntest::write_file(w.work.file("ro.txt"), Bytes(10, 'r'));
+    ::chmod(w.work.file("ro.txt").c_str(), 0444);
+    // Key and confirmation differ: the confirm-key window.
+    w.type_key("one", "One");
+    w.select({"a.txt"});
+    QString seen;
+    {
+        kvntest::ModalDriver driver([&](QWidget* modal) {
+            seen = modal->objectName();
+            QTest::mouseClick(modal->findChild<QPushButton*>("close"), Qt::LeftButton);
+            return true;
+        });
+        w.press(Qt::Key_F5);
+    }
+    EXPECT_EQ(seen, "confirmKeyDlg");
+    // Replace mode with a read-only file: the message, no file changed.
+    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "1");
+    w.type_key("one", "one");
+    w.select({"a.txt", "ro.txt"});
+    w.press(Qt::Key_F5);
+    ASSERT_EQ(w.rig.messages.size(), 1u);
+    EXPECT_TRUE(w.rig.messages[0].text.startsWith("ro.txt  is read-only/hidden/system"));
+    EXPECT_EQ(w.rig.messages[0].caption, "Help:  Your file(s) can't be encrypted");
+    EXPECT_EQ(kvntest::read_file(w.work.file("a.txt")), Bytes(10, 'a'));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+    // Close before start processes nothing.
+    w.select({"a.txt"});
+    {
+        kvntest::ModalDriver driver([&](QWidget* modal) {
+            if (!qobject_cast<CProgressDlg*>(modal))
+                return false;
+            QTest::mouseClick(modal->findChild<QPushButton*>("close"), Qt::LeftButton);
+            return true;
+        });
+        w.press(Qt::Key_F5);
+    }
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+}

@@ -4,7 +4,6 @@
 #include "file_list_texts.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 
@@ -15,6 +14,31 @@ namespace {
 
 const char* const kHeadings[CFileListModel::ColumnCount] = {
     "File Name", "Size", "Type", "LastModifiedTime", "Attribute", "Path",
+};
+
+// The type follows the name's extension alone, as the desktop's file types
+// do, so each extension is looked up once: matching every name against the
+// MIME globs would dominate the fill of a large folder. The extension starts
+// at the first dot after any leading ones, so "a.tar.gz" is a tar archive.
+class MimeNames {
+public:
+    QString For(const QString& fileName)
+    {
+        qsizetype start = 0;
+        while (start < fileName.size() && fileName[start] == QLatin1Char('.'))
+            ++start;
+        const qsizetype dot = fileName.indexOf(QLatin1Char('.'), start);
+        const QString extension = dot < 0 ? QString() : fileName.mid(dot);
+        auto it = m_byExtension.constFind(extension);
+        if (it == m_byExtension.constEnd())
+            it = m_byExtension.insert(
+                extension, m_db.mimeTypeForFile(QLatin1Char('x') + extension, QMimeDatabase::MatchExtension).name());
+        return it.value();
+    }
+
+private:
+    QMimeDatabase m_db;
+    QHash<QString, QString> m_byExtension;
 };
 
 } // namespace
@@ -57,28 +81,19 @@ std::vector<CFileListModel::Row> CFileListModel::ReadFolder(const QString& folde
     if (!base.endsWith(QLatin1Char('/')) && !base.endsWith(QDir::separator()))
         base += QLatin1Char('/');
 
-    const QMimeDatabase mimes;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) // the filter already drops folders; a link that turned into one meanwhile does not count
-            continue;
-        const filelist::Attributes attributes = filelist::AttributesOf(info);
-        if ((filter.hidden && attributes.hidden) || (filter.system && attributes.system))
-            continue;
-
+    MimeNames mimes;
+    std::vector<filelist::Entry> entries = filelist::ReadEntries(folder, filter);
+    rows.reserve(entries.size());
+    for (filelist::Entry& e : entries) {
         Row row;
-        const QString name = info.fileName();
-        const qint64 bytes = info.size();
-        row.sizeKey = filelist::SizeKey(bytes);
-        row.mimeName = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
-        row.text[Name] = name;
-        row.text[Size] = filelist::SizeText(bytes);
+        row.sizeKey = filelist::SizeKey(e.size);
+        row.mimeName = mimes.For(e.name);
+        row.text[Size] = filelist::SizeText(e.size);
         row.text[Type] = TypeName(row.mimeName);
-        row.text[Modified] = filelist::ModifiedText(info.lastModified().toSecsSinceEpoch());
-        row.text[Attribute] = filelist::AttributeText(attributes);
-        row.text[Path] = QDir::toNativeSeparators(base + name);
+        row.text[Modified] = filelist::ModifiedText(e.modified);
+        row.text[Attribute] = filelist::AttributeText(e.attributes);
+        row.text[Path] = QDir::toNativeSeparators(base + e.name);
+        row.text[Name] = std::move(e.name);
         rows.push_back(std::move(row));
     }
     return rows;

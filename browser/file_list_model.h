@@ -3,6 +3,8 @@
 // a large folder never touches the disk again.
 #pragma once
 
+#include "file_list_reader.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
@@ -16,11 +18,8 @@ class CFileListModel : public QAbstractTableModel {
 public:
     enum Column { Name, Size, Type, Modified, Attribute, Path, ColumnCount };
 
+    using Filter = filelist::Filter;
     // Which entries a fill leaves out, from "ViewOption"/"Option".
-    struct Filter {
-        bool hidden = false;
-        bool system = false;
-    };
     static Filter FilterFromOption(const QString& option);
 
     explicit CFileListModel(QObject* parent = nullptr);

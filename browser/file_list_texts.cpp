@@ -1,13 +1,7 @@
 // Row texts of the file list and the byte order of its sort.
 #include "file_list_texts.h"
 
-#include <QFileInfo>
-
 #include <ctime>
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 namespace filelist {
 
@@ -44,28 +38,6 @@ QString AttributeText(const Attributes& a)
     if (a.readOnly)
         text += QLatin1Char('R');
     return text;
-}
-
-Attributes AttributesOf(const QFileInfo& info)
-{
-    Attributes a;
-#ifdef Q_OS_WIN
-    const DWORD bits = GetFileAttributesW(reinterpret_cast<const wchar_t*>(info.absoluteFilePath().utf16()));
-    if (bits != INVALID_FILE_ATTRIBUTES) {
-        a.archive = bits & FILE_ATTRIBUTE_ARCHIVE;
-        a.system = bits & FILE_ATTRIBUTE_SYSTEM;
-        a.hidden = bits & FILE_ATTRIBUTE_HIDDEN;
-        a.readOnly = bits & FILE_ATTRIBUTE_READONLY;
-    }
-#else
-    // The superuser may write anything; a file nobody may write still counts
-    // as read-only for it.
-    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    a.readOnly = !info.isWritable() || !(info.permissions() & anyWrite);
-    a.hidden = info.fileName().startsWith(QLatin1Char('.'));
-    a.system = !info.isFile() && !info.isDir();
-#endif
-    return a;
 }
 
 int CompareBytes(const QString& a, const QString& b)

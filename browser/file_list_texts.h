@@ -5,8 +5,6 @@
 #include <QString>
 #include <QtGlobal>
 
-class QFileInfo;
-
 namespace filelist {
 
 struct Attributes {
@@ -24,9 +22,6 @@ qint64 SizeKey(qint64 bytes);
 QString ModifiedText(qint64 secondsSinceEpoch);
 // " " or " A   ", then "S", "H", "R" for those present.
 QString AttributeText(const Attributes& attributes);
-// This platform's attributes of an entry. Read-only follows the rule the
-// replace-mode checks use, so the list shows "R" exactly where they refuse.
-Attributes AttributesOf(const QFileInfo& info);
 
 // Orders two texts as their UTF-8 bytes compare: -1, 0 or 1. UTF-16 code
 // units alone would put characters beyond U+FFFF before U+E000..U+FFFF.

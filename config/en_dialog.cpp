@@ -4,6 +4,7 @@
 
 #include "settings_store.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -33,6 +34,11 @@ CEnDialog::CEnDialog()
     m_add = new QRadioButton(QStringLiteral("Add \".kvn\""), extension);
     m_add->setObjectName(QStringLiteral("add"));
     m_noChange = new QRadioButton(QStringLiteral("NO change"), extension);
+    // One group for the pair, so that checking one always clears the other,
+    // also while the other is disabled.
+    auto* naming = new QButtonGroup(this);
+    naming->addButton(m_add);
+    naming->addButton(m_noChange);
     m_noChange->setObjectName(QStringLiteral("noChange"));
     auto* inside = new QVBoxLayout(extension);
     inside->addWidget(m_add);

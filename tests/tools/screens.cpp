@@ -1,0 +1,100 @@
+// Draws the program's windows into PNG files, to look at them: the main
+// window with a folder of sample files, each configuration page, the update
+// window, the about box, the tip of the day, and both batch windows running
+// and finished. Not a test; scripts/screenshots runs it under Xvfb.
+#include "about_dlg.h"
+#include "batch_runner.h"
+#include "cipher_doc.h"
+#include "cipher_view.h"
+#include "config_sheet.h"
+#include "idea.h"
+#include "key_bar.h"
+#include "main_frame.h"
+#include "percent_progress_widget.h"
+#include "program_folder.h"
+#include "progress_dlg.h"
+#include "settings_store.h"
+#include "temp_dir.h"
+#include "tip_dlg.h"
+#include "upgrade_dlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+QString g_out;
+
+void save(QWidget* w, const QString& name)
+{
+    w->show();
+    QApplication::processEvents();
+    QTest::qWait(150);
+    w->grab().save(g_out + "/" + name + ".png");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    kvntest::TempDir home;
+    CSettingsStore::SetInstance(std::make_unique<CSettingsStore>(QString::fromStdString(home.file("kvn.ini"))));
+    ProgramFolder::Override(QCoreApplication::applicationDirPath() + "/../app");
+    const std::string folder = home.file("Documents");
+    QDir().mkpath(QString::fromStdString(folder));
+    for (const char* n : {"Budget 2026.ods", "holiday-photo.jpg", "notes.txt", "report.doc", "report.doc.kvn",
+                          "scan-0042.pdf", "taxes.zip"})
+        kvntest::write_file(folder + "/" + n, kvntest::random_bytes(std::size_t(1500 + 9000 * std::strlen(n)), 3));
+
+    CCipherDoc doc;
+    CMainFrame frame(&doc);
+    frame.resize(1280, 800);
+    doc.m_strFolder = QString::fromStdString(folder);
+    frame.GetFileList()->FillList();
+    frame.KeyBar()->KeyBox()->setText(QStringLiteral("correct horse battery"));
+    frame.KeyBar()->ConfirmBox()->setText(QStringLiteral("correct horse battery"));
+    save(&frame, "main-window");
+
+    for (int page = 0; page < 4; ++page) {
+        CConfigSheet sheet(QStringLiteral("Configuration"), &frame, page);
+        save(&sheet, QStringLiteral("configuration-%1").arg(page));
+    }
+    CUpgradeDlg upgrade(&frame);
+    save(&upgrade, "upgrade-online");
+    CAboutDlg about(&frame);
+    save(&about, "about");
+    CTipDlg tip(&frame);
+    save(&tip, "tip-of-the-day");
+
+    std::vector<std::string> sources;
+    for (const char* n : {"report.doc", "notes.txt", "taxes.zip"})
+        sources.push_back(folder + "/" + n);
+    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", {0, 1}, sources);
+    CIdea engine;
+    for (int finished = 0; finished < 2; ++finished) {
+        CEnProgressDlg window(&frame);
+        window.m_pIdea = &engine;
+        window.m_pBatch = &plan;
+        window.show();
+        QApplication::processEvents();
+        window.findChild<QPushButton*>("start")->setEnabled(finished == 0 ? false : false);
+        window.findChild<QPushButton*>("close")->setEnabled(finished == 1);
+        window.findChild<QLabel*>("status")->setText(finished ? QStringLiteral("Completed")
+                                                              : QStringLiteral("notes.txt  Encrypting... "));
+        window.findChild<QLabel*>("count")->setText(finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
+        window.Progress()->Model().SetPos(finished ? 100 : 42);
+        save(&window, finished ? "encrypt-window-finished" : "encrypt-window-running");
+    }
+    const batch::Batch back = batch::PlanBatch(batch::Direction::Decrypt, "1", {1, 1}, {folder + "/report.doc.kvn"});
+    CDeProgressDlg decrypt(&frame);
+    decrypt.m_pIdea = &engine;
+    decrypt.m_pBatch = &back;
+    save(&decrypt, "decrypt-window-ready");
+    return 0;
+}

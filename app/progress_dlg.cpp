@@ -6,6 +6,7 @@
 #include "idea.h"
 #include "message_service.h"
 #include "percent_progress_widget.h"
+#include "toolbar_art.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -35,7 +35,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(enc ? QStyle::SP_VistaShield : QStyle::SP_DialogOpenButton).pixmap(24, 24));
+    icon->setPixmap(ToolbarArt::Image(enc ? 0 : 1, ToolbarArt::Style::MultiColor).pixmap(QSize(44, 32)));
     auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
                                     : QStringLiteral("Do you want to decrypt these files now?"),
                                 this);

@@ -204,3 +204,24 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
     }
     EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
 }
+
+TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
+{
+    Window w;
+    for (const char* n : {"1.txt", "2.txt", "3.txt"})
+        kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
+    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
+    w.type_key("key", "key");
+    w.select({"1.txt", "2.txt", "3.txt"});
+    std::remove(w.work.file("2.txt").c_str()); // gone after it was selected
+    BatchDriver run;
+    w.press(Qt::Key_F5);
+    EXPECT_EQ(run.status, "Failure");
+    ASSERT_EQ(w.rig.messages.size(), 2u);
+    // The engine's own box, shown from the worker through the GUI thread.
+    EXPECT_EQ(w.rig.messages[0].text, "Don't open this file!");
+    EXPECT_EQ(w.rig.messages[0].caption, "Error: ");
+    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n");
+    EXPECT_TRUE(kvntest::exists(w.work.file("1.txt.kvn")));
+    EXPECT_TRUE(kvntest::exists(w.work.file("3.txt.kvn")));
+}

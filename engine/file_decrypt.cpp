@@ -1,7 +1,7 @@
 // IdeaDecrypt: one encrypted file back to its plain bytes, with the key check
 // before anything is created and the final naming of the result.
-#include "file_job.h"
 #include "file_format.h"
+#include "file_job.h"
 #include "messages.h"
 #include "progress/percent_progress_ctrl.h"
 
@@ -15,8 +15,7 @@ bool has_kvn_extension(const std::string& name)
     if (name.size() < 4)
         return false;
     std::string tail = name.substr(name.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return tail == ".kvn";
 }
 
@@ -55,10 +54,8 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
     }
 
     unsigned char header[16] = {};
-    if (job.ReadSource(header, b) < 0) {
-        job.ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
-        return IDEA_SOURCE_FAILED;
-    }
+    if (job.ReadSource(header, b) < 0)
+        return job.ReadFailed(source);
     row->decrypt_blocks(*this, header, header, 1);
     if (!fileformat::header_matches(header, row->header, b)) {
         const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!";
@@ -88,10 +85,8 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
     for (int which = 0;; which ^= 1) {
         unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf + carried, CFileJob::kChunk - carried);
-        if (n < 0) {
-            job.ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
-            return IDEA_SOURCE_FAILED;
-        }
+        if (n < 0)
+            return job.ReadFailed(source);
         total += std::uint64_t(n);
         const std::size_t have = carried + std::size_t(n);
         const bool atEnd = std::size_t(n) < CFileJob::kChunk - carried;
@@ -112,24 +107,17 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
             std::memcpy(job.Buffer(which ^ 1), buf + ready * b, b);
         if (written && bytes > 0)
             written = out.WriteBehind(buf, bytes);
-        if (!written) {
-            job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath,
-                              CFileJob::ErrorText(out.Error()));
-            return IDEA_DEST_FAILED;
-        }
+        if (!written)
+            return job.WriteFailed(out);
         job.ProgressBlocks(ready);
         if (atEnd)
             break;
         carried = b;
     }
-    if (!out.WaitWrites()) {
-        job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath, CFileJob::ErrorText(out.Error()));
-        return IDEA_DEST_FAILED;
-    }
-    if (!job.SourceUnchanged(total)) {
-        job.ShowFormatted(msg::kOpenFailedCaption, msg::kChanged, source);
-        return IDEA_SOURCE_FAILED;
-    }
+    if (!out.WaitWrites())
+        return job.WriteFailed(out);
+    if (!job.SourceUnchanged(total))
+        return job.SourceChanged(source);
     const int result = job.Finish(out, source, replace);
     if (result == IDEA_DONE)
         job.ProgressEnd();

@@ -1,6 +1,6 @@
 // IdeaEncrypt: one file into the encrypted-file format.
-#include "file_job.h"
 #include "file_format.h"
+#include "file_job.h"
 #include "messages.h"
 #include "progress/percent_progress_ctrl.h"
 #include "secure_zero.h"
@@ -34,19 +34,15 @@ int CIdea::IdeaEncrypt(char* source, char* destination)
     job.Announce(source, msg::kEncrypting);
     job.ProgressStart(length);
     row->encrypt_blocks(*this, header, header, 1);
-    if (!out.Write(header, b)) {
-        job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath, CFileJob::ErrorText(out.Error()));
-        return IDEA_DEST_FAILED;
-    }
+    if (!out.Write(header, b))
+        return job.WriteFailed(out);
 
     std::uint64_t total = 0;
     for (int which = 0;; which ^= 1) {
         unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf, CFileJob::kChunk);
-        if (n < 0) {
-            job.ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
-            return IDEA_SOURCE_FAILED;
-        }
+        if (n < 0)
+            return job.ReadFailed(source);
         if (n == 0)
             break;
         total += std::uint64_t(n);
@@ -59,24 +55,17 @@ int CIdea::IdeaEncrypt(char* source, char* destination)
             bytes += b;
         }
         row->encrypt_blocks(*this, buf, buf, bytes / b);
-        if (!out.WriteBehind(buf, bytes)) {
-            job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath,
-                              CFileJob::ErrorText(out.Error()));
-            return IDEA_DEST_FAILED;
-        }
+        if (!out.WriteBehind(buf, bytes))
+            return job.WriteFailed(out);
         if (rest != 0 || std::size_t(n) < CFileJob::kChunk)
             break;
     }
-    if (!out.WaitWrites()) {
-        job.ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, finalPath, CFileJob::ErrorText(out.Error()));
-        return IDEA_DEST_FAILED;
-    }
+    if (!out.WaitWrites())
+        return job.WriteFailed(out);
     // The marker was taken from the length at the start; a file that grew or
     // shrank meanwhile would not decrypt to what was read.
-    if (!job.SourceUnchanged(total)) {
-        job.ShowFormatted(msg::kOpenFailedCaption, msg::kChanged, source);
-        return IDEA_SOURCE_FAILED;
-    }
+    if (!job.SourceUnchanged(total))
+        return job.SourceChanged(source);
     const int result = job.Finish(out, source, replace);
     if (result == IDEA_DONE)
         job.ProgressEnd();

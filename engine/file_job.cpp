@@ -126,17 +126,15 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
     FileInfo target;
     const bool targetExists = m_ops.Stat(out.FinalPath().c_str(), target) == 0;
     const bool replacesSource = targetExists && target.device == m_source.device && target.inode == m_source.inode;
-    if (!out.Finish(replace || targetExists)) {
-        ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, out.FinalPath(), ErrorText(out.Error()));
-        return IDEA_DEST_FAILED;
-    }
+    if (!out.Finish(replace || targetExists))
+        return WriteFailed(out);
     CloseSource();
     if (!out.Commit()) {
         if (!out.TempPath().empty())
             ShowFormatted(msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()),
                           out.TempPath());
         else
-            ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, out.FinalPath(), ErrorText(out.Error()));
+            WriteFailed(out);
         return IDEA_DEST_FAILED;
     }
     if (replace && !replacesSource) {
@@ -153,6 +151,24 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
         }
     }
     return IDEA_DONE;
+}
+
+int CFileJob::WriteFailed(const COutputFile& out)
+{
+    ShowFormatted(msg::kCreateFailedCaption, msg::kWriteFailed, out.FinalPath(), ErrorText(out.Error()));
+    return IDEA_DEST_FAILED;
+}
+
+int CFileJob::ReadFailed(const char* source)
+{
+    ShowFormatted(msg::kOpenFailedCaption, msg::kReadFailed, source);
+    return IDEA_SOURCE_FAILED;
+}
+
+int CFileJob::SourceChanged(const char* source)
+{
+    ShowFormatted(msg::kOpenFailedCaption, msg::kChanged, source);
+    return IDEA_SOURCE_FAILED;
 }
 
 void CFileJob::Show(const char* text, const char* caption, unsigned style)

@@ -53,6 +53,12 @@ public:
     // replace mode. Returns the file's result code.
     int Finish(COutputFile& out, const char* source, bool replace);
 
+    // The failures both loops report; each shows its message and answers the
+    // file's result code.
+    int WriteFailed(const COutputFile& out);
+    int ReadFailed(const char* source);
+    int SourceChanged(const char* source);
+
     void Show(const char* text, const char* caption, unsigned style);
     void ShowFormatted(const char* caption, const char* format, const std::string& a,
                        const std::string& b = {}, const std::string& c = {});

@@ -30,12 +30,15 @@ public:
 private:
     Folder()
     {
-        const char* const extensions[] = { ".txt", ".png", ".c", ".pdf", "", ".kvn", ".tar.gz", ".html", ".JPG", ".mp3" };
+        const char* const extensions[]
+            = { ".txt", ".png", ".c", ".pdf", "", ".kvn", ".tar.gz", ".html", ".JPG", ".mp3" };
         const QByteArray some(3000, 'x');
         for (int i = 0; i < kFiles; ++i) {
             // Mixed case and widths, so that the name sort has real work.
             const QString name = QStringLiteral("%1file_%2%3")
-                                     .arg(i % 3 == 0 ? "A" : i % 3 == 1 ? "b" : "C")
+                                     .arg(i % 3 == 0      ? "A"
+                                             : i % 3 == 1 ? "b"
+                                                          : "C")
                                      .arg((i * 7919) % kFiles)
                                      .arg(QLatin1String(extensions[i % 10]));
             QFile file(m_dir.filePath(name));
@@ -119,8 +122,14 @@ void BM_InvertSelection(benchmark::State& state)
 BENCHMARK(BM_FillList)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FirstScreen)->Unit(benchmark::kMillisecond)->Iterations(5);
 // Columns: 0 name, 1 size, 3 time, 5 path; second argument: all rows selected.
-BENCHMARK(BM_Sort)->Args({0, 0})->Args({1, 0})->Args({3, 0})->Args({5, 0})->Args({0, 1})
-    ->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_Sort)
+    ->Args({ 0, 0 })
+    ->Args({ 1, 0 })
+    ->Args({ 3, 0 })
+    ->Args({ 5, 0 })
+    ->Args({ 0, 1 })
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6);
 BENCHMARK(BM_SelectedRows)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_InvertSelection)->Unit(benchmark::kMillisecond)->Iterations(20);
 

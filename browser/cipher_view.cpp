@@ -20,6 +20,9 @@
 
 #include <algorithm>
 
+static_assert(int(CCipherView::NameColumn) == CFileListModel::Name
+    && int(CCipherView::PathColumn) == CFileListModel::Path && int(CCipherView::SizeColumn) == CFileListModel::Size);
+
 // Without full-row selection only the name shows as selected, although the
 // whole row is: the other cells are details of the file, not separate items.
 class CCipherView::NameColumnDelegate : public QStyledItemDelegate {
@@ -84,10 +87,11 @@ void CCipherView::BuildViews()
     m_icons->setLayoutMode(QListView::Batched);
     m_icons->setResizeMode(QListView::Adjust);
 
-    for (QAbstractItemView* view : { static_cast<QAbstractItemView*>(m_details), static_cast<QAbstractItemView*>(m_icons) }) {
+    for (QAbstractItemView* view :
+        { static_cast<QAbstractItemView*>(m_details), static_cast<QAbstractItemView*>(m_icons) }) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint& pos) { ShowContextMenu(view, pos); });
+            [this, view](const QPoint& pos) { ShowContextMenu(view, pos); });
         connect(view, &QAbstractItemView::doubleClicked, this, &CCipherView::OpenSelected);
     }
 
@@ -219,9 +223,15 @@ QList<int> CCipherView::SelectedRows() const
     return rows;
 }
 
-QString CCipherView::ItemText(int row, int column) const { return m_model->Text(row, column); }
+QString CCipherView::ItemText(int row, int column) const
+{
+    return m_model->Text(row, column);
+}
 
-int CCipherView::RowCount() const { return m_model->rowCount(); }
+int CCipherView::RowCount() const
+{
+    return m_model->rowCount();
+}
 
 void CCipherView::ArrangeBy(int column)
 {
@@ -253,8 +263,9 @@ void CCipherView::SelectAll()
 {
     const int rows = m_model->rowCount();
     if (rows > 0)
-        m_selection->select(QItemSelection(m_model->index(0, 0), m_model->index(rows - 1, CFileListModel::ColumnCount - 1)),
-                            QItemSelectionModel::Select);
+        m_selection->select(
+            QItemSelection(m_model->index(0, 0), m_model->index(rows - 1, CFileListModel::ColumnCount - 1)),
+            QItemSelectionModel::Select);
     CurrentView()->setFocus();
 }
 
@@ -301,7 +312,7 @@ void CCipherView::OpenSelected()
     const QString path = ItemText(rows.front(), PathColumn);
     if (!CShellService::Instance().OpenUrl(QUrl::fromLocalFile(path)))
         CMessageService::Show(this, QStringLiteral("\"%1\" could not be opened.").arg(path),
-                              QStringLiteral("Kelvanetrix Plus"), QMessageBox::Ok, QMessageBox::Warning);
+            QStringLiteral("Kelvanetrix Plus"), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void CCipherView::DeleteSelected()

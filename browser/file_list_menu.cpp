@@ -19,7 +19,8 @@ CFileListMenu::CFileListMenu(QWidget* parent)
     m_arrangeByAttribute = Add("arrangeByAttribute", "Arrange by Attribute", "Arrange by Attribute.");
     addSeparator();
     m_selectAll = Add("selectAll", "&Select All", "Selects all items.");
-    m_invertSelection = Add("invertSelection", "&Invert Selection", "Reverses which items are selected and which are not.");
+    m_invertSelection
+        = Add("invertSelection", "&Invert Selection", "Reverses which items are selected and which are not.");
     addSeparator();
     m_delete = Add("deleteFile", "Delet&e File");
     addSeparator();

@@ -13,13 +13,19 @@
 namespace {
 
 const char* const kHeadings[CFileListModel::ColumnCount] = {
-    "File Name", "Size", "Type", "LastModifiedTime", "Attribute", "Path",
+    "File Name",
+    "Size",
+    "Type",
+    "LastModifiedTime",
+    "Attribute",
+    "Path",
 };
 
 // The type follows the name's extension alone, as the desktop's file types
 // do, so each extension is looked up once: matching every name against the
-// MIME globs would dominate the fill of a large folder. The extension starts
-// at the first dot after any leading ones, so "a.tar.gz" is a tar archive.
+// MIME globs would dominate the fill of a large folder. The extension is the
+// last two dotted parts at most, leading dots aside: "a.tar.gz" is a tar
+// archive, and "2024.01.05.jpg" shares ".05.jpg" with many others.
 class MimeNames {
 public:
     QString For(const QString& fileName)
@@ -27,8 +33,13 @@ public:
         qsizetype start = 0;
         while (start < fileName.size() && fileName[start] == QLatin1Char('.'))
             ++start;
-        const qsizetype dot = fileName.indexOf(QLatin1Char('.'), start);
-        const QString extension = dot < 0 ? QString() : fileName.mid(dot);
+        qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+        if (dot > start) {
+            const qsizetype before = fileName.lastIndexOf(QLatin1Char('.'), dot - 1);
+            if (before > start)
+                dot = before;
+        }
+        const QString extension = dot > start ? fileName.mid(dot) : QString();
         auto it = m_byExtension.constFind(extension);
         if (it == m_byExtension.constEnd())
             it = m_byExtension.insert(
@@ -62,13 +73,6 @@ void CFileListModel::Fill(const QString& folder, Filter filter, int sortColumn, 
     SortRows(rows, nullptr, sortColumn, ascending);
     beginResetModel();
     m_rows = std::move(rows);
-    endResetModel();
-}
-
-void CFileListModel::Clear()
-{
-    beginResetModel();
-    m_rows.clear();
     endResetModel();
 }
 
@@ -121,19 +125,23 @@ void CFileListModel::Sort(int column, bool ascending)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void CFileListModel::SortRows(std::vector<Row>& rows, std::vector<int>* newRowOfOld, int column,
-                              bool ascending) const
+void CFileListModel::SortRows(std::vector<Row>& rows, std::vector<int>* newRowOfOld, int column, bool ascending) const
 {
     if (column < 0 || column >= ColumnCount)
         return;
     std::vector<int> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
+    // Every path is the folder followed by the name, so paths order as the
+    // names do, without walking the common folder part at every comparison.
+    const int textColumn = column == Path ? Name : column;
+    auto compare = [&](const Row& a, const Row& b) {
+        if (column == Size)
+            return a.sizeKey < b.sizeKey ? -1 : (a.sizeKey > b.sizeKey ? 1 : 0);
+        return filelist::CompareBytes(a.text[textColumn], b.text[textColumn]);
+    };
     // Stable, so that rows the comparison cannot tell apart stay where they were.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const Row& ra = rows[size_t(a)];
-        const Row& rb = rows[size_t(b)];
-        const int c = column == Size ? (ra.sizeKey < rb.sizeKey ? -1 : ra.sizeKey > rb.sizeKey ? 1 : 0)
-                                     : filelist::CompareBytes(ra.text[column], rb.text[column]);
+        const int c = compare(rows[size_t(a)], rows[size_t(b)]);
         return ascending ? c < 0 : c > 0;
     });
     std::vector<Row> sorted;
@@ -161,7 +169,10 @@ int CFileListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int CFileListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int CFileListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant CFileListModel::data(const QModelIndex& index, int role) const
 {

@@ -30,7 +30,6 @@ public:
     // Reorders the rows; rows equal in that column keep their relative order.
     // Selections and other persistent indexes follow their rows.
     void Sort(int column, bool ascending);
-    void Clear();
 
     const QString& Text(int row, int column) const;
 

@@ -53,7 +53,7 @@ private:
 // Fills in one entry; false when it is to be left out.
 bool Examine(int dirFd, const std::string& name, Filter filter, Entry& e)
 {
-    struct stat st {};
+    struct stat st { };
     // A link counts as what it points to; a link to nothing is still an
     // entry, and neither a file nor a folder.
     if (::fstatat(dirFd, name.c_str(), &st, 0) != 0 && ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)

@@ -5,14 +5,20 @@
 
 namespace filelist {
 
-QString SizeText(qint64 bytes) { return QString::number(SizeKey(bytes)) + QStringLiteral(" KB"); }
+QString SizeText(qint64 bytes)
+{
+    return QString::number(SizeKey(bytes)) + QStringLiteral(" KB");
+}
 
-qint64 SizeKey(qint64 bytes) { return bytes < 0 ? 0 : bytes / 1024; }
+qint64 SizeKey(qint64 bytes)
+{
+    return bytes < 0 ? 0 : bytes / 1024;
+}
 
 QString ModifiedText(qint64 secondsSinceEpoch)
 {
     const std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
-    std::tm local {};
+    std::tm local{};
 #ifdef Q_OS_WIN
     if (localtime_s(&local, &t) != 0)
         return {};

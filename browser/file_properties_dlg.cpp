@@ -38,7 +38,7 @@ CFilePropertiesDlg::CFilePropertiesDlg(const QString& path, QWidget* parent)
     AddRow(form, "Folder:", "propertyFolder", QDir::toNativeSeparators(info.absolutePath()));
     AddRow(form, "Size:", "propertySize", QStringLiteral("%1 bytes").arg(QLocale().toString(info.size())));
     AddRow(form, "Type:", "propertyType",
-           QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment());
+        QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment());
     AddRow(form, "Modified:", "propertyModified", filelist::ModifiedText(info.lastModified().toSecsSinceEpoch()));
     AddRow(form, "Permissions:", "propertyPermissions", PermissionText(info.permissions()));
 
@@ -55,7 +55,7 @@ CFilePropertiesDlg* CFilePropertiesDlg::ShowFor(const QString& path, QWidget* pa
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) {
         CMessageService::Show(parent, QStringLiteral("\"%1\" no longer exists.").arg(QDir::toNativeSeparators(path)),
-                              QStringLiteral("Properties"), QMessageBox::Ok, QMessageBox::Warning);
+            QStringLiteral("Properties"), QMessageBox::Ok, QMessageBox::Warning);
         return nullptr;
     }
     auto* dlg = new CFilePropertiesDlg(path, parent);
@@ -67,9 +67,15 @@ CFilePropertiesDlg* CFilePropertiesDlg::ShowFor(const QString& path, QWidget* pa
 QString CFilePropertiesDlg::PermissionText(QFileDevice::Permissions p)
 {
     const QFileDevice::Permission bits[] = {
-        QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner,
-        QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup,
-        QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther,
+        QFileDevice::ReadOwner,
+        QFileDevice::WriteOwner,
+        QFileDevice::ExeOwner,
+        QFileDevice::ReadGroup,
+        QFileDevice::WriteGroup,
+        QFileDevice::ExeGroup,
+        QFileDevice::ReadOther,
+        QFileDevice::WriteOther,
+        QFileDevice::ExeOther,
     };
     const char letters[] = "rwx";
     QString text;

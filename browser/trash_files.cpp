@@ -19,8 +19,8 @@ bool Confirmed(QWidget* owner, const QStringList& paths)
     const QString text = paths.size() == 1
         ? QStringLiteral("Are you sure you want to move \"%1\" to the trash?").arg(QFileInfo(paths.front()).fileName())
         : QStringLiteral("Are you sure you want to move these %1 files to the trash?").arg(paths.size());
-    return CMessageService::Show(owner, text, QString::fromLatin1(kCaption), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Question)
+    return CMessageService::Show(
+               owner, text, QString::fromLatin1(kCaption), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
         == QMessageBox::Yes;
 }
 
@@ -44,8 +44,8 @@ int MoveFilesToTrash(QWidget* owner, const QStringList& paths)
     // For several files; it appears only when the operation lasts long enough to be noticed.
     std::unique_ptr<QProgressDialog> progress;
     if (paths.size() > 1) {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("Moving files to the trash..."),
-                                                     QStringLiteral("Cancel"), 0, int(paths.size()), owner);
+        progress = std::make_unique<QProgressDialog>(
+            QStringLiteral("Moving files to the trash..."), QStringLiteral("Cancel"), 0, int(paths.size()), owner);
         progress->setObjectName(QStringLiteral("deleteProgress"));
         progress->setWindowTitle(QString::fromLatin1(kCaption));
         progress->setWindowModality(Qt::WindowModal);

@@ -23,7 +23,7 @@ TEST_F(ListContents, HeadingsAndWidthsAreFixedAtFirstDisplay)
     auto view = ShownView(1000);
     auto* details = view->findChild<QTreeView*>("fileListDetails");
     ASSERT_NE(details, nullptr);
-    const QStringList headings { "File Name", "Size", "Type", "LastModifiedTime", "Attribute", "Path" };
+    const QStringList headings{ "File Name", "Size", "Type", "LastModifiedTime", "Attribute", "Path" };
     const int w = details->width() - 2 * details->frameWidth();
     const int divisors[] = { 5, 10, 7, 6, 10, 7 };
     ASSERT_EQ(details->model()->columnCount(), 6);
@@ -71,16 +71,27 @@ TEST_F(ListContents, RowTextsOfAPlainFile)
     EXPECT_EQ(view.ItemText(row, CCipherView::PathColumn), PathOf("notes.txt"));
     EXPECT_EQ(view.ItemText(row, 6), "");
     EXPECT_EQ(view.ItemText(99, 0), "");
+
+    m_doc.m_strFolder = Folder() + "/"; // no doubled separator in the paths
+    view.FillList();
+    EXPECT_EQ(view.ItemText(RowOf(view, "notes.txt"), CCipherView::PathColumn), PathOf("notes.txt"));
 }
 
-TEST_F(ListContents, FolderEndingInSeparatorGivesTheSamePaths)
+// The type comes from the extension, which may have two parts.
+TEST_F(ListContents, TypeFollowsTheExtension)
 {
-    Write("a.txt");
-    m_doc.m_strFolder = Folder() + "/";
+    Write("backup.tar.gz");
+    Write("holiday.2024.png");
+    Write("plain.png");
+    Write("notes.TXT");
     CCipherView view(&m_doc);
     view.FillList();
-    ASSERT_EQ(view.RowCount(), 1);
-    EXPECT_EQ(view.ItemText(0, CCipherView::PathColumn), PathOf("a.txt"));
+    const QMimeDatabase mimes;
+    auto type = [&](const char* name) { return view.ItemText(RowOf(view, name), CCipherView::TypeColumn); };
+    EXPECT_EQ(type("backup.tar.gz"), mimes.mimeTypeForName("application/x-compressed-tar").comment());
+    EXPECT_EQ(type("holiday.2024.png"), mimes.mimeTypeForName("image/png").comment());
+    EXPECT_EQ(type("plain.png"), type("holiday.2024.png"));
+    EXPECT_EQ(type("notes.TXT"), mimes.mimeTypeForName("text/plain").comment());
 }
 
 TEST_F(ListContents, ReadOnlyAndHiddenAttributes)
@@ -142,12 +153,12 @@ TEST_F(ListContents, EmptyFilterSettingIsStoredAsThree)
     CCipherView view(&m_doc);
     view.FillList();
     EXPECT_EQ(Option("Option"), "3");
-    EXPECT_EQ(Names(view), QStringList { "plain.txt" });
+    EXPECT_EQ(Names(view), QStringList{ "plain.txt" });
 
     SetOption("Option", "");
     view.FillList();
     EXPECT_EQ(Option("Option"), "3");
-    EXPECT_EQ(Names(view), QStringList { "plain.txt" });
+    EXPECT_EQ(Names(view), QStringList{ "plain.txt" });
 }
 
 TEST_F(ListContents, FoldersAreNeverListed)
@@ -181,6 +192,24 @@ TEST_F(ListContents, NoFolderOrAVanishedOneGivesAnEmptyListQuietly)
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
+// Large folders are read on several threads; every file must come out once.
+TEST_F(ListContents, LargeFolderIsReadWhole)
+{
+    constexpr int kFiles = 9000;
+    for (int i = 0; i < kFiles; ++i) {
+        QFile file(PathOf(QStringLiteral("%1%2.dat").arg(i % 100 == 0 ? "." : "").arg(i, 5, 10, QLatin1Char('0'))));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    CCipherView view(&m_doc);
+    view.FillList();
+    ASSERT_EQ(view.RowCount(), kFiles - kFiles / 100);
+    const QStringList names = Names(view);
+    EXPECT_EQ(names.front(), "00001.dat");
+    EXPECT_EQ(names.back(), "08999.dat");
+    for (qsizetype i = 1; i < names.size(); ++i)
+        ASSERT_LT(filelist::CompareBytes(names[i - 1], names[i]), 0) << i;
+}
+
 using Sorting = CipherViewTest;
 
 TEST_F(Sorting, NamesCompareAsBytesCaseFirst)
@@ -188,7 +217,7 @@ TEST_F(Sorting, NamesCompareAsBytesCaseFirst)
     for (const char* name : { "b.txt", "A.txt", "a.txt", "Zeta.txt", "alpha.txt" })
         Write(name);
     auto view = ShownView();
-    EXPECT_EQ(Names(*view), (QStringList { "A.txt", "Zeta.txt", "a.txt", "alpha.txt", "b.txt" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "A.txt", "Zeta.txt", "a.txt", "alpha.txt", "b.txt" }));
 }
 
 // UTF-16 alone would put the emoji (a surrogate pair) before U+FF21.
@@ -201,7 +230,7 @@ TEST_F(Sorting, NamesBeyondTheBasicPlaneSortAsTheirBytes)
         Write(name);
     CCipherView view(&m_doc);
     view.FillList();
-    EXPECT_EQ(Names(view), (QStringList { "z.txt", e, fullwidth, emoji }));
+    EXPECT_EQ(Names(view), (QStringList{ "z.txt", e, fullwidth, emoji }));
     EXPECT_LT(filelist::CompareBytes(fullwidth, emoji), 0);
     EXPECT_GT(filelist::CompareBytes(emoji, e), 0);
     EXPECT_EQ(filelist::CompareBytes("ab", "ab"), 0);
@@ -217,22 +246,23 @@ TEST_F(Sorting, HeadingClicksToggleTheSameColumnAndStartAscendingOnAnother)
     auto* details = view->findChild<QTreeView*>("fileListDetails");
     QHeaderView* header = details->header();
     auto clickHeading = [&](int column) {
-        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+        const QPoint at(
+            header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     };
     clickHeading(CCipherView::SizeColumn);
-    EXPECT_EQ(Names(*view), (QStringList { "small.png", "mid.c", "big.txt" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "small.png", "mid.c", "big.txt" }));
     clickHeading(CCipherView::SizeColumn);
-    EXPECT_EQ(Names(*view), (QStringList { "big.txt", "mid.c", "small.png" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "big.txt", "mid.c", "small.png" }));
     EXPECT_FALSE(view->IsAscending());
     clickHeading(CCipherView::TypeColumn);
     EXPECT_EQ(view->SortColumn(), CCipherView::TypeColumn);
     EXPECT_TRUE(view->IsAscending());
     const QStringList types = Column(*view, CCipherView::TypeColumn);
     EXPECT_TRUE(std::is_sorted(types.begin(), types.end(),
-                               [](const QString& a, const QString& b) { return filelist::CompareBytes(a, b) < 0; }));
+        [](const QString& a, const QString& b) { return filelist::CompareBytes(a, b) < 0; }));
     clickHeading(CCipherView::PathColumn);
-    EXPECT_EQ(Names(*view), (QStringList { "big.txt", "mid.c", "small.png" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "big.txt", "mid.c", "small.png" }));
 }
 
 TEST_F(Sorting, ArrangeByTogglesEvenWhenTheColumnChanges)
@@ -246,11 +276,11 @@ TEST_F(Sorting, ArrangeByTogglesEvenWhenTheColumnChanges)
 
     trigger("arrangeBySize"); // starts ascending by name, so this turns to descending
     EXPECT_EQ(view->SortColumn(), CCipherView::SizeColumn);
-    EXPECT_EQ(Names(*view), (QStringList { "c.txt", "a.txt", "b.txt" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "c.txt", "a.txt", "b.txt" }));
     trigger("arrangeBySize");
-    EXPECT_EQ(Names(*view), (QStringList { "b.txt", "a.txt", "c.txt" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "b.txt", "a.txt", "c.txt" }));
     trigger("arrangeByName");
-    EXPECT_EQ(Names(*view), (QStringList { "c.txt", "b.txt", "a.txt" }));
+    EXPECT_EQ(Names(*view), (QStringList{ "c.txt", "b.txt", "a.txt" }));
 
     const std::pair<const char*, int> columns[] = {
         { "arrangeByType", CCipherView::TypeColumn },
@@ -274,9 +304,9 @@ TEST_F(Sorting, SizesEqualInKilobytesKeepTheirOrder)
     CCipherView view(&m_doc);
     view.FillList();
     view.ArrangeBy(CCipherView::SizeColumn); // descending
-    EXPECT_EQ(Names(view), (QStringList { "c.bin", "a.bin", "b.bin", "d.bin" }));
+    EXPECT_EQ(Names(view), (QStringList{ "c.bin", "a.bin", "b.bin", "d.bin" }));
     view.ArrangeBy(CCipherView::SizeColumn);
-    EXPECT_EQ(Names(view), (QStringList { "d.bin", "a.bin", "b.bin", "c.bin" }));
+    EXPECT_EQ(Names(view), (QStringList{ "d.bin", "a.bin", "b.bin", "c.bin" }));
 }
 
 TEST_F(Sorting, DateColumnSortsByTimeAndRefillKeepsTheLastSort)
@@ -289,13 +319,13 @@ TEST_F(Sorting, DateColumnSortsByTimeAndRefillKeepsTheLastSort)
     view.ArrangeBy(CCipherView::ModifiedColumn);
     view.ArrangeBy(CCipherView::ModifiedColumn);
     ASSERT_TRUE(view.IsAscending());
-    EXPECT_EQ(Names(view), (QStringList { "old.txt", "mid.txt", "new.txt" }));
+    EXPECT_EQ(Names(view), (QStringList{ "old.txt", "mid.txt", "new.txt" }));
 
     view.ArrangeBy(CCipherView::ModifiedColumn);
     Write("newest.txt", 0, QDateTime(QDate(2025, 6, 1), QTime(8, 0, 0)));
     view.FillList();
     EXPECT_EQ(view.SortColumn(), CCipherView::ModifiedColumn);
-    EXPECT_EQ(Names(view), (QStringList { "newest.txt", "new.txt", "mid.txt", "old.txt" }));
+    EXPECT_EQ(Names(view), (QStringList{ "newest.txt", "new.txt", "mid.txt", "old.txt" }));
 }
 
 TEST_F(Sorting, SelectedFilesStaySelectedThroughASort)
@@ -306,9 +336,9 @@ TEST_F(Sorting, SelectedFilesStaySelectedThroughASort)
     ClickRow(*view, "a.txt");
     ClickRow(*view, "c.txt", Qt::ControlModifier);
     view->ArrangeBy(CCipherView::NameColumn);
-    ASSERT_EQ(Names(*view), (QStringList { "d.txt", "c.txt", "b.txt", "a.txt" }));
-    EXPECT_EQ(SelectedNames(*view), (QStringList { "c.txt", "a.txt" }));
-    EXPECT_EQ(view->SelectedRows(), (QList<int> { 1, 3 }));
+    ASSERT_EQ(Names(*view), (QStringList{ "d.txt", "c.txt", "b.txt", "a.txt" }));
+    EXPECT_EQ(SelectedNames(*view), (QStringList{ "c.txt", "a.txt" }));
+    EXPECT_EQ(view->SelectedRows(), (QList<int>{ 1, 3 }));
 }
 
 } // namespace

@@ -23,7 +23,10 @@
 #include <ostream>
 
 // Readable failure messages for the texts compared below.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kvntest {
 
@@ -111,10 +114,7 @@ protected:
         return texts;
     }
     static QStringList Names(const CCipherView& view) { return Column(view, CCipherView::NameColumn); }
-    static int RowOf(const CCipherView& view, const QString& name)
-    {
-        return int(Names(view).indexOf(name));
-    }
+    static int RowOf(const CCipherView& view, const QString& name) { return int(Names(view).indexOf(name)); }
     static QStringList SelectedNames(const CCipherView& view)
     {
         QStringList names;
@@ -134,7 +134,7 @@ protected:
     }
     // Clicks the named row's label in whatever view shows the list now.
     static void ClickRow(CCipherView& view, const QString& name, Qt::KeyboardModifiers modifiers = {},
-                         Qt::MouseButton button = Qt::LeftButton)
+        Qt::MouseButton button = Qt::LeftButton)
     {
         QAbstractItemView* items = view.CurrentView();
         const QModelIndex index = items->model()->index(RowOf(view, name), CCipherView::NameColumn);

@@ -12,6 +12,10 @@
 
 namespace {
 
+// The type our encrypted files are registered under.
+constexpr const char* kKvnType = "application/x-kelvanetrix";
+
+
 const char* const kHeadings[CFileListModel::ColumnCount] = {
     "File Name",
     "Size",
@@ -41,9 +45,14 @@ public:
         }
         const QString extension = dot > start ? fileName.mid(dot) : QString();
         auto it = m_byExtension.constFind(extension);
-        if (it == m_byExtension.constEnd())
-            it = m_byExtension.insert(
-                extension, m_db.mimeTypeForFile(QLatin1Char('x') + extension, QMimeDatabase::MatchExtension).name());
+        if (it == m_byExtension.constEnd()) {
+            QString name = m_db.mimeTypeForFile(QLatin1Char('x') + extension, QMimeDatabase::MatchExtension).name();
+            // Our own files, also where the desktop has not learnt the type yet.
+            if (extension.endsWith(QLatin1String(".kvn"), Qt::CaseInsensitive)
+                && name == QLatin1String("application/octet-stream"))
+                name = QString::fromLatin1(kKvnType);
+            it = m_byExtension.insert(extension, name);
+        }
         return it.value();
     }
 
@@ -106,8 +115,11 @@ std::vector<CFileListModel::Row> CFileListModel::ReadFolder(const QString& folde
 QString CFileListModel::TypeName(const QString& mimeName)
 {
     auto it = m_typeNames.constFind(mimeName);
-    if (it == m_typeNames.constEnd())
-        it = m_typeNames.insert(mimeName, QMimeDatabase().mimeTypeForName(mimeName).comment());
+    if (it == m_typeNames.constEnd()) {
+        const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
+        const bool ours = mimeName == QLatin1String(kKvnType);
+        it = m_typeNames.insert(mimeName, ours && !type.isValid() ? QStringLiteral("Kelvanetrix Document") : type.comment());
+    }
     return it.value();
 }
 

@@ -84,9 +84,13 @@ TEST_F(ListContents, TypeFollowsTheExtension)
     Write("holiday.2024.png");
     Write("plain.png");
     Write("notes.TXT");
+    Write("report.doc.KVN");
     CCipherView view(&m_doc);
     view.FillList();
     const QMimeDatabase mimes;
+    if (!mimes.mimeTypeForName("application/x-kelvanetrix").isValid()) { // the type is not installed here
+        EXPECT_EQ(view.ItemText(RowOf(view, "report.doc.KVN"), CCipherView::TypeColumn), "Kelvanetrix Document");
+    }
     auto type = [&](const char* name) { return view.ItemText(RowOf(view, name), CCipherView::TypeColumn); };
     EXPECT_EQ(type("backup.tar.gz"), mimes.mimeTypeForName("application/x-compressed-tar").comment());
     EXPECT_EQ(type("holiday.2024.png"), mimes.mimeTypeForName("image/png").comment());

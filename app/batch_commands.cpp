@@ -85,8 +85,16 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     window->m_pIdea = &engine;
     window->m_pBatch = &plan;
     window->exec();
+    // The list keeps its sort; the files the batch made are selected again.
+    QStringList results;
+    const batch::BatchOutcome& outcome = window->Outcome();
+    for (std::size_t i = 0; i < outcome.files.size(); ++i)
+        if (!outcome.files[i].failed)
+            results << QString::fromStdString(batch::ResultPath(plan, i));
     window.reset();
     m_list->FillList();
+    if (!results.isEmpty())
+        m_list->SelectPaths(results);
 }
 
 void CMainFrame::OnEncrypt() { RunBatchCommand(batch::Direction::Encrypt); }

@@ -4,6 +4,9 @@
 #include "batch_texts.h"
 #include "idea.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace batch {
 
 Batch PlanBatch(Direction direction, const std::string& code, const OutputOptions& options,
@@ -54,6 +57,22 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
             break;
     }
     return outcome;
+}
+
+std::string ResultPath(const Batch& batch, std::size_t index)
+{
+    const BatchFile& f = batch.files[index];
+    const bool replace = batch.options.replace != 0;
+    if (batch.direction == Direction::Encrypt)
+        return replace && batch.options.addExt == 0 ? f.source : f.destination;
+    std::string tail = f.name.size() >= 4 ? f.name.substr(f.name.size() - 4) : std::string();
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (tail == ".kvn")
+        return f.destination;
+    std::string t = f.destination.substr(0, f.destination.size() >= 4 ? f.destination.size() - 4 : 0);
+    if (!replace)
+        t.insert(t.size() - std::min(f.name.size(), t.size()), "de~");
+    return t;
 }
 
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)

@@ -53,6 +53,10 @@ bool IsFailure(int result);
 BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
                       const std::function<void(std::size_t index)>& onFile = {});
 
+// Where file `index`'s result ends up when it succeeds (what the engine names
+// it: the destination, the source's own path, or "de~" beside it).
+std::string ResultPath(const Batch& batch, std::size_t index);
+
 struct OutcomeMessage {
     std::string status;  // "Completed" or "Failure"
     std::string text;

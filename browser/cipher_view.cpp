@@ -10,6 +10,7 @@
 #include "shell_service.h"
 #include "trash_files.h"
 
+#include <QSet>
 #include <QHeaderView>
 #include <QListView>
 #include <QStackedWidget>
@@ -267,6 +268,22 @@ void CCipherView::SelectAll()
             QItemSelection(m_model->index(0, 0), m_model->index(rows - 1, CFileListModel::ColumnCount - 1)),
             QItemSelectionModel::Select);
     CurrentView()->setFocus();
+}
+
+int CCipherView::SelectPaths(const QStringList& paths)
+{
+    const QSet<QString> wanted(paths.begin(), paths.end());
+    QItemSelection rows;
+    int found = 0;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (!wanted.contains(ItemText(r, PathColumn)))
+            continue;
+        rows.select(m_model->index(r, 0), m_model->index(r, CFileListModel::ColumnCount - 1));
+        if (found++ == 0)
+            CurrentView()->scrollTo(m_model->index(r, 0));
+    }
+    m_selection->select(rows, QItemSelectionModel::ClearAndSelect);
+    return found;
 }
 
 void CCipherView::InvertSelection()

@@ -53,6 +53,9 @@ public:
     bool IsAscending() const { return m_ascending; }
 
     void SelectAll();
+    // Selects the rows showing these paths (a batch's results), nothing else;
+    // answers how many were found.
+    int SelectPaths(const QStringList& paths);
     void InvertSelection(); // nothing selected: selects every row
 
     // The context menu with its entries enabled for the current selection.

@@ -117,6 +117,11 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
         EXPECT_EQ(run.bar, 100);
         EXPECT_EQ(run.firstList, "b.txt"); // sorted, not in batch order
     }
+    // Afterwards the list shows the new files, and they are what is selected.
+    CCipherView* list = w.frame.GetFileList();
+    ASSERT_EQ(list->GetSelectedCount(), 2);
+    for (int row : list->SelectedRows())
+        EXPECT_TRUE(list->ItemText(row, CCipherView::NameColumn).endsWith(".kvn"));
     ASSERT_FALSE(w.rig.messages.empty());
     EXPECT_TRUE(w.rig.messages.back().text.startsWith("Congratulation! Encryption has completed!"));
     // The files on disk are what the engine itself makes of them.

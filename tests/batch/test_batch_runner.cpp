@@ -90,3 +90,27 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
     EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"x", "y", "z"}));
     EXPECT_EQ(kvntest::read_file(dir.file("y")), Bytes(33, 'q'));
 }
+
+TEST(BatchRun, ResultPathsNameWhatTheEngineLeavesOnDisk)
+{
+    struct Case { batch::Direction dir; batch::OutputOptions options; const char* source; };
+    for (const Case c : {Case{Direction::Encrypt, {0, 1}, "a.txt"}, Case{Direction::Encrypt, {1, 1}, "a.txt"},
+                         Case{Direction::Encrypt, {1, 0}, "a.txt"}, Case{Direction::Decrypt, {1, 1}, "a.txt.KVN"},
+                         Case{Direction::Decrypt, {0, 1}, "a.txt.kvn"}, Case{Direction::Decrypt, {1, 1}, "a.txt"},
+                         Case{Direction::Decrypt, {0, 1}, "a.txt"}}) {
+        kvntest::TempDir dir;
+        const std::string src = dir.file(c.source);
+        if (c.dir == Direction::Encrypt) {
+            kvntest::write_file(src, Bytes(20, 'p'));
+        } else {
+            kvntest::write_file(dir.file("plain"), Bytes(20, 'p'));
+            kvntest::EngineRig enc("1", "k", 0);
+            ASSERT_EQ(enc.encrypt(dir.file("plain"), src), IDEA_DONE);
+            std::remove(dir.file("plain").c_str());
+        }
+        const Batch b = PlanBatch(c.dir, "1", c.options, {src});
+        BatchRig run(b, "k");
+        ASSERT_FALSE(run.outcome.failed) << c.source;
+        EXPECT_TRUE(kvntest::exists(ResultPath(b, 0))) << c.source << " " << ResultPath(b, 0);
+    }
+}

@@ -5,7 +5,6 @@
 #include "idea.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace batch {
 
@@ -65,9 +64,7 @@ std::string ResultPath(const Batch& batch, std::size_t index)
     const bool replace = batch.options.replace != 0;
     if (batch.direction == Direction::Encrypt)
         return replace && batch.options.addExt == 0 ? f.source : f.destination;
-    std::string tail = f.name.size() >= 4 ? f.name.substr(f.name.size() - 4) : std::string();
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (tail == ".kvn")
+    if (HasKvnExtension(f.name))
         return f.destination;
     std::string t = f.destination.substr(0, f.destination.size() >= 4 ? f.destination.size() - 4 : 0);
     if (!replace)

@@ -35,11 +35,15 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
     return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : ".kvn");
 }
 
+bool HasKvnExtension(const std::string& name)
+{
+    return name.size() >= 4 && lower(name.substr(name.size() - 4)) == ".kvn";
+}
+
 std::string DecryptDestination(const std::string& source, bool foldCase)
 {
     const std::string path = foldCase ? lower(source) : source;
-    const bool kvn = source.size() >= 4 && lower(source.substr(source.size() - 4)) == ".kvn";
-    return kvn ? path.substr(0, path.size() - 4) : path + ".tmp";
+    return HasKvnExtension(source) ? path.substr(0, path.size() - 4) : path + ".tmp";
 }
 
 } // namespace batch

@@ -5,6 +5,8 @@
 #include "config_sheet.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 CConfigPage::CConfigPage(const QString& caption)
     : m_caption(caption)
@@ -33,4 +35,17 @@ void CConfigPage::showEvent(QShowEvent* event)
         OnInitDialog();
         m_modified = 1;
     }
+}
+
+QPushButton* CConfigPage::LayOutWithDefault(QWidget* output, QWidget* extension)
+{
+    auto* defaults = new QPushButton(QStringLiteral("&Default"), this);
+    defaults->setObjectName(QStringLiteral("default"));
+    defaults->setAutoDefault(false); // Enter stays with the sheet's OK
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(output);
+    layout->addWidget(extension);
+    layout->addWidget(defaults, 0, Qt::AlignLeft);
+    layout->addStretch(1);
+    return defaults;
 }

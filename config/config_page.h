@@ -7,6 +7,7 @@
 
 class CConfigSheet;
 class QLabel;
+class QPushButton;
 
 class CConfigPage : public QWidget {
     Q_OBJECT
@@ -30,6 +31,9 @@ protected:
     void SetChanged();
     // A line of explanation under a control, indented to the control's text.
     static QLabel* NoteLabel(const QString& text, QWidget* parent);
+    // The output and extension groups one under the other, then the page's
+    // "&Default" button, which is returned for the page to connect.
+    QPushButton* LayOutWithDefault(QWidget* output, QWidget* extension);
 
     void showEvent(QShowEvent* event) override;
 

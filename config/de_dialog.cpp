@@ -59,15 +59,7 @@ CDeDialog::CDeDialog()
     inside->addWidget(m_addPrefix);
     inside->addWidget(NoteLabel(QStringLiteral("Example:   abc.txt  =>  de~abc.txt (decryption file)"), extension));
 
-    auto* defaults = new QPushButton(QStringLiteral("&Default"), this);
-    defaults->setObjectName(QStringLiteral("default"));
-    defaults->setAutoDefault(false); // Enter stays with the sheet's OK
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(output);
-    layout->addWidget(extension);
-    layout->addWidget(defaults, 0, Qt::AlignLeft);
-    layout->addStretch(1);
+    QPushButton* defaults = LayOutWithDefault(output, extension);
 
     connect(m_replace, &QCheckBox::clicked, this, &CDeDialog::OnReplaceClicked);
     connect(defaults, &QPushButton::clicked, this, &CDeDialog::OnDefault);

@@ -46,15 +46,7 @@ CEnDialog::CEnDialog()
     inside->addWidget(m_noChange);
     inside->addWidget(NoteLabel(QStringLiteral("Example:   abc.txt  =>  abc.txt (encryption file)"), extension));
 
-    auto* defaults = new QPushButton(QStringLiteral("&Default"), this);
-    defaults->setObjectName(QStringLiteral("default"));
-    defaults->setAutoDefault(false); // Enter stays with the sheet's OK
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(output);
-    layout->addWidget(extension);
-    layout->addWidget(defaults, 0, Qt::AlignLeft);
-    layout->addStretch(1);
+    QPushButton* defaults = LayOutWithDefault(output, extension);
 
     connect(m_replace, &QCheckBox::clicked, this, &CEnDialog::OnReplaceClicked);
     connect(m_add, &QRadioButton::clicked, this, [this] { SetChanged(); });

@@ -83,7 +83,7 @@ int main(int argc, char** argv)
         window.m_pBatch = &plan;
         window.show();
         QApplication::processEvents();
-        window.findChild<QPushButton*>("start")->setEnabled(finished == 0 ? false : false);
+        window.findChild<QPushButton*>("start")->setEnabled(false);
         window.findChild<QPushButton*>("close")->setEnabled(finished == 1);
         window.findChild<QLabel*>("status")->setText(finished ? QStringLiteral("Completed")
                                                               : QStringLiteral("notes.txt  Encrypting... "));

@@ -6,6 +6,7 @@
 #include "settings_store.h"
 #include "single_instance.h"
 #include "tip_dlg.h"
+#include "product_version.h"
 
 #include <QApplication>
 
@@ -30,7 +31,7 @@ bool CCipherApp::InitInstance(const QStringList& arguments)
         return false;
 
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
-    QApplication::setOrganizationName(QStringLiteral("Kelvanetrix Plus Setting"));
+    QApplication::setOrganizationName(QStringLiteral(KVN_PRODUCT_NAME " Setting"));
     CSettingsStore::Instance(); // the settings key is fixed before anything reads
 
     // A ".kvn" file given on the command line or dropped on the window opens

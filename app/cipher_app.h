@@ -2,6 +2,7 @@
 // document and main window, the tip of the day) and what lives as long as
 // the program.
 #pragma once
+#include "product_version.h"
 
 #include <QStringList>
 #include <memory>
@@ -12,8 +13,8 @@ class CSingleInstance;
 
 class CCipherApp {
 public:
-    static constexpr const char* kAppName = "Kelvanetrix Plus";
-    static constexpr const char* kTitle = " Kelvanetrix Plus 3.32";
+    static constexpr const char* kAppName = KVN_PRODUCT_NAME;
+    static constexpr const char* kTitle = " " KVN_PRODUCT_NAME " " KVN_VERSION;
 
     CCipherApp();
     ~CCipherApp();

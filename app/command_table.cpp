@@ -1,5 +1,6 @@
 // The command table's data.
 #include "command_table.h"
+#include "product_version.h"
 
 const std::vector<CommandDef>& CommandTable()
 {
@@ -32,10 +33,10 @@ const std::vector<CommandDef>& CommandTable()
         {cmd::UpgradeNow, "&Upgrade Now", {}, "Upgrade online."},
         {cmd::HelpContent, "Help &Content and Index\tF1", QKeySequence(Qt::Key_F1), "Help content.\nHelp content\n"},
         {cmd::TipOfTheDay, "T&ip Of The Day...", {}, "Tip of the day\n"},
-        {cmd::Homepage, "&Visit Our Homepage", {}, "Visit the Kelvanetrix Plus home page (kelvanetrix.example)."},
+        {cmd::Homepage, "&Visit Our Homepage", {}, "Visit the " KVN_PRODUCT_NAME " home page (kelvanetrix.example)."},
         {cmd::SendMail, "&Send E-mail To Us", {}, "Write to support@kelvanetrix.example."},
         {cmd::License, "&License Agreement", {}, "License Agreement.\n"},
-        {cmd::About, "&About Kelvanetrix Plus...", {}, "Display program information, version number and copyright\nAbout"},
+        {cmd::About, "&About " KVN_PRODUCT_NAME "...", {}, "Display program information, version number and copyright\nAbout"},
     };
     return table;
 }

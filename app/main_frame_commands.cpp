@@ -4,6 +4,7 @@
 
 #include "about_dlg.h"
 #include "algorithm.h"
+#include "cipher_list.h"
 #include "cipher_view.h"
 #include "command_table.h"
 #include "config_sheet.h"
@@ -16,37 +17,20 @@
 #include "shell_service.h"
 #include "tip_dlg.h"
 #include "upgrade_dlg.h"
+#include "product_version.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QUrl>
 
-namespace {
-
-QString cipher_pane_text(const QString& code)
-{
-    if (code == QLatin1String("10"))
-        return QStringLiteral("IDEA");
-    if (code == QLatin1String("2"))
-        return QStringLiteral("MARS");
-    if (code == QLatin1String("3"))
-        return QStringLiteral(" RC6 ");
-    if (code == QLatin1String("4"))
-        return QStringLiteral("Serpent");
-    if (code == QLatin1String("5"))
-        return QStringLiteral("Twofish");
-    return QStringLiteral(" AES ");
-}
-
-} // namespace
-
 void CMainFrame::ApplyAlgorithm()
 {
     // Shown, not written: only the commands write a corrected code back.
     const QString code = CSettingsStore::Instance().GetString(QStringLiteral("Arith"), QStringLiteral("value"));
     m_wndKeyBar->SetLimit(batch::KeyLimit(code.toStdString()));
-    m_wndStatusBar->SetCipherText(cipher_pane_text(code));
+    const batch::CipherInfo* cipher = batch::FindCipher(batch::SelectAlgorithm(code.toStdString()));
+    m_wndStatusBar->SetCipherText(QString::fromLatin1(cipher->paneText));
 }
 
 void CMainFrame::Dispatch(int command)
@@ -149,7 +133,7 @@ void CMainFrame::OnToolbarStyle(bool simple)
     CSettingsStore::Instance().WriteString(QStringLiteral("Toolbar"), QStringLiteral("Color"),
                                            simple ? QStringLiteral("2") : QStringLiteral("1"));
     const auto answer = CMessageService::Show(
-        this, QStringLiteral("Completed!\nYou need to restart your Kelvanetrix Plus.\nClick OK to close, do you want CLOSE now?"),
+        this, QStringLiteral("Completed!\nYou need to restart your " KVN_PRODUCT_NAME ".\nClick OK to close, do you want CLOSE now?"),
         QStringLiteral("Help"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question);
     if (answer == QMessageBox::Ok)
         close();

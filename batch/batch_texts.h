@@ -2,11 +2,13 @@
 // windows and the command-line tool.
 #pragma once
 
+#include "product_version.h"
+
 namespace batch::texts {
 
 inline constexpr unsigned kIconInformation = 0x40;
 
-inline constexpr const char* kAppTitle = "Kelvanetrix Plus";
+inline constexpr const char* kAppTitle = KVN_PRODUCT_NAME;
 inline constexpr const char* kHelp = "Help";
 inline constexpr const char* kTooManyFiles = "Selected files are more than enough!";
 inline constexpr const char* kSelectToEncrypt = "Please select files that you want to encrypt!";

@@ -9,6 +9,7 @@
 #include "settings_store.h"
 #include "shell_service.h"
 #include "trash_files.h"
+#include "product_version.h"
 
 #include <QSet>
 #include <QHeaderView>
@@ -329,7 +330,7 @@ void CCipherView::OpenSelected()
     const QString path = ItemText(rows.front(), PathColumn);
     if (!CShellService::Instance().OpenUrl(QUrl::fromLocalFile(path)))
         CMessageService::Show(this, QStringLiteral("\"%1\" could not be opened.").arg(path),
-            QStringLiteral("Kelvanetrix Plus"), QMessageBox::Ok, QMessageBox::Warning);
+            QStringLiteral(KVN_PRODUCT_NAME), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 void CCipherView::DeleteSelected()

@@ -3,6 +3,7 @@
 
 #include "static_link.h"
 #include "toolbar_art.h"
+#include "product_version.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -14,15 +15,15 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutDlg"));
-    setWindowTitle(QStringLiteral("About Kelvanetrix Plus 3.32"));
+    setWindowTitle(QStringLiteral("About " KVN_PRODUCT_NAME " " KVN_VERSION));
     auto* icon = new QLabel(this);
     icon->setPixmap(ToolbarArt::AppIcon().pixmap(64, 64));
-    auto* title = new QLabel(QStringLiteral("<b>Kelvanetrix Plus 3.32</b>"), this);
+    auto* title = new QLabel(QStringLiteral("<b>" KVN_PRODUCT_NAME " " KVN_VERSION "</b>"), this);
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     title->setFont(big);
     auto* text = new QLabel(QStringLiteral("File encryption with AES, MARS, RC6, Serpent, Twofish and IDEA.\n"
-                                           "Copyright \u00A9 the Kelvanetrix Plus developers."),
+                                           "Copyright \u00A9 the " KVN_PRODUCT_NAME " developers."),
                             this);
     auto* home = new CStaticLink(QStringLiteral("Visit our homepage"), QUrl(QString::fromLatin1(kHomePage)), this);
     home->setObjectName(QStringLiteral("homeLink"));

@@ -2,13 +2,33 @@
 #include "cli_options.h"
 
 #include "algorithm.h"
+#include "cipher_list.h"
 
 namespace kvn {
 
-const char* const kUsage =
+namespace {
+
+// "aes, mars, ..., idea, or "1","2",...,"10"", from the cipher list.
+std::string cipher_choices()
+{
+    std::size_t count = 0;
+    const batch::CipherInfo* ciphers = batch::Ciphers(count);
+    std::string names, codes;
+    for (std::size_t i = 0; i < count; ++i) {
+        names += std::string(ciphers[i].cliName) + ", ";
+        codes += std::string(i ? "," : "") + '"' + ciphers[i].code + '"';
+    }
+    return names + "or " + codes + "; default " + ciphers[0].cliName;
+}
+
+} // namespace
+
+const std::string& Usage()
+{
+    static const std::string text = std::string(
     "usage: kvn encrypt [options] FILE...\n"
     "       kvn decrypt [options] FILE...\n"
-    "  -c, --cipher NAME|CODE  aes, mars, rc6, serpent, twofish, idea, or \"1\",\"2\",\"3\",\"4\",\"5\",\"10\"; default aes\n"
+    "  -c, --cipher NAME|CODE  ") + cipher_choices() + "\n"
     "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
     "      --key-env VAR       the key is the value of environment variable VAR\n"
     "      --keep              keep the sources; results are written beside them (default)\n"
@@ -18,6 +38,8 @@ const char* const kUsage =
     "  -h, --help; --version\n"
     "Without -k or --key-env the key is asked for twice on the terminal.\n"
     "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key\n";
+    return text;
+}
 
 namespace {
 

@@ -24,6 +24,7 @@ struct Options {
 // says why in `error`.
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
 
-extern const char* const kUsage;
+// The text --help prints and usage errors end with.
+const std::string& Usage();
 
 } // namespace kvn

@@ -10,6 +10,7 @@
 #include "prechecks.h"
 #include "secure_zero.h"
 #include "terminal_host.h"
+#include "product_version.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -20,7 +21,7 @@ namespace {
 
 int usage_error(const std::string& why)
 {
-    std::fprintf(stderr, "kvn: %s\n%s", why.c_str(), kUsage);
+    std::fprintf(stderr, "kvn: %s\n%s", why.c_str(), Usage().c_str());
     return kUsageError;
 }
 
@@ -53,15 +54,15 @@ int Run(const std::vector<std::string>& args)
     if (!ParseOptions(args, o, error))
         return usage_error(error);
     if (o.action == Options::Action::Help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(Usage().c_str(), stdout);
         return kAllDone;
     }
     if (o.action == Options::Action::Version) {
-        std::puts("kvn (Kelvanetrix Plus) 3.32");
+        std::puts("kvn (" KVN_PRODUCT_NAME ") " KVN_VERSION);
         return kAllDone;
     }
     if (o.files.size() > std::size_t(batch::MAX_BATCH_FILES))
-        return fail(std::string(batch::texts::kTooManyFiles) + " (at most 4000 files in one batch)", kUsageError);
+        return fail(std::string(batch::texts::kTooManyFiles) + " (at most " + std::to_string(batch::MAX_BATCH_FILES) + " files in one batch)", kUsageError);
 
     WipedText key;
     if (!obtain_key(o, key, error))

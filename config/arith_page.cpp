@@ -2,6 +2,7 @@
 // in "Arith"/"value".
 #include "arith_page.h"
 
+#include "cipher_list.h"
 #include "settings_store.h"
 
 #include <QGroupBox>
@@ -14,22 +15,13 @@ namespace {
 const QString kSection = QStringLiteral("Arith");
 const QString kEntry = QStringLiteral("value");
 
-struct Choice {
-    const char* name;
-    const char* text;
-    const char* line;
-    const char* code;
-};
-
-// AES first: it is checked before the stored value is known.
-const Choice kChoices[] = {
-    {"aes", "AES ( Rijndael ) Advanced Encryption Standard ", "The Key is 256 bit in length. ", "1"},
-    {"mars", "MARS ", "The Key is 448 bit in length. ", "2"},
-    {"rc6", "RC6  ", "The Key is 256 bit in length. ", "3"},
-    {"serpent", "Serpent  ", "The Key is 256 bit in length. ", "4"},
-    {"twofish", "Twofish  ", "The Key is 256 bit in length. ", "5"},
-    {"idea", "IDEA  International Data Encryption Algorithm", "The Key is 128 bit in length. ", "10"},
-};
+// The buttons stand in the list's order, AES first: it is checked before the
+// stored value is known.
+QString code(std::size_t i)
+{
+    std::size_t count = 0;
+    return QString::fromLatin1(batch::Ciphers(count)[i].code);
+}
 
 } // namespace
 
@@ -42,12 +34,13 @@ CArith::CArith()
     prompt->setTextFormat(Qt::PlainText);
     inside->addWidget(prompt);
     // One parent for all six buttons makes them one exclusive group.
-    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        const Choice& choice = kChoices[i];
-        m_buttons[i] = new QRadioButton(QString::fromLatin1(choice.text), group);
-        m_buttons[i]->setObjectName(QString::fromLatin1(choice.name));
+    std::size_t count = 0;
+    const batch::CipherInfo* ciphers = batch::Ciphers(count);
+    for (std::size_t i = 0; i < m_buttons.size() && i < count; ++i) {
+        m_buttons[i] = new QRadioButton(QString::fromLatin1(ciphers[i].pageText), group);
+        m_buttons[i]->setObjectName(QString::fromLatin1(ciphers[i].cliName));
         inside->addWidget(m_buttons[i]);
-        inside->addWidget(NoteLabel(QString::fromLatin1(choice.line), group));
+        inside->addWidget(NoteLabel(QString::fromLatin1(ciphers[i].pageLine), group));
         connect(m_buttons[i], &QRadioButton::clicked, this, [this] { SetChanged(); });
     }
 
@@ -61,7 +54,7 @@ void CArith::OnInitDialog()
     m_buttons[0]->setChecked(true);
     const QString stored = CSettingsStore::Instance().GetString(kSection, kEntry);
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        if (stored == QLatin1String(kChoices[i].code)) {
+        if (stored == code(i)) {
             m_buttons[i]->setChecked(true);
             return;
         }
@@ -73,7 +66,7 @@ void CArith::SaveSettings()
 {
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
         if (m_buttons[i]->isChecked()) {
-            CSettingsStore::Instance().WriteString(kSection, kEntry, QString::fromLatin1(kChoices[i].code));
+            CSettingsStore::Instance().WriteString(kSection, kEntry, code(i));
             return;
         }
     }

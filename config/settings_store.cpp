@@ -1,5 +1,6 @@
 // Settings kept by QSettings in the platform's native per-user store.
 #include "settings_store.h"
+#include "product_version.h"
 
 #include <QSettings>
 
@@ -15,8 +16,8 @@ std::unique_ptr<CSettingsStore>& instance()
 
 CSettingsStore::CSettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Kelvanetrix Plus Setting"),
-                                             QStringLiteral("Kelvanetrix Plus")))
+                                             QStringLiteral(KVN_PRODUCT_NAME " Setting"),
+                                             QStringLiteral(KVN_PRODUCT_NAME)))
 {
 }
 

@@ -6,6 +6,7 @@
 #include "message_service.h"
 #include "program_folder.h"
 #include "settings_store.h"
+#include "product_version.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -23,7 +24,7 @@
 
 namespace {
 
-const char* const kTitle = "Kelvanetrix Plus Tip of the Day";
+const char* const kTitle = KVN_PRODUCT_NAME " Tip of the Day";
 const char* const kHeading = "Did you know...";
 const char* const kNoTipsFile = "Tips file does not exist in the prescribed directory";
 const char* const kTrouble = "Trouble reading the tips file";

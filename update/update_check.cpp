@@ -3,6 +3,7 @@
 #include "update_check.h"
 
 #include "version_text.h"
+#include "product_version.h"
 
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const char* const kUserAgent = "Kelvanetrix Plus";
+const char* const kUserAgent = KVN_PRODUCT_NAME;
 
 // The proxy the desktop is configured with, for this manager only: the
 // application-wide setting belongs to whoever else uses the network.

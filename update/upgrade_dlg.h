@@ -3,6 +3,7 @@
 #pragma once
 
 #include "update_check.h"
+#include "product_version.h"
 
 #include <QDialog>
 #include <QString>
@@ -33,7 +34,7 @@ private:
     QLabel* m_latestLabel = nullptr;
     QLabel* m_status = nullptr;
 
-    const QString m_currentVersion = QStringLiteral("3321");
+    const QString m_currentVersion = QStringLiteral(KVN_VERSION_DIGITS);
     QString m_latestVersion;
     // Last member, so it is destroyed first: a reply still under way is
     // dropped before any widget it would report to.

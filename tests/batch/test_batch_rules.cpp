@@ -2,6 +2,8 @@
 // destination names, the pre-batch checks in their order, the key bytes.
 #include "algorithm.h"
 #include "batch_texts.h"
+#include "cipher_list.h"
+#include "cipher_table.h"
 #include "key_buffer.h"
 #include "output_options.h"
 #include "prechecks.h"
@@ -57,6 +59,22 @@ TEST(Algorithm, ExactCodesAndTheAesFallbackWithWriteBack)
     EXPECT_EQ(CodeFromName("rc-6"), "3");
     EXPECT_EQ(CodeFromName("10"), "10");
     EXPECT_EQ(CodeFromName("des"), "");
+}
+
+// The descriptive list and the engine's dispatch rows name the same ciphers
+// with the same blocks.
+TEST(Algorithm, ListAgreesWithTheEngine)
+{
+    std::size_t listed = 0, rows = 0;
+    const CipherInfo* ciphers = Ciphers(listed);
+    cipher_rows(rows);
+    ASSERT_EQ(listed, rows);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const CipherRow* row = find_cipher(ciphers[i].code);
+        ASSERT_NE(row, nullptr) << ciphers[i].code;
+        EXPECT_EQ(row->block, ciphers[i].block) << ciphers[i].code;
+        EXPECT_EQ(CodeFromName(ciphers[i].cliName), ciphers[i].code);
+    }
 }
 
 TEST(OutputOptionsTable, EncryptAndDecryptSettings)

@@ -9,6 +9,7 @@
 #include "key_bar.h"
 #include "message_service.h"
 #include "prechecks.h"
+#include "settings_entries.h"
 #include "progress_dlg.h"
 #include "settings_store.h"
 #include "zoom_dialog.h"
@@ -61,9 +62,8 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     for (int row : m_list->SelectedRows())
         sources.push_back(m_list->ItemText(row, CCipherView::PathColumn).toStdString());
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
-        ? batch::EncryptOptions(settings.GetProfileString("EncryptOption", "replace"),
-                                settings.GetProfileString("EncryptOption", "add"))
-        : batch::DecryptOptions(settings.GetProfileString("DecryptOption", "replace"));
+        ? batch::settings::EncryptOptions(settings)
+        : batch::settings::DecryptOptions(settings);
     const batch::Batch plan = batch::PlanBatch(direction, code, options, sources);
 
     CIdea engine;

@@ -5,6 +5,7 @@
 #include "about_dlg.h"
 #include "algorithm.h"
 #include "cipher_list.h"
+#include "settings_entries.h"
 #include "cipher_view.h"
 #include "command_table.h"
 #include "config_sheet.h"
@@ -27,9 +28,9 @@
 void CMainFrame::ApplyAlgorithm()
 {
     // Shown, not written: only the commands write a corrected code back.
-    const QString code = CSettingsStore::Instance().GetString(QStringLiteral("Arith"), QStringLiteral("value"));
-    m_wndKeyBar->SetLimit(batch::KeyLimit(code.toStdString()));
-    const batch::CipherInfo* cipher = batch::FindCipher(batch::SelectAlgorithm(code.toStdString()));
+    const std::string code = batch::settings::AlgorithmCode(CSettingsStore::Instance());
+    m_wndKeyBar->SetLimit(batch::KeyLimit(code));
+    const batch::CipherInfo* cipher = batch::FindCipher(code);
     m_wndStatusBar->SetCipherText(QString::fromLatin1(cipher->paneText));
 }
 

@@ -2,7 +2,7 @@
 #include "algorithm.h"
 
 #include "cipher_list.h"
-#include "settings_access.h"
+#include "settings_entries.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,12 +11,12 @@ namespace batch {
 
 std::string SelectAlgorithm(const std::string& stored) { return FindCipher(stored) ? stored : "1"; }
 
-std::string ResolveAlgorithm(CSettingsAccess& settings)
+std::string ResolveAlgorithm(CSettingsAccess& s)
 {
-    const std::string stored = settings.GetProfileString("Arith", "value");
+    const std::string stored = settings::StoredAlgorithm(s);
     if (FindCipher(stored))
         return stored;
-    settings.WriteProfileString("Arith", "value", "1");
+    settings::WriteAlgorithm(s, "1");
     return "1";
 }
 

@@ -13,10 +13,7 @@ struct OutputOptions {
     int addExt = 1;  // the engine's m_bAddExt (encryption only)
 };
 
-// From "EncryptOption"/"replace" and "EncryptOption"/"add".
-OutputOptions EncryptOptions(const std::string& replace, const std::string& add);
-// From "DecryptOption"/"replace": empty or "1" replace, anything else keeps.
-OutputOptions DecryptOptions(const std::string& replace);
+// How the settings decode into these: settings_entries.h.
 
 // source + ".tmp" when the encrypted file is to take the source's own name,
 // else source + ".kvn"; whatever extension the source already has.

@@ -6,6 +6,7 @@
 #include "file_list_model.h"
 #include "file_properties_dlg.h"
 #include "message_service.h"
+#include "settings_entries.h"
 #include "settings_store.h"
 #include "shell_service.h"
 #include "trash_files.h"
@@ -149,20 +150,14 @@ void CCipherView::SetColumnWidths()
 
 void CCipherView::FillList()
 {
-    CSettingsStore& settings = CSettingsStore::Instance();
-    QString option = settings.GetString(QStringLiteral("ViewOption"), QStringLiteral("Option"));
-    if (option.isEmpty()) {
-        option = QStringLiteral("3");
-        settings.WriteString(QStringLiteral("ViewOption"), QStringLiteral("Option"), option);
-    }
+    const std::string option = batch::settings::ViewFilter(CSettingsStore::Instance());
     const QString folder = m_doc ? m_doc->m_strFolder : QString();
     m_model->Fill(folder, CFileListModel::FilterFromOption(option), m_sortColumn, m_ascending);
 }
 
 void CCipherView::ApplySelectOption()
 {
-    const QString value = CSettingsStore::Instance().GetString(QStringLiteral("ViewOption"), QStringLiteral("Select"));
-    m_fullRowSelect = !value.isEmpty() && value != QLatin1String("0");
+    m_fullRowSelect = batch::settings::FullRowSelect(CSettingsStore::Instance());
     m_delegate->m_fullRow = m_fullRowSelect;
     m_details->setAllColumnsShowFocus(m_fullRowSelect);
     m_details->viewport()->update();

@@ -2,6 +2,7 @@
 #include "file_list_model.h"
 
 #include "file_list_texts.h"
+#include "settings_entries.h"
 
 #include <QDir>
 #include <QFileIconProvider>
@@ -63,11 +64,11 @@ private:
 
 } // namespace
 
-CFileListModel::Filter CFileListModel::FilterFromOption(const QString& option)
+CFileListModel::Filter CFileListModel::FilterFromOption(const std::string& option)
 {
     Filter f;
-    f.hidden = option == QLatin1String("1") || option == QLatin1String("3");
-    f.system = option == QLatin1String("2") || option == QLatin1String("3");
+    f.hidden = batch::settings::FilterHidesHidden(option);
+    f.system = batch::settings::FilterHidesSystem(option);
     return f;
 }
 

@@ -20,7 +20,7 @@ public:
 
     using Filter = filelist::Filter;
     // Which entries a fill leaves out, from "ViewOption"/"Option".
-    static Filter FilterFromOption(const QString& option);
+    static Filter FilterFromOption(const std::string& option);
 
     explicit CFileListModel(QObject* parent = nullptr);
 

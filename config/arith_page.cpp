@@ -2,7 +2,9 @@
 // in "Arith"/"value".
 #include "arith_page.h"
 
+#include "algorithm.h"
 #include "cipher_list.h"
+#include "settings_entries.h"
 #include "settings_store.h"
 
 #include <QGroupBox>
@@ -12,15 +14,11 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("Arith");
-const QString kEntry = QStringLiteral("value");
-
-// The buttons stand in the list's order, AES first: it is checked before the
-// stored value is known.
-QString code(std::size_t i)
+// The buttons stand in the cipher list's order.
+std::string CodeAt(std::size_t i)
 {
     std::size_t count = 0;
-    return QString::fromLatin1(batch::Ciphers(count)[i].code);
+    return batch::Ciphers(count)[i].code;
 }
 
 } // namespace
@@ -51,22 +49,16 @@ CArith::CArith()
 
 void CArith::OnInitDialog()
 {
-    m_buttons[0]->setChecked(true);
-    const QString stored = CSettingsStore::Instance().GetString(kSection, kEntry);
-    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        if (stored == code(i)) {
-            m_buttons[i]->setChecked(true);
-            return;
-        }
-    }
-    CSettingsStore::Instance().WriteString(kSection, kEntry, QStringLiteral("1"));
+    const std::string code = batch::ResolveAlgorithm(CSettingsStore::Instance());
+    for (std::size_t i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i]->setChecked(code == CodeAt(i));
 }
 
 void CArith::SaveSettings()
 {
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
         if (m_buttons[i]->isChecked()) {
-            CSettingsStore::Instance().WriteString(kSection, kEntry, code(i));
+            batch::settings::WriteAlgorithm(CSettingsStore::Instance(), CodeAt(i));
             return;
         }
     }

@@ -2,6 +2,7 @@
 // choice of its own, so its check boxes follow the replace box alone.
 #include "de_dialog.h"
 
+#include "settings_entries.h"
 #include "settings_store.h"
 
 #include <QCheckBox>
@@ -11,10 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kSection = QStringLiteral("DecryptOption");
-const QString kReplace = QStringLiteral("replace");
-const QString kOn = QStringLiteral("1");
 
 // Looks and reads like a check box, but mouse and keyboard leave it as it
 // is: only the page sets it.
@@ -70,10 +67,11 @@ CDeDialog::CDeDialog()
 void CDeDialog::OnInitDialog()
 {
     ShowOptions(true);
-    const QString replace = CSettingsStore::Instance().GetString(kSection, kReplace);
-    if (replace.isEmpty())
-        CSettingsStore::Instance().WriteString(kSection, kReplace, kOn);
-    else if (replace != kOn)
+    CSettingsStore& store = CSettingsStore::Instance();
+    const std::string replace = batch::settings::StoredDecryptReplace(store);
+    if (replace.empty())
+        batch::settings::WriteDecryptReplace(store, true);
+    else if (replace != "1")
         ShowOptions(false);
 }
 
@@ -99,5 +97,5 @@ void CDeDialog::OnDefault()
 
 void CDeDialog::SaveSettings()
 {
-    CSettingsStore::Instance().WriteString(kSection, kReplace, m_replace->isChecked() ? kOn : QStringLiteral("0"));
+    batch::settings::WriteDecryptReplace(CSettingsStore::Instance(), m_replace->isChecked());
 }

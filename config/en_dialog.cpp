@@ -2,6 +2,7 @@
 // source's name only makes sense when the source goes, hence "NO change".
 #include "en_dialog.h"
 
+#include "settings_entries.h"
 #include "settings_store.h"
 
 #include <QButtonGroup>
@@ -11,16 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-namespace {
-
-const QString kSection = QStringLiteral("EncryptOption");
-const QString kReplace = QStringLiteral("replace");
-const QString kAdd = QStringLiteral("add");
-const QString kOn = QStringLiteral("1");
-const QString kOff = QStringLiteral("0");
-
-} // namespace
 
 CEnDialog::CEnDialog()
     : CConfigPage(QStringLiteral(" Encrypt "))
@@ -61,19 +52,17 @@ CEnDialog::CEnDialog()
 void CEnDialog::OnInitDialog()
 {
     CSettingsStore& store = CSettingsStore::Instance();
-    const QString replace = store.GetString(kSection, kReplace);
-    QString add = store.GetString(kSection, kAdd);
-    if (replace.isEmpty()) {
-        store.WriteString(kSection, kReplace, kOn);
-        store.WriteString(kSection, kAdd, kOn);
+    const batch::settings::EncryptChoice stored = batch::settings::StoredEncryptChoice(store);
+    if (stored.replace.empty()) {
+        batch::settings::WriteEncryptChoice(store, true, true);
         ShowOptions(true, true);
         return;
     }
-    if (add.isEmpty()) {
-        store.WriteString(kSection, kAdd, kOn);
-        add = kOn;
-    }
-    ShowOptions(replace == kOn, add == kOn);
+    const bool replace = stored.replace == "1";
+    const bool add = stored.add.empty() || stored.add == "1";
+    if (stored.add.empty())
+        batch::settings::WriteEncryptAdd(store, true);
+    ShowOptions(replace, add);
 }
 
 void CEnDialog::ShowOptions(bool replace, bool add)
@@ -105,6 +94,5 @@ void CEnDialog::SaveSettings()
 {
     CSettingsStore& store = CSettingsStore::Instance();
     const bool replace = m_replace->isChecked();
-    store.WriteString(kSection, kReplace, replace ? kOn : kOff);
-    store.WriteString(kSection, kAdd, !replace || m_add->isChecked() ? kOn : kOff);
+    batch::settings::WriteEncryptChoice(store, replace, !replace || m_add->isChecked());
 }

@@ -2,6 +2,7 @@
 // "ViewOption"/"Select" (full-row selection).
 #include "view_dlg.h"
 
+#include "settings_entries.h"
 #include "settings_store.h"
 
 #include <QCheckBox>
@@ -11,9 +12,6 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("ViewOption");
-const QString kOption = QStringLiteral("Option");
-const QString kSelect = QStringLiteral("Select");
 
 struct Filter {
     const char* name;
@@ -28,7 +26,6 @@ const Filter kFilters[] = {
     {"hideBoth", "Do not show hidden or system files", "3"},
     {"showAll", "Show all files", "4"},
 };
-constexpr std::size_t kHideBoth = 2;
 constexpr std::size_t kShowAll = 3;
 
 } // namespace
@@ -60,20 +57,14 @@ CViewDlg::CViewDlg()
 void CViewDlg::OnInitDialog()
 {
     CSettingsStore& store = CSettingsStore::Instance();
-    const QString option = store.GetString(kSection, kOption);
-    const QString select = store.GetString(kSection, kSelect);
+    if (batch::settings::StoredFullRowSelect(store).empty())
+        batch::settings::WriteFullRowSelect(store, false);
+    m_fullRow->setChecked(batch::settings::FullRowSelect(store));
 
-    if (select.isEmpty())
-        store.WriteString(kSection, kSelect, QStringLiteral("0"));
-    m_fullRow->setChecked(!select.isEmpty() && select != QLatin1String("0"));
-
+    const std::string option = batch::settings::ViewFilter(store);
     std::size_t shown = kShowAll;
-    if (option.isEmpty()) {
-        store.WriteString(kSection, kOption, QString::fromLatin1(kFilters[kHideBoth].code));
-        shown = kHideBoth;
-    }
     for (std::size_t i = 0; i < kShowAll; ++i)
-        if (option == QLatin1String(kFilters[i].code))
+        if (option == kFilters[i].code)
             shown = i;
     m_filters[shown]->setChecked(true);
 }
@@ -81,9 +72,9 @@ void CViewDlg::OnInitDialog()
 void CViewDlg::SaveSettings()
 {
     CSettingsStore& store = CSettingsStore::Instance();
-    store.WriteString(kSection, kSelect, m_fullRow->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    batch::settings::WriteFullRowSelect(store, m_fullRow->isChecked());
     std::size_t chosen = 0;
     while (chosen < kShowAll && !m_filters[chosen]->isChecked())
         ++chosen;
-    store.WriteString(kSection, kOption, QString::fromLatin1(kFilters[chosen].code));
+    batch::settings::WriteViewFilter(store, kFilters[chosen].code);
 }

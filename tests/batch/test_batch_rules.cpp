@@ -6,6 +6,7 @@
 #include "cipher_table.h"
 #include "key_buffer.h"
 #include "output_options.h"
+#include "settings_entries.h"
 #include "prechecks.h"
 #include "settings_access.h"
 
@@ -83,15 +84,15 @@ TEST(OutputOptionsTable, EncryptAndDecryptSettings)
     for (const Row row : {Row{"", "", 1, 1, ".kvn"}, Row{"", "0", 1, 1, ".kvn"}, Row{"1", "1", 1, 1, ".kvn"},
                           Row{"1", "0", 1, 0, ".tmp"}, Row{"1", "", 1, 0, ".tmp"}, Row{"0", "0", 0, 1, ".kvn"},
                           Row{"yes", "1", 0, 1, ".kvn"}}) {
-        const OutputOptions o = EncryptOptions(row.replace, row.add);
+        const OutputOptions o = settings::EncryptOptions(settings::EncryptChoice{row.replace, row.add});
         EXPECT_EQ(o.replace, row.r) << row.replace << "/" << row.add;
         EXPECT_EQ(o.addExt, row.a) << row.replace << "/" << row.add;
         EXPECT_EQ(EncryptDestination("/d/abc.txt", o), std::string("/d/abc.txt") + row.ext);
     }
-    EXPECT_EQ(DecryptOptions("").replace, 1);
-    EXPECT_EQ(DecryptOptions("1").replace, 1);
-    EXPECT_EQ(DecryptOptions("0").replace, 0);
-    EXPECT_EQ(DecryptOptions("true").replace, 0);
+    EXPECT_EQ(settings::DecryptOptions("").replace, 1);
+    EXPECT_EQ(settings::DecryptOptions("1").replace, 1);
+    EXPECT_EQ(settings::DecryptOptions("0").replace, 0);
+    EXPECT_EQ(settings::DecryptOptions("true").replace, 0);
 }
 
 TEST(Destinations, DecryptionKeepsCaseUnlessTheFileSystemFoldsIt)

@@ -2,6 +2,7 @@
 // the stop rule, and the message the user gets at the end.
 #include "batch_runner.h"
 #include "batch_texts.h"
+#include "settings_entries.h"
 #include "engine_recorders.h"
 #include "temp_dir.h"
 
@@ -35,7 +36,7 @@ TEST(BatchRun, EncryptionAttemptsEveryFileAfterAFailure)
     kvntest::TempDir dir;
     kvntest::write_file(dir.file("a.txt"), Bytes(10, 'a'));
     kvntest::write_file(dir.file("c.txt"), Bytes(20, 'c'));
-    const Batch b = PlanBatch(Direction::Encrypt, "5", EncryptOptions("0", ""),
+    const Batch b = PlanBatch(Direction::Encrypt, "5", settings::EncryptOptions(settings::EncryptChoice{"0", ""}),
                               {dir.file("a.txt"), dir.file("b.txt"), dir.file("c.txt")});
     EXPECT_EQ(b.files[1].destination, dir.file("b.txt.kvn"));
     EXPECT_EQ(b.files[1].name, "b.txt");
@@ -65,7 +66,7 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
         kvntest::write_file(dir.file(n), Bytes(33, 'q'));
         sources.push_back(dir.file(n));
     }
-    BatchRig enc(PlanBatch(Direction::Encrypt, "1", EncryptOptions("1", "1"), sources), "right");
+    BatchRig enc(PlanBatch(Direction::Encrypt, "1", settings::EncryptOptions(settings::EncryptChoice{"1", "1"}), sources), "right");
     ASSERT_FALSE(enc.outcome.failed);
     EXPECT_EQ(DescribeOutcome(PlanBatch(Direction::Encrypt, "1", {}, sources), enc.outcome).text,
               texts::kEncryptDone);
@@ -73,7 +74,7 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
     for (const auto& s : sources)
         encrypted.push_back(s + ".kvn");
 
-    const Batch wrong = PlanBatch(Direction::Decrypt, "1", DecryptOptions(""), encrypted);
+    const Batch wrong = PlanBatch(Direction::Decrypt, "1", settings::DecryptOptions(""), encrypted);
     BatchRig bad(wrong, "wrong");
     EXPECT_EQ(bad.engine.m_bAddExt, 1); // decryption leaves it alone
     EXPECT_EQ(bad.started, std::vector<std::size_t>{0});

@@ -1,0 +1,76 @@
+// The settings entries' names, defaults and decoding.
+#include "settings_entries.h"
+
+#include "algorithm.h"
+
+namespace batch::settings {
+
+namespace {
+
+const char* const kOn = "1";
+const char* const kOff = "0";
+const char* bit(bool on) { return on ? kOn : kOff; }
+
+} // namespace
+
+std::string StoredAlgorithm(CSettingsAccess& s) { return s.GetProfileString("Arith", "value"); }
+std::string AlgorithmCode(CSettingsAccess& s) { return SelectAlgorithm(StoredAlgorithm(s)); }
+void WriteAlgorithm(CSettingsAccess& s, const std::string& code) { s.WriteProfileString("Arith", "value", code); }
+
+EncryptChoice StoredEncryptChoice(CSettingsAccess& s)
+{
+    return {s.GetProfileString("EncryptOption", "replace"), s.GetProfileString("EncryptOption", "add")};
+}
+
+void WriteEncryptChoice(CSettingsAccess& s, bool replace, bool add)
+{
+    s.WriteProfileString("EncryptOption", "replace", bit(replace));
+    s.WriteProfileString("EncryptOption", "add", bit(add));
+}
+
+void WriteEncryptAdd(CSettingsAccess& s, bool add) { s.WriteProfileString("EncryptOption", "add", bit(add)); }
+
+OutputOptions EncryptOptions(const EncryptChoice& c)
+{
+    if (c.replace.empty())
+        return {1, 1};
+    if (c.replace == kOn)
+        return {1, c.add == kOn ? 1 : 0};
+    return {0, 1};
+}
+
+OutputOptions EncryptOptions(CSettingsAccess& s) { return EncryptOptions(StoredEncryptChoice(s)); }
+
+std::string StoredDecryptReplace(CSettingsAccess& s) { return s.GetProfileString("DecryptOption", "replace"); }
+void WriteDecryptReplace(CSettingsAccess& s, bool replace) { s.WriteProfileString("DecryptOption", "replace", bit(replace)); }
+
+OutputOptions DecryptOptions(const std::string& replace) { return {replace.empty() || replace == kOn ? 1 : 0, 1}; }
+OutputOptions DecryptOptions(CSettingsAccess& s) { return DecryptOptions(StoredDecryptReplace(s)); }
+
+std::string StoredViewFilter(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Option"); }
+
+std::string ViewFilter(CSettingsAccess& s)
+{
+    std::string code = StoredViewFilter(s);
+    if (code.empty()) {
+        code = kHideBothFilter;
+        WriteViewFilter(s, code);
+    }
+    return code;
+}
+
+void WriteViewFilter(CSettingsAccess& s, const std::string& code) { s.WriteProfileString("ViewOption", "Option", code); }
+bool FilterHidesHidden(const std::string& code) { return code == "1" || code == "3"; }
+bool FilterHidesSystem(const std::string& code) { return code == "2" || code == "3"; }
+
+std::string StoredFullRowSelect(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Select"); }
+
+bool FullRowSelect(CSettingsAccess& s)
+{
+    const std::string value = StoredFullRowSelect(s);
+    return !value.empty() && value != kOff;
+}
+
+void WriteFullRowSelect(CSettingsAccess& s, bool on) { s.WriteProfileString("ViewOption", "Select", bit(on)); }
+
+} // namespace batch::settings

@@ -1,0 +1,51 @@
+// Every settings entry the programs share, in one place: its section and
+// name, its type and default, and how a stored text is decoded. Pages and
+// consumers read and write an entry only through these functions.
+#pragma once
+
+#include "output_options.h"
+#include "settings_access.h"
+
+#include <string>
+
+namespace batch::settings {
+
+// "Arith"/"value": the algorithm code. Anything but an exact code means AES.
+std::string AlgorithmCode(CSettingsAccess& s); // decoded; nothing written
+std::string StoredAlgorithm(CSettingsAccess& s); // as stored, possibly empty
+void WriteAlgorithm(CSettingsAccess& s, const std::string& code);
+
+// "EncryptOption"/"replace" and "add", as "1"/"0" texts. An empty "replace"
+// means replace with ".kvn" added; "add" counts only while "replace" is "1".
+struct EncryptChoice {
+    std::string replace;
+    std::string add;
+};
+EncryptChoice StoredEncryptChoice(CSettingsAccess& s);
+void WriteEncryptChoice(CSettingsAccess& s, bool replace, bool add);
+void WriteEncryptAdd(CSettingsAccess& s, bool add);
+// What a batch does with those texts.
+OutputOptions EncryptOptions(const EncryptChoice& c);
+OutputOptions EncryptOptions(CSettingsAccess& s);
+
+// "DecryptOption"/"replace": empty or "1" replaces, anything else keeps.
+std::string StoredDecryptReplace(CSettingsAccess& s);
+void WriteDecryptReplace(CSettingsAccess& s, bool replace);
+OutputOptions DecryptOptions(const std::string& replace);
+OutputOptions DecryptOptions(CSettingsAccess& s);
+
+// "ViewOption"/"Option": which files the list leaves out ("1" hidden, "2"
+// system, "3" both, anything else none). Empty reads, and is written, as "3".
+inline constexpr const char* kHideBothFilter = "3";
+std::string StoredViewFilter(CSettingsAccess& s);
+std::string ViewFilter(CSettingsAccess& s); // writes the default back when empty
+void WriteViewFilter(CSettingsAccess& s, const std::string& code);
+bool FilterHidesHidden(const std::string& code);
+bool FilterHidesSystem(const std::string& code);
+
+// "ViewOption"/"Select": full-row selection; empty or "0" is off.
+std::string StoredFullRowSelect(CSettingsAccess& s);
+bool FullRowSelect(CSettingsAccess& s);
+void WriteFullRowSelect(CSettingsAccess& s, bool on);
+
+} // namespace batch::settings

@@ -121,7 +121,7 @@ void CMainFrame::OnConfiguration()
     CConfigSheet sheet(QStringLiteral("Configuration"), nullptr, 0);
     sheet.exec();
     const int result = sheet.GetResult();
-    if (result != 1 && result != 3)
+    if (result != CConfigSheet::kSavedByOk && result != CConfigSheet::kSavedByApply)
         return;
     m_list->ApplySelectOption();
     m_list->FillList();

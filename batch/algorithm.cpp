@@ -2,10 +2,9 @@
 #include "algorithm.h"
 
 #include "cipher_list.h"
+#include "naming_rules.h"
 #include "settings_entries.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace batch {
 
@@ -30,8 +29,7 @@ std::string CodeFromName(const std::string& nameOrCode)
 {
     if (FindCipher(nameOrCode))
         return nameOrCode;
-    std::string lower = nameOrCode;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::string lower = naming::ascii_lower(nameOrCode);
     if (lower == "rc-6")
         lower = "rc6";
     std::size_t count = 0;

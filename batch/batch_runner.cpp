@@ -3,6 +3,7 @@
 
 #include "batch_texts.h"
 #include "idea.h"
+#include "naming_rules.h"
 
 #include <algorithm>
 
@@ -14,11 +15,10 @@ Batch PlanBatch(Direction direction, const std::string& code, const OutputOption
     Batch b{direction, code, options, {}};
     b.files.reserve(sources.size());
     for (const auto& s : sources) {
-        const auto slash = s.find_last_of('/');
         b.files.push_back({s,
                            direction == Direction::Encrypt ? EncryptDestination(s, options)
                                                            : DecryptDestination(s, foldCase),
-                           slash == std::string::npos ? s : s.substr(slash + 1)});
+                           naming::name_of(s)});
     }
     return b;
 }
@@ -64,12 +64,7 @@ std::string ResultPath(const Batch& batch, std::size_t index)
     const bool replace = batch.options.replace != 0;
     if (batch.direction == Direction::Encrypt)
         return replace && batch.options.addExt == 0 ? f.source : f.destination;
-    if (HasKvnExtension(f.name))
-        return f.destination;
-    std::string t = f.destination.substr(0, f.destination.size() >= 4 ? f.destination.size() - 4 : 0);
-    if (!replace)
-        t.insert(t.size() - std::min(f.name.size(), t.size()), "de~");
-    return t;
+    return naming::decrypted_path(f.name, f.destination, replace);
 }
 
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)

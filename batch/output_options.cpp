@@ -1,34 +1,20 @@
 // Output options and destination names.
 #include "output_options.h"
 
-#include <algorithm>
-#include <cctype>
+#include "naming_rules.h"
 
 namespace batch {
 
-namespace {
-
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
-} // namespace
-
 std::string EncryptDestination(const std::string& source, const OutputOptions& options)
 {
-    return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : ".kvn");
+    return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : naming::kExtension);
 }
 
-bool HasKvnExtension(const std::string& name)
-{
-    return name.size() >= 4 && lower(name.substr(name.size() - 4)) == ".kvn";
-}
+bool HasKvnExtension(const std::string& name) { return naming::has_kvn_extension(name); }
 
 std::string DecryptDestination(const std::string& source, bool foldCase)
 {
-    const std::string path = foldCase ? lower(source) : source;
+    const std::string path = foldCase ? naming::ascii_lower(source) : source;
     return HasKvnExtension(source) ? path.substr(0, path.size() - 4) : path + ".tmp";
 }
 

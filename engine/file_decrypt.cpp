@@ -3,39 +3,9 @@
 #include "file_format.h"
 #include "file_job.h"
 #include "messages.h"
+#include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
 
-#include <algorithm>
-#include <cctype>
-
-namespace {
-
-bool has_kvn_extension(const std::string& name)
-{
-    if (name.size() < 4)
-        return false;
-    std::string tail = name.substr(name.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return tail == ".kvn";
-}
-
-// Where the plain file ends up. A ".kvn" source: the destination as given.
-// Otherwise the destination less its last four characters (the working
-// ".tmp"), in replace mode as it is, else with "de~" before the file name.
-std::string final_name(const std::string& source, const std::string& destination, bool replace)
-{
-    const std::string name = name_of(source);
-    if (has_kvn_extension(name))
-        return destination;
-    std::string t = destination.substr(0, destination.size() >= 4 ? destination.size() - 4 : 0);
-    if (replace)
-        return t;
-    const std::size_t k = std::min(name.size(), t.size());
-    t.insert(t.size() - k, "de~");
-    return t;
-}
-
-} // namespace
 
 int CIdea::IdeaDecrypt(char* source, char* destination)
 {
@@ -69,7 +39,7 @@ int CIdea::IdeaDecrypt(char* source, char* destination)
     }
 
     const bool replace = m_bReplace != 0;
-    const std::string finalPath = final_name(source, destination, replace);
+    const std::string finalPath = naming::decrypted_path(naming::name_of(source), destination, replace);
     COutputFile out(job.Ops());
     if (!job.CreateOutput(out, finalPath, replace))
         return IDEA_DEST_FAILED;

@@ -2,6 +2,7 @@
 #include "file_job.h"
 
 #include "messages.h"
+#include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
 #include "secure_zero.h"
 
@@ -77,7 +78,7 @@ void CFileJob::Announce(const char* path, const char* verb)
     char count[64];
     std::snprintf(count, sizeof count, "%d/%d", m_engine.m_nFileIndex, m_engine.m_nTotalFiles);
     if (m_engine.m_pStatusWnd)
-        m_engine.m_pStatusWnd->SetWindowText((name_of(path) + verb).c_str());
+        m_engine.m_pStatusWnd->SetWindowText((naming::name_of(path) + verb).c_str());
     if (m_engine.m_pCountWnd)
         m_engine.m_pCountWnd->SetWindowText((std::string(count) + msg::kFiles).c_str());
 }

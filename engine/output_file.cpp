@@ -1,5 +1,6 @@
 // Temporary-file-then-rename output.
 #include "output_file.h"
+#include "naming_rules.h"
 
 #include <cerrno>
 #include <random>
@@ -18,22 +19,6 @@ std::string random_tag()
 }
 
 } // namespace
-
-std::string folder_of(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 COutputFile::COutputFile(CFileOps& ops) : m_ops(ops) {}
 
@@ -155,7 +140,7 @@ bool COutputFile::Commit()
         return false;
     }
     m_temp.clear();
-    m_error = m_durable ? m_ops.SyncFolder(folder_of(m_final).c_str()) : 0;
+    m_error = m_durable ? m_ops.SyncFolder(naming::folder_of(m_final).c_str()) : 0;
     return m_error == 0;
 }
 

@@ -57,8 +57,3 @@ private:
     bool m_keep = false;
     bool m_durable = true;
 };
-
-// The folder part of a path ("." when it has none).
-std::string folder_of(const std::string& path);
-// The name part of a path, without its folder.
-std::string name_of(const std::string& path);

@@ -12,9 +12,9 @@ class CKeyBar : public QWidget {
 public:
     explicit CKeyBar(QWidget* parent = nullptr);
 
-    QLineEdit* KeyBox() const { return m_key; }         // control 1000
-    QLineEdit* ConfirmBox() const { return m_confirm; } // control 1003
-    QPushButton* ShowKeyButton() const { return m_showKey; } // control 1013
+    QLineEdit* KeyBox() const { return m_key; }
+    QLineEdit* ConfirmBox() const { return m_confirm; }
+    QPushButton* ShowKeyButton() const { return m_showKey; }
 
     void SetLimit(int characters);
     // Plain text (true) or the password character (false) in both boxes.

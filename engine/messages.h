@@ -15,7 +15,7 @@ inline constexpr const char* kEncrypting = "  Encrypting... ";
 inline constexpr const char* kDecrypting = "  Decrypting... ";
 inline constexpr const char* kFiles = " file(s)";
 
-// Failures the engine detects beyond the classic three; each names the file.
+// Failures found while reading a source or writing a result; each names the file.
 inline constexpr const char* kReadFailed = "%s\nThis file could not be read completely.\nNothing was written or deleted.";
 inline constexpr const char* kChanged = "%s\nThis file changed while it was being read.\nNothing was written or deleted.";
 inline constexpr const char* kDamaged =

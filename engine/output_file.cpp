@@ -36,7 +36,7 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode)
         m_error = target.directory ? -EISDIR : -EEXIST;
         return false;
     }
-    // The plain ".tmp" name first, as users know it; a unique one when that
+    // The plain ".tmp" name first (the name the batch planned); a unique one when that
     // name is taken, so that an unrelated file is never overwritten.
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temp = attempt == 0 ? finalPath + ".tmp" : finalPath + "." + random_tag() + ".tmp";

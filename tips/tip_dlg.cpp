@@ -36,8 +36,8 @@ const QString kTimeStamp = QStringLiteral("TimeStamp");
 
 constexpr qsizetype kMaxTipChars = 999;
 
-// The stamp keeps the classic ctime() text so that a value written by an
-// earlier version of the program still compares equal.
+// The stamp is the ctime() text of the tips file's modification time, the
+// form the "TimeStamp" entry stores, so a stored value compares equal.
 QString ModificationStamp(const QFile& file)
 {
     const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);

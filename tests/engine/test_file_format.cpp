@@ -82,7 +82,7 @@ Bytes expected_file(const std::string& code, const Bytes& plain)
     return out;
 }
 
-// The bar positions block-by-block processing produces, by the book.
+// The bar positions block-by-block processing produces, worked out block by block.
 std::vector<int> expected_positions(std::uint64_t length, unsigned b, bool decrypting)
 {
     std::vector<int> pos{1};

@@ -78,6 +78,7 @@ TEST(Kvn, SameBytesAsTheEngineForEveryCipherAndBack)
         const std::string code = name == "idea" || name == "10" ? "10"
             : name == "aes" ? "1" : name == "mars" ? "2" : name == "rc6" ? "3" : name == "serpent" ? "4" : "5";
         kvntest::EngineRig rig(code, "pw", 0);
+        rig.engine.m_bOverwrite = 1;
         ASSERT_EQ(rig.encrypt(src, f.dir.file("expected")), IDEA_DONE);
         EXPECT_EQ(kvntest::read_file(src + ".kvn"), kvntest::read_file(f.dir.file("expected"))) << name;
         std::remove(src.c_str());
@@ -116,6 +117,8 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     EXPECT_TRUE(kvntest::exists(a + ".kvn") && kvntest::exists(c + ".kvn"));
 
     // A wrong key stops decryption at the first file and touches nothing.
+    std::remove(a.c_str());
+    std::remove(c.c_str());
     kvntest::write_file(f.dir.file("wrong"), Bytes{'n', 'o', 'p', 'e'});
     r = run_kvn({"decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn"});
     EXPECT_EQ(r.status, 1);
@@ -124,6 +127,7 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     EXPECT_TRUE(kvntest::exists(a + ".kvn") && kvntest::exists(c + ".kvn"));
 
     // Replace mode refuses a hidden file before anything is done.
+    kvntest::write_file(a, Bytes(3, 'a'));
     kvntest::write_file(f.dir.file(".dot"), Bytes(3, 'd'));
     r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot")});
     EXPECT_EQ(r.status, 1);

@@ -262,6 +262,7 @@ TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)
     FaultyOps over;
     EngineRig again("1", kKey, 0);
     again.engine.m_pFileOps = &over;
+    again.engine.m_bOverwrite = 1;
     ASSERT_EQ(again.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // replaces the older .kvn
     EXPECT_EQ(syncs(over), 1);
     FaultyOps replacing;

@@ -32,9 +32,9 @@ FileAttributes QueryAttributes(const std::string& path)
 bool OccupiedByAnother(const std::string& path, const std::string& source)
 {
     struct stat target {}, own {};
-    if (::lstat(path.c_str(), &target) != 0)
-        return false;
-    return ::lstat(source.c_str(), &own) != 0 || target.st_dev != own.st_dev || target.st_ino != own.st_ino;
+    if (::lstat(path.c_str(), &target) != 0 || ::lstat(source.c_str(), &own) != 0)
+        return false; // nothing there, or no source to make anything from
+    return target.st_dev != own.st_dev || target.st_ino != own.st_ino;
 }
 
 } // namespace batch

@@ -22,7 +22,8 @@ struct FileAttributes {
 FileAttributes QueryAttributes(const std::string& path);
 
 // Whether `path` names an existing entry that is not `source`'s own (a link
-// to the source is an entry of its own). Directory entries are compared.
+// to the source is an entry of its own), `source` being there. Directory
+// entries are compared.
 bool OccupiedByAnother(const std::string& path, const std::string& source);
 
 } // namespace batch

@@ -39,7 +39,7 @@ bool CFileJob::OpenSource(const char* path)
     }
     FileInfo entry;
     if (m_engine.m_bReplace != 0
-        && (m_ops.Lstat(path, entry) != 0 || !SameFile(entry, m_source) || m_source.links != 1)) {
+        && (m_ops.Lstat(path, entry) != 0 || !SameFile(entry, m_source) || m_source.links > 1)) {
         CloseSource();
         return false;
     }

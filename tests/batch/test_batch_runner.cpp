@@ -131,7 +131,7 @@ TEST(BatchRun, ExistingResultsAreReplacedOnlyAsTheAnswersSay)
     }
     std::vector<std::string> asked;
     std::vector<OverwriteAnswer> answers{OverwriteAnswer::Yes, OverwriteAnswer::No, OverwriteAnswer::YesToAll};
-    const Batch b = PlanBatch(Direction::Encrypt, "1", EncryptOptions("0", ""), sources);
+    const Batch b = PlanBatch(Direction::Encrypt, "1", settings::EncryptOptions(settings::EncryptChoice{"0", ""}), sources);
     BatchRig run(b, "k", [&](std::size_t i, const std::string& existing) {
         asked.push_back(existing);
         return answers[i];
@@ -148,7 +148,7 @@ TEST(BatchRun, ExistingResultsAreReplacedOnlyAsTheAnswersSay)
 
     // Cancel ends the batch at that file; the one before stays done. Decrypting
     // onto the kept sources asks first.
-    const Batch back = PlanBatch(Direction::Decrypt, "1", DecryptOptions("0"),
+    const Batch back = PlanBatch(Direction::Decrypt, "1", settings::DecryptOptions("0"),
                                  {dir.file("d.kvn"), dir.file("e.kvn"), dir.file("a.kvn")});
     std::remove(dir.file("d").c_str());
     BatchRig cancel(back, "k", [](std::size_t, const std::string&) { return OverwriteAnswer::Cancel; });
@@ -190,7 +190,7 @@ TEST(BatchRun, AFailureThrownInsideEndsOnlyThatFile)
         CIdea engine;
         kvntest::RecordingMessages messages;
         engine.m_pMessages = &messages;
-        const Batch b = PlanBatch(d, "1", encrypting ? EncryptOptions("1", "1") : DecryptOptions("1"), files);
+        const Batch b = PlanBatch(d, "1", encrypting ? settings::EncryptOptions(settings::EncryptChoice{"1", "1"}) : settings::DecryptOptions("1"), files);
         KeyBuffer k("k");
         SetUpEngine(engine, b, k);
         const BatchOutcome outcome = RunBatch(engine, b, throwing(encrypting ? 1 : 0));

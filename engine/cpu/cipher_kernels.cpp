@@ -15,7 +15,7 @@
 #include "idea_blocks.h"
 
 #if TESSIRAL_X86_KERNELS
-// The x86 vector kernels' headers go here.
+#include "ciphers/aes_vector.h"
 #endif
 
 namespace tessiral {
@@ -45,6 +45,11 @@ constexpr CpuLevel P = CpuLevel::Portable;
 constexpr CpuExtra None = CpuExtra::None;
 
 const AesKernels kAes[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, CpuExtra::Vaes, "vaes-512 x32", aes_encrypt_blocks_vaes512, aes_decrypt_blocks_vaes512},
+    {CpuLevel::Avx2, CpuExtra::Vaes, "vaes-256 x16", aes_encrypt_blocks_vaes256, aes_decrypt_blocks_vaes256},
+    {CpuLevel::AesNi, None, "aes-ni x8", aes_encrypt_blocks_aesni, aes_decrypt_blocks_aesni},
+#endif
     {P, None, "portable",
      [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
      [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},

@@ -2,6 +2,7 @@
 // linked source in replace mode before anything is opened, and the net that
 // turns anything thrown inside (an allocation, a string, a file operation)
 // into one failed file instead of the end of the calling program.
+#include "batch_control.h"
 #include "file_job.h"
 #include "messages.h"
 
@@ -44,6 +45,14 @@ void report_thrown(CIdea& engine, const char* source, const char* why)
 // passes them: the partial output is removed, the source is closed untouched.
 template <typename Body> int guarded(CIdea& engine, const char* source, Body body)
 {
+    if (CBatchControl* control = engine.m_pControl) {
+        control->stopped = false;
+        control->cipherFound.clear();
+        if (control->stop.load()) {
+            control->stopped = true; // asked before the file began: it is not touched
+            return IDEA_SOURCE_FAILED;
+        }
+    }
     try {
         if (linked_source_refused(engine, source))
             return IDEA_SOURCE_FAILED;

@@ -1,11 +1,55 @@
 // The body of IdeaDecrypt: one encrypted file back to its plain bytes, with
 // the key check before anything is created and the final naming of the result.
+#include "batch_control.h"
 #include "file_format.h"
+#include "idea_access.h"
 #include "file_job.h"
 #include "messages.h"
 #include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
 
+namespace {
+
+// The cipher other than `chosen` whose header block `sealed` decrypts to;
+// null when none does. Only the header block is deciphered.
+const CipherRow* FindCipher(CIdea& engine, const CipherRow& chosen, const unsigned char* sealed)
+{
+    std::size_t count = 0;
+    const CipherRow* rows = cipher_rows(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const CipherRow& row = rows[i];
+        if (&row == &chosen)
+            continue;
+        unsigned char block[16];
+        std::memcpy(block, sealed, row.block);
+        row.prepare_decrypt(engine);
+        row.decrypt_blocks(engine, block, block, 1);
+        if (fileformat::header_matches(block, row.header, row.block))
+            return &row;
+    }
+    return nullptr;
+}
+
+// The whole file again under the cipher found, which the file's own header
+// has just shown fits; the batch's chosen cipher is back for the next file.
+int DecryptFoundCipher(CIdea& engine, const CipherRow& found, char* source, char* destination)
+{
+    struct Restore {
+        CIdea& engine;
+        std::string code;
+        ~Restore()
+        {
+            engine.m_strArith.swap(code);
+            engine.m_pControl->findCipher = true;
+        }
+    } restore{engine, found.code};
+    engine.m_strArith.swap(restore.code);
+    engine.m_pControl->findCipher = false;
+    engine.m_pControl->cipherFound = found.name;
+    return CIdeaAccess::decrypt_file(engine, source, destination);
+}
+
+} // namespace
 
 int CIdea::DecryptFile(char* source, char* destination)
 {
@@ -26,8 +70,19 @@ int CIdea::DecryptFile(char* source, char* destination)
     unsigned char header[16] = {};
     if (job.ReadSource(header, b) < 0)
         return job.ReadFailed(source);
+    unsigned char sealed[16] = {};
+    std::memcpy(sealed, header, b);
     row->decrypt_blocks(*this, header, header, 1);
     if (!fileformat::header_matches(header, row->header, b)) {
+        if (m_pControl && m_pControl->findCipher) {
+            // The first 16 bytes hold the header block of every cipher.
+            if (b < sizeof sealed && job.ReadSource(sealed + b, sizeof sealed - b) < 0)
+                return job.ReadFailed(source);
+            if (const CipherRow* found = FindCipher(*this, *row, sealed)) {
+                job.CloseSource();
+                return DecryptFoundCipher(*this, *found, source, destination);
+            }
+        }
         const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!";
         job.Show(text.c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION);
         return IDEA_DEST_FAILED;
@@ -53,6 +108,8 @@ int CIdea::DecryptFile(char* source, char* destination)
     std::size_t carried = 0;
     std::uint64_t total = b;
     for (int which = 0;; which ^= 1) {
+        if (job.StopRequested())
+            return job.Stopped();
         unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf + carried, CFileJob::kChunk - carried);
         if (n < 0)
@@ -88,7 +145,7 @@ int CIdea::DecryptFile(char* source, char* destination)
         return job.WriteFailed(out);
     if (!job.SourceUnchanged(total))
         return job.SourceChanged(source);
-    const int result = job.Finish(out, source, replace);
+    const int result = job.Finish(out, source, replace, false);
     if (result == IDEA_DONE)
         job.ProgressEnd();
     return result;

@@ -39,6 +39,8 @@ int CIdea::EncryptFile(char* source, char* destination)
 
     std::uint64_t total = 0;
     for (int which = 0;; which ^= 1) {
+        if (job.StopRequested())
+            return job.Stopped();
         unsigned char* buf = job.Buffer(which);
         const long n = job.ReadSource(buf, CFileJob::kChunk);
         if (n < 0)
@@ -66,7 +68,7 @@ int CIdea::EncryptFile(char* source, char* destination)
     // shrank meanwhile would not decrypt to what was read.
     if (!job.SourceUnchanged(total))
         return job.SourceChanged(source);
-    const int result = job.Finish(out, source, replace);
+    const int result = job.Finish(out, source, replace, true);
     if (result == IDEA_DONE)
         job.ProgressEnd();
     return result;

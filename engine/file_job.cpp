@@ -1,7 +1,9 @@
 // The shared half of the per-file loops.
 #include "file_job.h"
 
+#include "batch_control.h"
 #include "messages.h"
+#include "result_check.h"
 #include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
 #include "secure_zero.h"
@@ -89,10 +91,13 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
 void CFileJob::Announce(const char* path, const char* verb)
 {
     ++m_engine.m_nFileIndex;
+    std::string doing = verb;
+    if (m_engine.m_pControl && !m_engine.m_pControl->cipherFound.empty())
+        doing = format_message(msg::kDecryptingFound, m_engine.m_pControl->cipherFound);
     char count[64];
     std::snprintf(count, sizeof count, "%d/%d", m_engine.m_nFileIndex, m_engine.m_nTotalFiles);
     if (m_engine.m_pStatusWnd)
-        m_engine.m_pStatusWnd->SetWindowText((naming::name_of(path) + verb).c_str());
+        m_engine.m_pStatusWnd->SetWindowText((naming::name_of(path) + doing).c_str());
     if (m_engine.m_pCountWnd)
         m_engine.m_pCountWnd->SetWindowText((std::string(count) + msg::kFiles).c_str());
 }
@@ -136,14 +141,30 @@ void CFileJob::ProgressEnd()
         m_engine.m_pProgress->SetPos(100);
 }
 
-int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
+bool CFileJob::StopRequested() const { return m_engine.m_pControl && m_engine.m_pControl->stop.load(); }
+
+int CFileJob::Stopped()
+{
+    m_engine.m_pControl->stopped = true;
+    return IDEA_SOURCE_FAILED;
+}
+
+int CFileJob::Finish(COutputFile& out, const char* source, bool replace, bool encrypting)
 {
     FileInfo target;
     const bool targetExists = m_ops.Lstat(out.FinalPath().c_str(), target) == 0;
     const bool replacesSource = targetExists && SameFile(target, m_source);
+    out.KeepModified(m_source);
     if (!out.Finish(replace || targetExists))
         return WriteFailed(out);
     CloseSource();
+    if (replace && m_engine.m_pControl && m_engine.m_pControl->verify) {
+        const int failed = CheckResult(out, source, encrypting);
+        if (failed != 0) {
+            out.Discard();
+            return failed;
+        }
+    }
     if (!out.Commit()) {
         if (!out.TempPath().empty())
             ShowFormatted(msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()),
@@ -186,6 +207,48 @@ int CFileJob::SourceChanged(const char* source)
     return IDEA_SOURCE_FAILED;
 }
 
+int CFileJob::CheckFailed(const char* source, const char* why)
+{
+    ShowFormatted(msg::kCreateFailedCaption, msg::kCheckFailed, source, why);
+    return IDEA_DEST_FAILED;
+}
+
+// The source is opened again by name and must still be the file that was
+// read; the result is read from its temporary name, before it replaces
+// anything or the source goes.
+int CFileJob::CheckResult(const COutputFile& out, const char* source, bool encrypting)
+{
+    const int sourceFd = m_ops.OpenRead(source);
+    if (sourceFd < 0)
+        return CheckFailed(source, msg::kCheckUnreadable);
+    FileInfo now;
+    if (m_ops.Fstat(sourceFd, now) != 0 || !SameFile(now, m_source)) {
+        m_ops.Close(sourceFd);
+        return CheckFailed(source, msg::kCheckUnreadable);
+    }
+    const int resultFd = m_ops.OpenRead(out.TempPath().c_str());
+    if (resultFd < 0) {
+        m_ops.Close(sourceFd);
+        return CheckFailed(source, msg::kCheckUnreadable);
+    }
+    CResultCheck check(m_engine, m_row, m_ops);
+    const CResultCheck::Verdict verdict = encrypting ? check.Compare(sourceFd, resultFd, true)
+                                                     : check.Compare(resultFd, sourceFd, false);
+    m_ops.Close(resultFd);
+    m_ops.Close(sourceFd);
+    switch (verdict) {
+    case CResultCheck::Verdict::Match:
+        return 0;
+    case CResultCheck::Verdict::Stopped:
+        return Stopped();
+    case CResultCheck::Verdict::Unreadable:
+        return CheckFailed(source, msg::kCheckUnreadable);
+    case CResultCheck::Verdict::Differs:
+        break;
+    }
+    return CheckFailed(source, msg::kCheckDiffers);
+}
+
 void CFileJob::Show(const char* text, const char* caption, unsigned style)
 {
     show_engine_message(m_engine, text, caption, style);
@@ -202,10 +265,12 @@ std::string CFileJob::ErrorText(int negativeErrno)
     return std::error_code(-negativeErrno, std::generic_category()).message();
 }
 
+// Cancel in a failure box ends the batch, not only this file.
 void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style)
 {
     CMessageSink& sink = engine.m_pMessages ? *engine.m_pMessages : default_message_sink();
-    sink.MessageBox(text, caption, style);
+    if (sink.MessageBox(text, caption, style) == IDCANCEL && engine.m_pControl)
+        engine.m_pControl->stop.store(true);
 }
 
 std::string format_message(const char* format, const std::string& a, const std::string& b, const std::string& c)

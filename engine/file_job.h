@@ -52,15 +52,24 @@ public:
     void ProgressBlocks(std::uint64_t blocks);
     void ProgressEnd();
 
+    // Whether the batch asked to stop; the loops ask at every chunk.
+    bool StopRequested() const;
+    // Ends the file unfinished for the stop: no message, the output is
+    // discarded by its owner, the source is left as it was.
+    int Stopped();
+
     // Syncs and renames the output into place, then deletes the source in
-    // replace mode. Returns the file's result code.
-    int Finish(COutputFile& out, const char* source, bool replace);
+    // replace mode, after checking the result against it when the batch asks
+    // so. The result keeps the source's modification time. Returns the
+    // file's result code.
+    int Finish(COutputFile& out, const char* source, bool replace, bool encrypting);
 
     // The failures both loops report; each shows its message and answers the
     // file's result code.
     int WriteFailed(const COutputFile& out);
     int ReadFailed(const char* source);
     int SourceChanged(const char* source);
+    int CheckFailed(const char* source, const char* why);
 
     void Show(const char* text, const char* caption, unsigned style);
     void ShowFormatted(const char* caption, const char* format, const std::string& a,
@@ -70,6 +79,10 @@ public:
     static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
 private:
+    // Reads the finished temporary output back against the source; 0 when it
+    // matches, else the failure's result code (reported, or stopped).
+    int CheckResult(const COutputFile& out, const char* source, bool encrypting);
+
     CIdea& m_engine;
     const CipherRow& m_row;
     CFileOps& m_ops;

@@ -24,6 +24,8 @@ void fill(const struct stat& st, FileInfo& info)
     info.device = std::uint64_t(st.st_dev);
     info.inode = std::uint64_t(st.st_ino);
     info.mode = unsigned(st.st_mode & 07777);
+    info.modifiedSeconds = std::int64_t(st.st_mtim.tv_sec);
+    info.modifiedNanoseconds = long(st.st_mtim.tv_nsec);
 }
 
 } // namespace
@@ -90,6 +92,15 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
 }
 
 int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t(mode))); }
+
+int CFileOps::SetModified(int fd, const FileInfo& from)
+{
+    struct timespec times[2] = {};
+    times[0].tv_nsec = UTIME_OMIT; // the access time is the system's business
+    times[1].tv_sec = time_t(from.modifiedSeconds);
+    times[1].tv_nsec = from.modifiedNanoseconds;
+    return result(::futimens(fd, times));
+}
 
 int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
 

@@ -16,6 +16,8 @@ struct FileInfo {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     unsigned mode = 0; // permission bits
+    std::int64_t modifiedSeconds = 0; // last modification
+    long modifiedNanoseconds = 0;
 };
 
 class CFileOps {
@@ -33,6 +35,8 @@ public:
     virtual long Read(int fd, void* buffer, std::size_t size);
     virtual long Write(int fd, const void* buffer, std::size_t size);
     virtual int SetMode(int fd, unsigned mode);
+    // Gives the file the modification time recorded in `from`.
+    virtual int SetModified(int fd, const FileInfo& from);
     virtual int Sync(int fd);
     // Asks the system to start writing a range out now, so that the final
     // sync finds little left to do; with `wait`, also waits until that range

@@ -1,6 +1,7 @@
 // CIdea's life cycle, key setting and the two single-block IDEA string calls.
 #include "idea.h"
 
+#include "batch_control.h"
 #include "cipher_table.h"
 #include "secure_zero.h"
 
@@ -26,10 +27,21 @@ CIdea::~CIdea()
     tessiral::secure_zero_object(m_ideaDecSubkeys);
 }
 
+// When the cipher may be found by the header, every cipher gets the key:
+// the file tells which one it needs.
 void CIdea::SetKey(unsigned char* key)
 {
-    if (const CipherRow* row = find_cipher(m_strArith))
-        row->set_key(*this, key);
+    const CipherRow* chosen = find_cipher(m_strArith);
+    if (chosen == nullptr)
+        return;
+    if (m_pControl == nullptr || !m_pControl->findCipher) {
+        chosen->set_key(*this, key);
+        return;
+    }
+    std::size_t count = 0;
+    const CipherRow* rows = cipher_rows(count);
+    for (std::size_t i = 0; i < count; ++i)
+        rows[i].set_key(*this, key);
 }
 
 void CIdea::GetKey(unsigned char* out) { std::memcpy(out, m_ideaKey, sizeof m_ideaKey); }

@@ -16,6 +16,7 @@
 
 class CPercentProgressCtrl;
 class CFileOps;
+struct CBatchControl;
 
 // Result codes of IdeaEncrypt and IdeaDecrypt; 100 and 200 are failures.
 enum : int {
@@ -56,6 +57,8 @@ public:
     CMessageSink* m_pMessages = nullptr;
     // The file operations; null: the real file system.
     CFileOps* m_pFileOps = nullptr;
+    // Stop request, result check and cipher finding; null: none of them.
+    CBatchControl* m_pControl = nullptr;
 
 private:
     friend struct CIdeaAccess; // the engine's file loops, cipher table and tests

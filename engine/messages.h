@@ -14,6 +14,7 @@ inline constexpr const char* kKeyCheckPrefix =
 inline constexpr const char* kEncrypting = "  Encrypting... ";
 inline constexpr const char* kDecrypting = "  Decrypting... ";
 inline constexpr const char* kFiles = " file(s)";
+inline constexpr const char* kDecryptingFound = "  Decrypting (encrypted with %s)... ";
 
 // Failures found while reading a source or writing a result; each names the file.
 inline constexpr const char* kReadFailed = "%s\nThis file could not be read completely.\nNothing was written or deleted.";
@@ -35,5 +36,9 @@ inline constexpr const char* kHardLinkSource =
     "written or deleted.";
 inline constexpr const char* kFailedInside =
     "%s\nThe work on this file stopped on an unexpected failure (%s).\nThe source file was left as it was.";
+inline constexpr const char* kCheckFailed =
+    "%s\nThe check of the new file against this file failed: %s.\nThis file was kept; the new file was removed.";
+inline constexpr const char* kCheckDiffers = "read back, the new file does not give this file's bytes";
+inline constexpr const char* kCheckUnreadable = "the files could not be read back";
 
 } // namespace msg

@@ -134,6 +134,9 @@ bool COutputFile::Finish(bool durable)
         return false;
     }
     m_durable = durable;
+    // A time the system cannot set is no reason to lose the result.
+    if (m_keepModified)
+        (void)m_ops.SetModified(m_fd, m_modified);
     int r = durable ? m_ops.Sync(m_fd) : 0;
     const int c = m_ops.Close(m_fd);
     m_fd = -1;

@@ -30,6 +30,9 @@ public:
     bool WriteBehind(const void* data, std::size_t size);
     // Waits for the write in flight; false when it (or an earlier one) failed.
     bool WaitWrites();
+    // The finished file is to carry `source`'s modification time; applied
+    // by Finish once every write is done.
+    void KeepModified(const FileInfo& source) { m_modified = source; m_keepModified = true; }
     // Close the data, synced to the disk first when `durable` (false: a
     // write-out error; the output is gone). Durability is needed when the
     // output replaces a file or a source is deleted after it; a brand-new
@@ -63,4 +66,6 @@ private:
     bool m_keep = false;
     bool m_durable = true;
     bool m_mayReplace = false;
+    bool m_keepModified = false;
+    FileInfo m_modified;
 };

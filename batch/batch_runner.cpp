@@ -1,6 +1,8 @@
 // Planning, setting up and running a batch.
 #include "batch_runner.h"
 
+#include "batch_control.h"
+#include "batch_summary.h"
 #include "batch_texts.h"
 #include "file_attributes.h"
 #include "idea.h"
@@ -25,8 +27,13 @@ Batch PlanBatch(Direction direction, const std::string& code, const OutputOption
     return b;
 }
 
-void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key)
+void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchControl* control)
 {
+    if (control) {
+        control->verify = batch.options.verify;
+        control->findCipher = control->findCipher && batch.direction == Direction::Decrypt;
+    }
+    engine.m_pControl = control; // before the key: finding the cipher keys them all
     engine.m_strArith = batch.code;
     engine.m_bReplace = batch.options.replace;
     if (batch.direction == Direction::Encrypt)
@@ -88,6 +95,32 @@ void ReportThrown(CIdea& engine, const BatchFile& file)
     }
 }
 
+// Passes the engine's messages on to where they would have gone, keeping
+// the last one as the reason a file failed.
+class MessageTap final : public CMessageSink {
+public:
+    explicit MessageTap(CMessageSink* next) : m_next(next) {}
+    int MessageBox(const char* text, const char* caption, unsigned style) override
+    {
+        last = text ? text : "";
+        if (m_next)
+            return m_next->MessageBox(text, caption, style);
+        std::fprintf(stderr, "%s %s\n", caption ? caption : "", text ? text : "");
+        return 1; // OK
+    }
+    std::string last;
+
+private:
+    CMessageSink* m_next;
+};
+
+// The engine's borrowed pointers back as they were, however the run ends.
+struct Lent {
+    CIdea& engine;
+    CMessageSink* messages;
+    ~Lent() { engine.m_pMessages = messages; }
+};
+
 } // namespace
 
 BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile,
@@ -97,12 +130,23 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
     try {
         outcome.files.reserve(batch.files.size());
     } catch (...) {
-        return {{}, true, 0, false}; // not even room for the results: nothing was done
+        BatchOutcome none; // not even room for the results: nothing was done
+        none.failed = true;
+        return none;
     }
+    MessageTap tap(engine.m_pMessages);
+    Lent lent{engine, engine.m_pMessages};
+    engine.m_pMessages = &tap;
+    CBatchControl* control = engine.m_pControl;
     bool toAll = false;
     for (std::size_t i = 0; i < batch.files.size(); ++i) {
+        if (control && control->stop.load()) {
+            outcome.stopped = true;
+            break;
+        }
         FileOutcome file;
         Step step = Step::Run;
+        tap.last.clear();
         try {
             if (onFile)
                 onFile(i);
@@ -115,8 +159,22 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
         }
         engine.m_bOverwrite = 0;
         file.skipped = step != Step::Run;
-        file.failed = file.skipped || IsFailure(file.result);
+        file.stopped = step == Step::Run && control && control->stopped;
+        file.failed = !file.stopped && (file.skipped || IsFailure(file.result));
+        try {
+            if (file.failed)
+                file.why = FailureReason(tap.last, batch.files[i].source);
+            if (control)
+                file.cipherFound = control->cipherFound;
+        } catch (...) {
+        }
+        if (!file.failed && !file.stopped)
+            ++outcome.done;
         outcome.files.push_back(file);
+        if (file.stopped) {
+            outcome.stopped = true;
+            break;
+        }
         if (file.failed && !outcome.failed) {
             outcome.failed = true;
             outcome.firstFailure = i;
@@ -124,6 +182,12 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
         if (step == Step::Cancel) {
             outcome.cancelled = true;
             break;
+        }
+        // Cancel in one of the engine's failure boxes stops the batch after that file.
+        if (control && control->stop.load()) {
+            outcome.stopped = i + 1 < batch.files.size();
+            if (outcome.stopped)
+                break;
         }
         // A file the user chose to skip does not stop decryption; a failed one does.
         if (file.failed && !file.skipped && batch.direction == Direction::Decrypt)
@@ -141,18 +205,28 @@ std::string ResultPath(const Batch& batch, std::size_t index)
     return naming::decrypted_path(f.name, f.destination, replace);
 }
 
+// The specification's texts first; below them which files were not done and
+// why, which were not reached, and which ciphers were found.
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)
 {
     const bool encrypting = batch.direction == Direction::Encrypt;
-    if (outcome.failed) {
+    OutcomeMessage m;
+    if (outcome.stopped) {
+        const std::string count = StoppedCount(batch, outcome);
+        m = {count, count + "\n", texts::kAppTitle, encrypting, 0};
+    } else if (outcome.failed) {
         if (encrypting)
-            return {texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0};
-        return {texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
-                texts::kDecryptFailedCaption, false, 0};
+            m = {texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0};
+        else
+            m = {texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
+                 texts::kDecryptFailedCaption, false, 0};
+    } else if (encrypting) {
+        m = {texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100};
+    } else {
+        m = {texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100};
     }
-    if (encrypting)
-        return {texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100};
-    return {texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100};
+    m.text += OutcomeDetails(batch, outcome);
+    return m;
 }
 
 } // namespace batch

@@ -13,6 +13,7 @@
 #include <vector>
 
 class CIdea;
+struct CBatchControl;
 
 namespace batch {
 
@@ -33,12 +34,18 @@ Batch PlanBatch(Direction direction, const std::string& code, const OutputOption
                 const std::vector<std::string>& sources, bool foldCase = kFoldCase);
 
 // Algorithm code, flags, batch size and key, in the engine's calling order.
-void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key);
+// With `control` the engine also takes stop requests, checks results (as the
+// options say) and, decrypting, finds the cipher a file needs; the control
+// is borrowed for as long as the engine runs.
+void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchControl* control = nullptr);
 
 struct FileOutcome {
     int result = 0;
     bool failed = false;  // not done: the engine failed, or the user skipped it
     bool skipped = false; // the user would not have an existing file replaced
+    bool stopped = false; // left unfinished because the batch was stopped; not a failure
+    std::string why;      // a failure's reason, from the engine's last message for it
+    std::string cipherFound; // decrypting: the cipher its header showed, when not the chosen one
 };
 
 struct BatchOutcome {
@@ -46,6 +53,8 @@ struct BatchOutcome {
     bool failed = false;
     std::size_t firstFailure = 0;   // index of the first file not done, when failed
     bool cancelled = false;         // the user ended the batch at the last file
+    bool stopped = false;           // a stop request ended the batch before its end
+    std::size_t done = 0;           // files done
 };
 
 // The answers to "replace this existing file?".
@@ -67,7 +76,8 @@ bool IsFailure(int result);
 // Runs the files on the calling thread; `onFile` (optional) hears of each
 // file before the engine starts it. Without `ask` no existing file other
 // than a source is replaced: the engine refuses such a file as a failure.
-// Nothing thrown leaves: a file that throws is a failed file.
+// Nothing thrown leaves: a file that throws is a failed file. A stop request
+// (the engine's control) ends the batch at the next chunk or between files.
 BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
                       const std::function<void(std::size_t index)>& onFile = {},
                       const OverwriteQuestion& ask = {});
@@ -77,7 +87,7 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
 std::string ResultPath(const Batch& batch, std::size_t index);
 
 struct OutcomeMessage {
-    std::string status;  // "Completed" or "Failure"
+    std::string status;  // "Completed", "Failure" or the stopped batch's count
     std::string text;
     std::string caption;
     bool ownedByWindow;  // encryption's box belongs to the batch window

@@ -39,13 +39,26 @@ OutputOptions EncryptOptions(const EncryptChoice& c)
     return {0, 1};
 }
 
-OutputOptions EncryptOptions(CSettingsAccess& s) { return EncryptOptions(StoredEncryptChoice(s)); }
+OutputOptions EncryptOptions(CSettingsAccess& s)
+{
+    OutputOptions o = EncryptOptions(StoredEncryptChoice(s));
+    o.verify = VerifyResults(s);
+    return o;
+}
+
+bool VerifyResults(CSettingsAccess& s) { return s.GetProfileString("EncryptOption", "verify") != kOff; }
+void WriteVerifyResults(CSettingsAccess& s, bool on) { s.WriteProfileString("EncryptOption", "verify", bit(on)); }
 
 std::string StoredDecryptReplace(CSettingsAccess& s) { return s.GetProfileString("DecryptOption", "replace"); }
 void WriteDecryptReplace(CSettingsAccess& s, bool replace) { s.WriteProfileString("DecryptOption", "replace", bit(replace)); }
 
 OutputOptions DecryptOptions(const std::string& replace) { return {replace.empty() || replace == kOn ? 1 : 0, 1}; }
-OutputOptions DecryptOptions(CSettingsAccess& s) { return DecryptOptions(StoredDecryptReplace(s)); }
+OutputOptions DecryptOptions(CSettingsAccess& s)
+{
+    OutputOptions o = DecryptOptions(StoredDecryptReplace(s));
+    o.verify = VerifyResults(s);
+    return o;
+}
 
 std::string StoredViewFilter(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Option"); }
 

@@ -28,6 +28,12 @@ void WriteEncryptAdd(CSettingsAccess& s, bool add);
 OutputOptions EncryptOptions(const EncryptChoice& c);
 OutputOptions EncryptOptions(CSettingsAccess& s);
 
+// "EncryptOption"/"verify": in replace mode, each result is read back and
+// compared with its source before the source goes (both directions). Empty
+// or anything but "0" is on. The options read from the settings carry it.
+bool VerifyResults(CSettingsAccess& s);
+void WriteVerifyResults(CSettingsAccess& s, bool on);
+
 // "DecryptOption"/"replace": empty or "1" replaces, anything else keeps.
 std::string StoredDecryptReplace(CSettingsAccess& s);
 void WriteDecryptReplace(CSettingsAccess& s, bool replace);

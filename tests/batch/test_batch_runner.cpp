@@ -56,7 +56,7 @@ TEST(BatchRun, EncryptionAttemptsEveryFileAfterAFailure)
     EXPECT_EQ(run.messages.messages[0].text, "Don't open this file!");
     const OutcomeMessage m = DescribeOutcome(b, run.outcome);
     EXPECT_EQ(m.status, "Failure");
-    EXPECT_EQ(m.text, "Encryption is failed! \n");
+    EXPECT_EQ(m.text, "Encryption is failed! \n\nNot done:\n  b.txt: Don't open this file!\n");
     EXPECT_EQ(m.caption, "Kelvanetrix Plus");
     EXPECT_EQ(m.barPosition, 0);
 }
@@ -83,7 +83,8 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
     EXPECT_EQ(bad.started, std::vector<std::size_t>{0});
     EXPECT_TRUE(bad.outcome.failed);
     const OutcomeMessage m = DescribeOutcome(wrong, bad.outcome);
-    EXPECT_EQ(m.text, dir.file("x.kvn") + " decryption is failed! \n");
+    EXPECT_EQ(m.text, dir.file("x.kvn") + " decryption is failed! \n\nNot done:\n  x.kvn: The key you entered does not "
+                      "appear to be valid! Or it is not encryption file by AES!\n\nNot reached:\n  y.kvn\n  z.kvn\n");
     EXPECT_EQ(m.caption, "Help: file decryption is failed!");
     EXPECT_FALSE(m.ownedByWindow);
     EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"x.kvn", "y.kvn", "z.kvn"}));

@@ -29,16 +29,21 @@ const std::string& Usage()
     "usage: kvn encrypt [options] FILE...\n"
     "       kvn decrypt [options] FILE...\n"
     "  -c, --cipher NAME|CODE  ") + cipher_choices() + "\n"
+    "                          (decrypt without -c: the cipher each file's header shows)\n"
+    "  -r, --recursive         folders: every file below them (decrypt: every .kvn file); links skipped\n"
     "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
     "      --key-env VAR       the key is the value of environment variable VAR\n"
     "      --keep              keep the sources; results are written beside them (default)\n"
     "      --replace           results take the sources' places\n"
     "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
     "      --overwrite         replace an existing file of the result's name (otherwise refused)\n"
+    "      --no-verify         with --replace: delete sources without reading the results back first\n"
     "  -q, --quiet             no progress output\n"
     "  -h, --help; --version\n"
     "Without -k or --key-env the key is asked for twice on the terminal.\n"
-    "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key\n";
+    "Ctrl+C (or SIGTERM) stops at the next chunk: the unfinished result is removed, its source kept.\n"
+    "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key,\n"
+    "             130 stopped by SIGINT, 143 stopped by SIGTERM\n";
     return text;
 }
 
@@ -131,12 +136,21 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
             options.overwrite = true;
             continue;
         }
+        if (a == "-r" || a == "--recursive") {
+            options.recursive = true;
+            continue;
+        }
+        if (a == "--no-verify") {
+            options.verify = false;
+            continue;
+        }
         std::string value;
         bool matched = false;
         if (!take_value(args, i, "--cipher", 'c', value, matched, error))
             return false;
         if (matched) {
             options.code = batch::CodeFromName(value);
+            options.cipherGiven = true;
             if (options.code.empty()) {
                 error = "unknown cipher '" + value + "'";
                 return false;

@@ -12,6 +12,9 @@ struct Options {
     enum class Action { Run, Help, Version } action = Action::Run;
     batch::Direction direction = batch::Direction::Encrypt;
     std::string code = "1";
+    bool cipherGiven = false; // -c: decryption uses this cipher only
+    bool recursive = false;   // -r: folders stand for the files below them
+    bool verify = true;       // replace mode: results checked before the sources go
     std::string keyFile;
     std::string keyEnv;
     bool replace = false;

@@ -2,9 +2,12 @@
 #include "kvn_app.h"
 
 #include "algorithm.h"
+#include "batch_control.h"
 #include "batch_runner.h"
+#include "batch_summary.h"
 #include "batch_texts.h"
 #include "cli_options.h"
+#include "folder_walk.h"
 #include "idea.h"
 #include "key_source.h"
 #include "prechecks.h"
@@ -12,6 +15,7 @@
 #include "terminal_host.h"
 #include "product_version.h"
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -36,6 +40,49 @@ struct WipedText {
     ~WipedText() { tessiral::secure_zero(value.data(), value.size()); }
 };
 
+// SIGINT and SIGTERM only ask the batch to stop; the file being worked on
+// ends at its next chunk and cleans up after itself. A second signal asks
+// again, nothing more, so it cannot cut the cleanup short.
+CBatchControl* g_control = nullptr;
+volatile std::sig_atomic_t g_signal = 0;
+
+extern "C" void on_stop_signal(int signal)
+{
+    g_signal = signal;
+    if (g_control)
+        g_control->stop.store(true);
+}
+
+struct StopSignals {
+    explicit StopSignals(CBatchControl& control)
+    {
+        g_control = &control;
+        struct sigaction action {};
+        action.sa_handler = on_stop_signal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_int);
+        sigaction(SIGTERM, &action, &m_term);
+    }
+    ~StopSignals()
+    {
+        sigaction(SIGINT, &m_int, nullptr);
+        sigaction(SIGTERM, &m_term, nullptr);
+        g_control = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction m_int {}, m_term {};
+};
+
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
 bool obtain_key(const Options& o, WipedText& key, std::string& error)
 {
     if (!o.keyFile.empty())
@@ -51,6 +98,7 @@ int Run(const std::vector<std::string>& args)
 {
     Options o;
     std::string error;
+    g_signal = 0;
     if (!ParseOptions(args, o, error))
         return usage_error(error);
     if (o.action == Options::Action::Help) {
@@ -60,6 +108,25 @@ int Run(const std::vector<std::string>& args)
     if (o.action == Options::Action::Version) {
         std::puts("kvn (" KVN_PRODUCT_NAME ") " KVN_VERSION);
         return kAllDone;
+    }
+    if (o.recursive) {
+        FolderWalk walk;
+        if (!WalkFolders(o.files, o.direction, walk, error))
+            return fail(error, kUsageError);
+        for (const auto& s : walk.skipped)
+            std::fprintf(stderr, "kvn: %s: skipped: not a regular file (links are not followed)\n", s.c_str());
+        if (walk.files.empty())
+            return fail("no files found", kUsageError);
+        if (walk.files.size() > std::size_t(batch::MAX_BATCH_FILES))
+            return fail(std::string(batch::texts::kTooManyFiles) + " (" + std::to_string(walk.files.size()) +
+                            " files; at most " + std::to_string(batch::MAX_BATCH_FILES) + " in one batch)",
+                        kUsageError);
+        o.files = std::move(walk.files);
+        if (!o.quiet) {
+            char size[32];
+            std::snprintf(size, sizeof size, "%.1f MB", double(walk.bytes) / 1e6);
+            std::fprintf(stderr, "kvn: %zu %s, %s\n", o.files.size(), o.files.size() == 1 ? "file" : "files", size);
+        }
     }
     if (o.files.size() > std::size_t(batch::MAX_BATCH_FILES))
         return fail(std::string(batch::texts::kTooManyFiles) + " (at most " + std::to_string(batch::MAX_BATCH_FILES) + " files in one batch)", kUsageError);
@@ -78,6 +145,7 @@ int Run(const std::vector<std::string>& args)
     batch::OutputOptions out;
     out.replace = o.replace ? 1 : 0;
     out.addExt = o.sameName ? 0 : 1;
+    out.verify = o.verify;
     const batch::Batch plan = batch::PlanBatch(o.direction, o.code, out, o.files);
     const batch::CheckResult check = batch::CheckAttributes(o.direction, out.replace != 0, o.files);
     if (!check.ok())
@@ -89,8 +157,11 @@ int Run(const std::vector<std::string>& args)
     engine.m_pCountWnd = &host.CountWnd();
     engine.m_pProgress = &host.Progress();
     engine.m_pMessages = &host;
+    CBatchControl control;
+    control.findCipher = !o.cipherGiven;
     batch::KeyBuffer keyBytes(key.value);
-    batch::SetUpEngine(engine, plan, keyBytes);
+    batch::SetUpEngine(engine, plan, keyBytes, &control);
+    StopSignals signals(control);
     // An existing file is replaced only when the command line says so.
     const bool overwrite = o.overwrite;
     const batch::BatchOutcome outcome = batch::RunBatch(
@@ -102,13 +173,23 @@ int Run(const std::vector<std::string>& args)
             return batch::OverwriteAnswer::No;
         });
     host.EndLine();
-    if (outcome.failed) {
-        const auto message = batch::DescribeOutcome(plan, outcome);
-        std::string text = message.text;
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-            text.pop_back();
-        return fail(text, kFileFailed);
+    for (std::size_t i = 0; i < outcome.files.size(); ++i)
+        if (!outcome.files[i].cipherFound.empty() && !outcome.files[i].failed)
+            std::fprintf(stderr, "kvn: %s: encrypted with %s, not %s; decrypted with %s\n", plan.files[i].source.c_str(),
+                         outcome.files[i].cipherFound.c_str(), batch::CipherName(o.code),
+                         outcome.files[i].cipherFound.c_str());
+    if (outcome.stopped) {
+        const std::size_t at = outcome.files.size();
+        if (at > 0 && outcome.files[at - 1].stopped)
+            std::fprintf(stderr, "kvn: stopped in %s: its unfinished result was removed, the file left as it was\n",
+                         plan.files[at - 1].source.c_str());
+        else if (at < plan.files.size())
+            std::fprintf(stderr, "kvn: stopped before %s\n", plan.files[at].source.c_str());
+        const int status = g_signal == SIGTERM ? 128 + SIGTERM : g_signal == SIGINT ? 128 + SIGINT : kFileFailed;
+        return fail(trimmed(batch::DescribeOutcome(plan, outcome).text), status);
     }
+    if (outcome.failed)
+        return fail(trimmed(batch::DescribeOutcome(plan, outcome).text), kFileFailed);
     return kAllDone;
 }
 

@@ -1,0 +1,63 @@
+// Collecting a batch's files from folders.
+#include "folder_walk.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace kvn {
+
+namespace {
+
+void take(const fs::path& path, const fs::file_status& status, batch::Direction direction, FolderWalk& walk,
+          bool fromFolder)
+{
+    if (fs::is_symlink(status) || (fromFolder && !fs::is_regular_file(status))) {
+        walk.skipped.push_back(path.string());
+        return;
+    }
+    if (fromFolder && direction == batch::Direction::Decrypt && !batch::HasKvnExtension(path.filename().string()))
+        return;
+    walk.files.push_back(path.string());
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (!ec)
+        walk.bytes += size;
+}
+
+} // namespace
+
+bool WalkFolders(const std::vector<std::string>& arguments, batch::Direction direction, FolderWalk& walk,
+                 std::string& error)
+{
+    for (const auto& argument : arguments) {
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(argument, ec);
+        if (!fs::is_directory(status)) {
+            // A file (or a missing name, or a link) goes to the batch as given:
+            // its checks say what is wrong with it.
+            if (fs::is_symlink(status) && fs::is_directory(fs::status(argument, ec)))
+                walk.skipped.push_back(argument);
+            else
+                take(argument, status, direction, walk, false);
+            continue;
+        }
+        std::vector<std::pair<fs::path, fs::file_status>> found;
+        fs::recursive_directory_iterator it(argument, fs::directory_options::none, ec), end;
+        for (; !ec && it != end; it.increment(ec))
+            found.emplace_back(it->path(), it->symlink_status());
+        if (ec) {
+            error = argument + ": the folder could not be read (" + ec.message() + ")";
+            return false;
+        }
+        std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [path, entry] : found)
+            if (!fs::is_directory(entry))
+                take(path, entry, direction, walk, true);
+    }
+    return true;
+}
+
+} // namespace kvn

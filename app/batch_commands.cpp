@@ -3,8 +3,11 @@
 #include "main_frame.h"
 
 #include "algorithm.h"
+#include "batch_control.h"
 #include "batch_runner.h"
+#include "batch_texts.h"
 #include "cipher_view.h"
+#include "folder_walk.h"
 #include "idea.h"
 #include "key_bar.h"
 #include "message_service.h"
@@ -24,17 +27,15 @@ QMessageBox::Icon icon_of(unsigned icon) { return icon ? QMessageBox::Informatio
 
 } // namespace
 
-void CMainFrame::RunBatchCommand(batch::Direction direction)
+// The key and confirmation checks, for a batch of `count` files; false when
+// the user was told why it does not start.
+bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
 {
-    CSettingsStore& settings = CSettingsStore::Instance();
-    const std::string code = batch::ResolveAlgorithm(settings);
     const std::string key = m_wndKeyBar->KeyBox()->text().toStdString();
     const std::string confirm = m_wndKeyBar->ConfirmBox()->text().toStdString();
-    const int selected = m_list->GetSelectedCount();
-
-    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, std::size_t(selected), key, confirm);
+    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, key, confirm);
     switch (check.refusal) {
-    case batch::Refusal::None: break;
+    case batch::Refusal::None: return true;
     case batch::Refusal::KeyMissing:
     case batch::Refusal::ConfirmMissing:
     case batch::Refusal::ConfirmDiffers: {
@@ -50,25 +51,53 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
             dlg.exec();
             m_wndKeyBar->ConfirmBox()->setFocus();
         }
-        return;
+        return false;
     }
     default:
         CMessageService::Show(this, QString::fromStdString(check.text), QString::fromStdString(check.caption),
                               QMessageBox::Ok, icon_of(check.icon));
-        return;
+        return false;
     }
+}
 
+void CMainFrame::RunBatchCommand(batch::Direction direction)
+{
+    if (!KeyChecked(direction, std::size_t(m_list->GetSelectedCount())))
+        return;
     std::vector<std::string> sources;
     for (int row : m_list->SelectedRows())
         sources.push_back(m_list->ItemText(row, CCipherView::PathColumn).toStdString());
+    RunBatchOn(direction, sources);
+}
+
+void CMainFrame::RunFolderCommand(batch::Direction direction, const QString& folder)
+{
+    batch::FolderWalk walk;
+    std::string error;
+    if (!batch::WalkFolders({folder.toStdString()}, direction, walk, error)) {
+        CMessageService::Show(this, QString::fromStdString(error), QString::fromLatin1(batch::texts::kAppTitle),
+                              QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    // An empty folder is refused like an empty selection.
+    if (KeyChecked(direction, walk.files.size()))
+        RunBatchOn(direction, walk.files);
+}
+
+void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources)
+{
+    CSettingsStore& settings = CSettingsStore::Instance();
+    const std::string code = batch::ResolveAlgorithm(settings);
+    const std::string key = m_wndKeyBar->KeyBox()->text().toStdString();
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
         ? batch::settings::EncryptOptions(settings)
         : batch::settings::DecryptOptions(settings);
     const batch::Batch plan = batch::PlanBatch(direction, code, options, sources);
 
     CIdea engine;
+    CBatchControl control;
     batch::KeyBuffer keyBytes(key);
-    batch::SetUpEngine(engine, plan, keyBytes);
+    batch::SetUpEngine(engine, plan, keyBytes, &control);
 
     const batch::CheckResult attributes = batch::CheckAttributes(direction, options.replace != 0, sources);
     if (!attributes.ok()) {
@@ -84,18 +113,23 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
         window = std::make_unique<CDeProgressDlg>(this);
     window->m_pIdea = &engine;
     window->m_pBatch = &plan;
+    window->m_pControl = &control;
     window->exec();
     // The list keeps its sort; the files the batch made are selected again.
     QStringList results;
     const batch::BatchOutcome& outcome = window->Outcome();
     for (std::size_t i = 0; i < outcome.files.size(); ++i)
-        if (!outcome.files[i].failed)
+        if (!outcome.files[i].failed && !outcome.files[i].stopped)
             results << QString::fromStdString(batch::ResultPath(plan, i));
     window.reset();
     m_list->FillList();
     if (!results.isEmpty())
         m_list->SelectPaths(results);
 }
+
+void CMainFrame::EncryptFolder(const QString& folder) { RunFolderCommand(batch::Direction::Encrypt, folder); }
+
+void CMainFrame::DecryptFolder(const QString& folder) { RunFolderCommand(batch::Direction::Decrypt, folder); }
 
 void CMainFrame::OnEncrypt() { RunBatchCommand(batch::Direction::Encrypt); }
 

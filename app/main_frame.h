@@ -38,6 +38,10 @@ public:
     // toolbar, context menu — ends in the same place).
     void OnEncrypt();
     void OnDecrypt();
+    // The folder tree's "Encrypt/Decrypt Files in Folder...": every file
+    // below `folder`, in the usual batch window under the usual checks.
+    Q_INVOKABLE void EncryptFolder(const QString& folder);
+    Q_INVOKABLE void DecryptFolder(const QString& folder);
     void OnClearKey();
     void OnShowKey();
     void OnConfiguration();
@@ -62,6 +66,9 @@ private:
     void OnKeyChanged(const QString& text);
     void SyncViewModeMarks();
     void RunBatchCommand(batch::Direction direction);
+    void RunFolderCommand(batch::Direction direction, const QString& folder);
+    bool KeyChecked(batch::Direction direction, std::size_t count);
+    void RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources);
 
     CCipherDoc* m_doc;
     QSplitter* m_wndSplitter = nullptr;

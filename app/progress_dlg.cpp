@@ -1,6 +1,8 @@
 // The batch window and its worker thread.
 #include "progress_dlg.h"
 
+#include "batch_control.h"
+#include "batch_summary.h"
 #include "batch_texts.h"
 #include "engine_host.h"
 #include "idea.h"
@@ -39,6 +41,11 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
                                     : QStringLiteral("Do you want to decrypt these files now?"),
                                 this);
+    // What the batch will do, filled in when the window is shown.
+    m_plan = new QLabel(this);
+    m_plan->setObjectName(QStringLiteral("plan"));
+    m_plan->setTextFormat(Qt::PlainText);
+    m_plan->setWordWrap(true);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("fileList"));
     m_list->setSortingEnabled(true);
@@ -72,6 +79,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     buttons->addWidget(m_count);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(m_plan);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_status);
     layout->addWidget(m_progress);
@@ -82,7 +90,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     m_speedTimer = new QTimer(this);
     m_speedTimer->setInterval(500);
     connect(m_speedTimer, &QTimer::timeout, this, &CProgressDlg::UpdateSpeed);
-    connect(m_start, &QPushButton::clicked, this, &CProgressDlg::OnStart);
+    connect(m_start, &QPushButton::clicked, this, [this] { m_running ? OnStop() : OnStart(); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     connect(this, &CProgressDlg::batchFinished, this, &CProgressDlg::OnWorkerDone, Qt::QueuedConnection);
 }
@@ -116,6 +124,7 @@ void CProgressDlg::showEvent(QShowEvent* event)
     m_pIdea->m_pProgress = &m_progress->Model();
     m_pIdea->m_pMessages = &m_host->messages;
     m_count->setText(QStringLiteral("0/%1 file(s)").arg(m_pBatch->files.size()));
+    m_plan->setText(QString::fromStdString(batch::PlanLine(*m_pBatch)));
 }
 
 void CProgressDlg::OnStart()
@@ -123,7 +132,8 @@ void CProgressDlg::OnStart()
     if (m_running || m_worker || !m_pIdea || !m_pBatch)
         return;
     m_running = true;
-    m_start->setEnabled(false);
+    m_start->setEnabled(m_pControl != nullptr);
+    m_start->setText(QStringLiteral("&Stop"));
     m_close->setEnabled(false);
     m_list->setEnabled(false);
     m_totalBytes = 0;
@@ -148,6 +158,16 @@ void CProgressDlg::OnStart()
     });
     m_worker->setObjectName(QStringLiteral("batchWorker"));
     m_worker->start();
+}
+
+// The file being worked on stops at its next chunk; the worker then ends as
+// after the last file.
+void CProgressDlg::OnStop()
+{
+    if (!m_running || !m_pControl)
+        return;
+    m_pControl->stop.store(true);
+    m_start->setEnabled(false);
 }
 
 // After the last file: the result, then Close comes back. The start button
@@ -180,11 +200,13 @@ void CProgressDlg::UpdateSpeed()
     m_speed->setText(QStringLiteral("%1 MB/s, about %2 s left").arg(rate / 1e6, 0, 'f', 1).arg(std::max(left, 0)));
 }
 
-// While the worker runs nothing ends the window: not Escape, not the window
-// manager's close, not Enter.
+// While the worker runs nothing ends the window: Escape stops the batch,
+// the window manager's close and Enter do nothing.
 void CProgressDlg::reject()
 {
-    if (!m_running)
+    if (m_running)
+        OnStop();
+    else
         QDialog::reject();
 }
 
@@ -198,7 +220,12 @@ void CProgressDlg::closeEvent(QCloseEvent* event)
 
 void CProgressDlg::keyPressEvent(QKeyEvent* event)
 {
-    if (m_running && (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (m_running && event->key() == Qt::Key_Escape) {
+        event->accept();
+        OnStop();
+        return;
+    }
+    if (m_running && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         event->accept();
         return;
     }

@@ -1,7 +1,8 @@
 // The batch window: lists the batch's files, asks to start, then runs the
 // batch on a worker thread while the engine shows the file, the count and the
-// progress, and ends with the batch's result. It cannot be closed while the
-// worker runs. CEnProgressDlg and CDeProgressDlg are its two faces.
+// progress, and ends with the batch's result. While the worker runs the start
+// button reads "Stop" and Escape does the same; the window itself cannot be
+// closed. CEnProgressDlg and CDeProgressDlg are its two faces.
 #pragma once
 
 #include "batch_runner.h"
@@ -11,6 +12,7 @@
 #include <memory>
 
 class CIdea;
+struct CBatchControl;
 class CPercentProgressWidget;
 class QLabel;
 class QListWidget;
@@ -26,6 +28,8 @@ public:
     // The batch record: borrowed, alive until the window has closed.
     CIdea* m_pIdea = nullptr;
     const batch::Batch* m_pBatch = nullptr;
+    // The engine's control, to ask it to stop; null: the batch cannot be stopped.
+    CBatchControl* m_pControl = nullptr;
 
     bool IsRunning() const { return m_running; }
     const batch::BatchOutcome& Outcome() const { return m_outcome; }
@@ -46,11 +50,13 @@ public slots:
 
 private:
     void OnStart();
+    void OnStop();
     void OnWorkerDone();
     void UpdateSpeed();
 
     batch::Direction m_direction;
     QListWidget* m_list;
+    QLabel* m_plan;
     QLabel* m_status;
     QLabel* m_count;
     QLabel* m_speed;

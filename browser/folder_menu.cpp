@@ -25,6 +25,11 @@ CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
     add("openFolder", QStringLiteral("&Open"), &CFolderMenu::Open);
     add("openInFileManager", QStringLiteral("Open in File &Manager"), &CFolderMenu::OpenInFileManager);
     addSeparator();
+    addAction(QStringLiteral("&Encrypt Files in Folder..."), this, [this] { RunOnFolder("EncryptFolder"); })
+        ->setObjectName(QStringLiteral("encryptFolder"));
+    addAction(QStringLiteral("&Decrypt Files in Folder..."), this, [this] { RunOnFolder("DecryptFolder"); })
+        ->setObjectName(QStringLiteral("decryptFolder"));
+    addSeparator();
     add("copyFolderPath", QStringLiteral("&Copy Path"), &CFolderMenu::CopyPath);
     addSeparator();
     add("folderProperties", QStringLiteral("&Properties"), &CFolderMenu::ShowProperties);
@@ -55,6 +60,15 @@ void CFolderMenu::ShowProperties()
     // No file manager answered: our own window, which does not block either.
     auto* dlg = new CFolderPropertiesDlg(m_path, parentWidget() ? parentWidget()->window() : nullptr);
     dlg->show();
+}
+
+// The main window runs the batch (with its key and its batch window), after
+// the menu has closed.
+void CFolderMenu::RunOnFolder(const char* command)
+{
+    QWidget* window = parentWidget() ? parentWidget()->window() : nullptr;
+    if (window && StillThere(QString::fromLatin1(CCipherApp::kAppName)))
+        QMetaObject::invokeMethod(window, command, Qt::QueuedConnection, Q_ARG(QString, m_path));
 }
 
 // The tree lists a folder once, so it may have gone since.

@@ -1,4 +1,5 @@
-// The folder tree's context menu: the desktop's usual actions for one folder.
+// The folder tree's context menu: the desktop's usual actions for one folder,
+// and encrypting or decrypting every file below it.
 #pragma once
 
 #include <QMenu>
@@ -14,6 +15,7 @@ private:
     void OpenInFileManager();
     void CopyPath();
     void ShowProperties();
+    void RunOnFolder(const char* command);
     bool StillThere(const QString& caption);
     void ReportNotOpened();
 

@@ -110,8 +110,8 @@ int Run(const std::vector<std::string>& args)
         return kAllDone;
     }
     if (o.recursive) {
-        FolderWalk walk;
-        if (!WalkFolders(o.files, o.direction, walk, error))
+        batch::FolderWalk walk;
+        if (!batch::WalkFolders(o.files, o.direction, walk, error))
             return fail(error, kUsageError);
         for (const auto& s : walk.skipped)
             std::fprintf(stderr, "kvn: %s: skipped: not a regular file (links are not followed)\n", s.c_str());

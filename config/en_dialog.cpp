@@ -19,7 +19,13 @@ CEnDialog::CEnDialog()
     auto* output = new QGroupBox(QStringLiteral("Output"), this);
     m_replace = new QCheckBox(QStringLiteral("Use encryption file to replace source file"), output);
     m_replace->setObjectName(QStringLiteral("replace"));
-    (new QVBoxLayout(output))->addWidget(m_replace);
+    // Also decryption's: its results replace their encrypted files the same way.
+    m_verify = new QCheckBox(QStringLiteral("Check each result against its original before deleting the original"),
+                             output);
+    m_verify->setObjectName(QStringLiteral("verify"));
+    auto* outputLayout = new QVBoxLayout(output);
+    outputLayout->addWidget(m_replace);
+    outputLayout->addWidget(m_verify);
 
     auto* extension = new QGroupBox(QStringLiteral("Extension"), this);
     m_add = new QRadioButton(QStringLiteral("Add \".kvn\""), extension);
@@ -41,6 +47,7 @@ CEnDialog::CEnDialog()
 
     connect(m_replace, &QCheckBox::clicked, this, &CEnDialog::OnReplaceClicked);
     connect(m_add, &QRadioButton::clicked, this, [this] { SetChanged(); });
+    connect(m_verify, &QCheckBox::clicked, this, [this] { SetChanged(); });
     connect(m_noChange, &QRadioButton::clicked, this, [this] { SetChanged(); });
     connect(defaults, &QPushButton::clicked, this, &CEnDialog::OnDefault);
 }
@@ -52,6 +59,7 @@ CEnDialog::CEnDialog()
 void CEnDialog::OnInitDialog()
 {
     CSettingsStore& store = CSettingsStore::Instance();
+    m_verify->setChecked(batch::settings::VerifyResults(store));
     const batch::settings::EncryptChoice stored = batch::settings::StoredEncryptChoice(store);
     if (stored.replace.empty()) {
         batch::settings::WriteEncryptChoice(store, true, true);
@@ -87,6 +95,7 @@ void CEnDialog::OnReplaceClicked()
 void CEnDialog::OnDefault()
 {
     ShowOptions(true, true);
+    m_verify->setChecked(true);
     SetChanged();
 }
 
@@ -95,4 +104,5 @@ void CEnDialog::SaveSettings()
     CSettingsStore& store = CSettingsStore::Instance();
     const bool replace = m_replace->isChecked();
     batch::settings::WriteEncryptChoice(store, replace, !replace || m_add->isChecked());
+    batch::settings::WriteVerifyResults(store, m_verify->isChecked());
 }

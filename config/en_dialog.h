@@ -1,5 +1,6 @@
-// The Encrypt page: whether the encrypted file replaces its source, and
-// whether it then takes ".kvn" or keeps the source's name.
+// The Encrypt page: whether the encrypted file replaces its source, whether
+// it then takes ".kvn" or keeps the source's name, and whether results are
+// checked before their originals are deleted.
 #pragma once
 
 #include "config_page.h"
@@ -24,6 +25,7 @@ private:
     void OnDefault();
 
     QCheckBox* m_replace = nullptr;
+    QCheckBox* m_verify = nullptr;
     QRadioButton* m_add = nullptr;
     QRadioButton* m_noChange = nullptr;
 };

@@ -7,18 +7,18 @@
 
 namespace fs = std::filesystem;
 
-namespace kvn {
+namespace batch {
 
 namespace {
 
-void take(const fs::path& path, const fs::file_status& status, batch::Direction direction, FolderWalk& walk,
+void take(const fs::path& path, const fs::file_status& status, Direction direction, FolderWalk& walk,
           bool fromFolder)
 {
     if (fs::is_symlink(status) || (fromFolder && !fs::is_regular_file(status))) {
         walk.skipped.push_back(path.string());
         return;
     }
-    if (fromFolder && direction == batch::Direction::Decrypt && !batch::HasKvnExtension(path.filename().string()))
+    if (fromFolder && direction == Direction::Decrypt && !HasKvnExtension(path.filename().string()))
         return;
     walk.files.push_back(path.string());
     std::error_code ec;
@@ -29,7 +29,7 @@ void take(const fs::path& path, const fs::file_status& status, batch::Direction 
 
 } // namespace
 
-bool WalkFolders(const std::vector<std::string>& arguments, batch::Direction direction, FolderWalk& walk,
+bool WalkFolders(const std::vector<std::string>& arguments, Direction direction, FolderWalk& walk,
                  std::string& error)
 {
     for (const auto& argument : arguments) {
@@ -60,4 +60,4 @@ bool WalkFolders(const std::vector<std::string>& arguments, batch::Direction dir
     return true;
 }
 
-} // namespace kvn
+} // namespace batch

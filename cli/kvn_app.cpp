@@ -48,7 +48,8 @@ volatile std::sig_atomic_t g_signal = 0;
 
 extern "C" void on_stop_signal(int signal)
 {
-    g_signal = signal;
+    if (g_signal == 0)
+        g_signal = signal; // the exit status tells the first
     if (g_control)
         g_control->stop.store(true);
 }

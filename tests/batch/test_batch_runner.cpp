@@ -1,7 +1,9 @@
 // Whole batches through the engine: planning, setting up, the run order and
 // the stop rule, the question before an existing file is replaced, failures
 // thrown inside, and the message the user gets at the end.
+#include "batch_control.h"
 #include "batch_runner.h"
+#include "batch_summary.h"
 #include "batch_texts.h"
 #include "settings_entries.h"
 #include "engine_recorders.h"
@@ -202,4 +204,62 @@ TEST(BatchRun, AFailureThrownInsideEndsOnlyThatFile)
         EXPECT_EQ(messages.messages[0].text.rfind(files[encrypting ? 1 : 0] + "\n", 0), 0u);
         EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b", "c.kvn"}));
     }
+}
+
+namespace {
+
+class CancellingMessages final : public CMessageSink {
+public:
+    int MessageBox(const char*, const char*, unsigned style) override { return style & MB_OKCANCEL ? IDCANCEL : IDOK; }
+};
+
+} // namespace
+
+TEST(BatchRun, AStopRequestOrCancelInAFailureBoxEndsTheBatchAndSaysHowFarItGot)
+{
+    kvntest::TempDir dir;
+    for (const char* n : {"a", "b", "c"})
+        kvntest::write_file(dir.file(n), Bytes(20, *n));
+    const Batch b = PlanBatch(Direction::Encrypt, "1", settings::EncryptOptions(settings::EncryptChoice{"1", "1"}),
+                              {dir.file("a"), dir.file("b"), dir.file("c")});
+    {
+        CIdea engine;
+        CBatchControl control;
+        KeyBuffer k("k");
+        SetUpEngine(engine, b, k, &control);
+        const BatchOutcome outcome = RunBatch(engine, b, [&](std::size_t i) { control.stop.store(i == 1); });
+        EXPECT_TRUE(outcome.stopped);
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_EQ(outcome.done, 1u);
+        ASSERT_EQ(outcome.files.size(), 2u);
+        EXPECT_TRUE(outcome.files[1].stopped);
+        const OutcomeMessage m = DescribeOutcome(b, outcome);
+        EXPECT_EQ(m.status, "1 of 3 files done, stopped.");
+        EXPECT_EQ(m.text, "1 of 3 files done, stopped.\n\nStopped in:\n  b\n\nNot reached:\n  c\n");
+        EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b", "c"}));
+    }
+    std::remove(dir.file("b").c_str()); // "Don't open this file!", answered with Cancel
+    const Batch rest = PlanBatch(Direction::Encrypt, "1", settings::EncryptOptions(settings::EncryptChoice{"1", "1"}),
+                                 {dir.file("b"), dir.file("c")});
+    CIdea engine;
+    CancellingMessages cancel;
+    engine.m_pMessages = &cancel;
+    CBatchControl control;
+    KeyBuffer k("k");
+    SetUpEngine(engine, rest, k, &control);
+    const BatchOutcome outcome = RunBatch(engine, rest);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.files.size(), 1u);
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "c"}));
+}
+
+TEST(BatchRun, ThePlanLineSaysCipherFolderAndWhatHappensToTheOriginals)
+{
+    EXPECT_EQ(PlanLine(PlanBatch(Direction::Encrypt, "5", {1, 1, true}, {"/d/x", "/d/sub/y"})),
+              "Twofish, in /d and its subfolders: the encrypted files (\".kvn\" added) replace the originals. Each "
+              "result is checked before its original is deleted.");
+    EXPECT_EQ(PlanLine(PlanBatch(Direction::Decrypt, "1", {0, 1, true}, {"/d/x.kvn"})),
+              "AES (or the cipher a file's header shows), in /d: the encrypted files are kept; the decrypted files "
+              "are written beside them.");
 }

@@ -274,3 +274,82 @@ TEST(Kvn, AFailedAllocationEndsOnlyThatFile)
     EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.kvn", "b", "c.kvn", "key"}));
     EXPECT_EQ(kvntest::read_file(files[1]), Bytes(100, 'x'));
 }
+
+// The signal comes while kvn is inside the large file: it is held (SIGSTOP)
+// as soon as its temporary output appears, signalled, and let go; a second
+// SIGINT follows while it stops.
+TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
+{
+    Folder f;
+    const std::string big = f.dir.file("big"), next = f.dir.file("next");
+    const Bytes plain = kvntest::random_bytes(48 << 20, 3);
+    kvntest::write_file(big, plain);
+    kvntest::write_file(next, Bytes(10, 'n'));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        int pipefd[2];
+        ASSERT_EQ(pipe(pipefd), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setsid();
+            dup2(pipefd[1], 2);
+            close(pipefd[0]);
+            execl(KVN_BINARY, KVN_BINARY, "encrypt", "--replace", "-c", "serpent", "-k", f.keyFile.c_str(),
+                  big.c_str(), next.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipefd[1]);
+        bool seen = false;
+        for (int i = 0; i < 20000 && !seen; ++i) {
+            for (const auto& name : kvntest::list_dir(f.dir.path()))
+                seen = seen || name.rfind("big.kvn", 0) == 0;
+            if (!seen)
+                usleep(500);
+        }
+        kill(pid, SIGSTOP);
+        kill(pid, signal);
+        kill(pid, SIGCONT);
+        kill(pid, SIGINT);
+        std::string err;
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(pipefd[0], buf, sizeof buf)) > 0)
+            err.append(buf, std::size_t(n));
+        close(pipefd[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(seen);
+        ASSERT_TRUE(WIFEXITED(status)) << err;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << err;
+        EXPECT_NE(err.find("stopped in " + big), std::string::npos) << err;
+        EXPECT_NE(err.find("0 of 2 files done, stopped."), std::string::npos) << err;
+        EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"big", "key", "next"}));
+        EXPECT_EQ(kvntest::read_file(big), plain);
+    }
+}
+
+TEST(Kvn, RecursiveTakesEveryFileBelowSkipsLinksAndRefusesTooManyUpFront)
+{
+    Folder f;
+    const std::string top = f.dir.file("top");
+    mkdir(top.c_str(), 0755);
+    mkdir((top + "/sub").c_str(), 0755);
+    kvntest::write_file(top + "/a", Bytes(1000, 'a'));
+    kvntest::write_file(top + "/sub/b", Bytes(500, 'b'));
+    ASSERT_EQ(symlink("a", (top + "/link").c_str()), 0);
+    Result r = run_kvn({"encrypt", "-r", "--replace", "-k", f.keyFile, top});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("kvn: 2 files, 0.0 MB\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(top + "/link: skipped"), std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::list_dir(top), (Names{"a.kvn", "link", "sub"}));
+    // Decryption takes the .kvn files only and finds the cipher by itself.
+    kvntest::write_file(top + "/sub/plain", Bytes(3, 'p'));
+    r = run_kvn({"decrypt", "-r", "-q", "-k", f.keyFile, top + "/sub"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(kvntest::list_dir(top + "/sub"), (Names{"b", "b.kvn", "plain"}));
+    for (int i = 0; i < 4000; ++i)
+        kvntest::write_file(top + "/sub/f" + std::to_string(i), Bytes(1, 'x'));
+    r = run_kvn({"encrypt", "-r", "-k", f.keyFile, top});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("(4004 files; at most 4000 in one batch)"), std::string::npos) << r.err;
+    EXPECT_FALSE(kvntest::exists(top + "/sub/f0.kvn"));
+}

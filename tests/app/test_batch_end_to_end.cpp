@@ -161,7 +161,8 @@ TEST(BatchWindow, WrongKeyStopsDecryptionAtTheFirstFile)
     EXPECT_EQ(run.bar, 0);
     ASSERT_GE(w.rig.messages.size(), 2u);
     EXPECT_TRUE(w.rig.messages[0].text.contains("Or it is not encryption file by AES!"));
-    EXPECT_EQ(w.rig.messages[1].text, QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n");
+    EXPECT_TRUE(w.rig.messages[1].text.startsWith(QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n"));
+    EXPECT_TRUE(w.rig.messages[1].text.endsWith("\nNot reached:\n  y.kvn\n  z.kvn\n"));
     EXPECT_EQ(w.rig.messages[1].caption, "Help: file decryption is failed!");
     EXPECT_EQ(w.rig.messages.size(), 2u); // y and z never attempted
     EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"x.kvn", "y.kvn", "z.kvn"}));
@@ -226,7 +227,42 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
     // The engine's own box, shown from the worker through the GUI thread.
     EXPECT_EQ(w.rig.messages[0].text, "Don't open this file!");
     EXPECT_EQ(w.rig.messages[0].caption, "Error: ");
-    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n");
+    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file!\n");
     EXPECT_TRUE(kvntest::exists(w.work.file("1.txt.kvn")));
     EXPECT_TRUE(kvntest::exists(w.work.file("3.txt.kvn")));
+}
+
+// Escape while the batch runs (here while the engine's failure box for the
+// first file waits) stops it: the rest is not reached, the window stays
+// open and says how far the batch got.
+TEST(BatchWindow, EscapeStopsTheRunningBatch)
+{
+    Window w;
+    for (const char* n : {"1.txt", "2.txt", "3.txt"})
+        kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
+    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
+    w.type_key("key", "key");
+    w.select({"1.txt", "2.txt", "3.txt"});
+    std::remove(w.work.file("1.txt").c_str());
+    QString startText, plan;
+    std::vector<QString> texts;
+    CMessageService::SetHandler([&](const MessageRequest& r) {
+        texts.push_back(r.text);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<CProgressDlg*>(top); window && window->isVisible() && texts.size() == 1) {
+                startText = window->findChild<QPushButton*>("start")->text();
+                plan = window->findChild<QLabel*>("plan")->text();
+                QTest::keyClick(window, Qt::Key_Escape);
+            }
+        return QMessageBox::Ok;
+    });
+    BatchDriver run;
+    w.press(Qt::Key_F5);
+    EXPECT_EQ(startText, "&Stop");
+    EXPECT_TRUE(plan.startsWith("AES, in ")) << plan.toStdString();
+    EXPECT_EQ(run.status, "0 of 3 files done, stopped.");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_TRUE(texts[1].endsWith("Not done:\n  1.txt: Don't open this file!\n\nNot reached:\n  2.txt\n  3.txt\n"))
+        << texts[1].toStdString();
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"2.txt", "3.txt"}));
 }

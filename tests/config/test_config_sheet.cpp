@@ -2,6 +2,7 @@
 // file: what opening a page writes, which pages OK and Apply save, the result
 // the caller reads, and each page's controls.
 #include "config_sheet.h"
+#include "settings_entries.h"
 #include "settings_store.h"
 #include "temp_dir.h"
 
@@ -299,6 +300,23 @@ TEST_F(ConfigSheetTest, KeepingTheSourceForcesAddAndReplacingOffersNoChangeAgain
     Click(*sheet, "ok");
     EXPECT_EQ(Stored("EncryptOption", "replace"), "1");
     EXPECT_EQ(Stored("EncryptOption", "add"), "0");
+}
+
+// The result check: on unless "0" is stored; the box stores it both ways and
+// the batch's options read it back for both directions.
+TEST_F(ConfigSheetTest, EncryptPageTurnsTheResultCheckOffAndOn)
+{
+    auto sheet = Open(Encrypt);
+    EXPECT_TRUE(Checked(*sheet, Encrypt, "verify"));
+    Click(*sheet, Encrypt, "verify");
+    Click(*sheet, "apply");
+    EXPECT_EQ(Stored("EncryptOption", "verify"), "0");
+    EXPECT_FALSE(batch::settings::EncryptOptions(CSettingsStore::Instance()).verify);
+    EXPECT_FALSE(batch::settings::DecryptOptions(CSettingsStore::Instance()).verify);
+    Click(*sheet, Encrypt, "verify");
+    Click(*sheet, "ok");
+    EXPECT_EQ(Stored("EncryptOption", "verify"), "1");
+    EXPECT_TRUE(batch::settings::DecryptOptions(CSettingsStore::Instance()).verify);
 }
 
 TEST_F(ConfigSheetTest, DefaultButtonsSetControlsAndStoreNothingBeforeOk)

@@ -4,6 +4,7 @@
 // cannot run is skipped, and the test output says so.
 #include "idea_access.h"
 #include "idea_blocks.h"
+#include "ciphers/mars_x4.h"
 
 #include <gtest/gtest.h>
 
@@ -97,3 +98,17 @@ TEST(CipherKernels, IdeaAvx512)
 }
 
 #endif
+
+TEST(CipherKernels, MarsInterleaved)
+{
+    std::mt19937 gen(5);
+    const Bytes key = random_bytes(56, gen);
+    CMars mars;
+    mars.set_key(key.data(), 448);
+    expect_same(
+        16, [&](const uint8* in, uint8* out, std::size_t n) { mars.encrypt_blocks(in, out, n); },
+        [&](const uint8* in, uint8* out, std::size_t n) { mars_encrypt_blocks_x4(mars.round_keys, in, out, n); });
+    expect_same(
+        16, [&](const uint8* in, uint8* out, std::size_t n) { mars.decrypt_blocks(in, out, n); },
+        [&](const uint8* in, uint8* out, std::size_t n) { mars_decrypt_blocks_x4(mars.round_keys, in, out, n); });
+}

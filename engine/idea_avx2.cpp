@@ -6,7 +6,9 @@
 // in the engine's order (low byte first), which is the lanes' own.
 #include "idea_blocks.h"
 
-#if defined(__x86_64__)
+#include "cpu/cpu_features.h"
+
+#if TESSIRAL_X86_KERNELS
 
 #include "secure_zero.h"
 

@@ -5,7 +5,9 @@
 // modular multiplication's corrections use mask registers instead of blends.
 #include "idea_blocks.h"
 
-#if defined(__x86_64__)
+#include "cpu/cpu_features.h"
+
+#if TESSIRAL_X86_KERNELS
 
 #include "secure_zero.h"
 

@@ -17,6 +17,7 @@
 #if TESSIRAL_X86_KERNELS
 #include "ciphers/aes_vector.h"
 #include "ciphers/mars_x4.h"
+#include "ciphers/twofish_vector.h"
 #endif
 
 namespace tessiral {
@@ -28,6 +29,7 @@ bool has(CpuExtra extra)
     switch (extra) {
     case CpuExtra::None: return true;
     case CpuExtra::Vaes: return cpu_features().vaes;
+    case CpuExtra::VbmiGfni: return cpu_features().vbmi_gfni;
     }
     return false;
 }
@@ -90,6 +92,10 @@ const SerpentKernels kSerpent[] = {
 };
 
 const TwofishKernels kTwofish[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, CpuExtra::VbmiGfni, "avx-512 vbmi x16", twofish_encrypt_blocks_avx512,
+     twofish_decrypt_blocks_avx512},
+#endif
     {P, None, "portable", encrypt_twofish_blocks, decrypt_twofish_blocks},
 };
 

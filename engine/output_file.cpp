@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <random>
-#include <system_error>
 
 namespace {
 
@@ -78,31 +77,9 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode)
 
 bool COutputFile::Write(const void* data, std::size_t size)
 {
-    if (!WaitWrites() || m_fd < 0)
+    if (m_error != 0 || m_fd < 0)
         return false;
     m_error = DoWrite(data, size);
-    return m_error == 0;
-}
-
-bool COutputFile::WriteBehind(const void* data, std::size_t size)
-{
-    if (!WaitWrites() || m_fd < 0)
-        return false;
-    try {
-        m_writer = std::thread([this, data, size] { m_writerResult = DoWrite(data, size); });
-    } catch (const std::system_error&) {
-        m_error = DoWrite(data, size); // no thread to be had: write here
-    }
-    return m_error == 0;
-}
-
-bool COutputFile::WaitWrites()
-{
-    if (m_writer.joinable()) {
-        m_writer.join();
-        if (m_writerResult != 0 && m_error == 0)
-            m_error = m_writerResult;
-    }
     return m_error == 0;
 }
 
@@ -114,7 +91,8 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
     m_written += size;
     // Hand finished megabytes to the disk while the cipher works on the
     // next, and let the window before them settle: this runs behind the
-    // cipher, and the final sync then has only the tail left to wait for.
+    // cipher (the file loops write from a worker), and the final sync then
+    // has only the tail left to wait for.
     constexpr std::uint64_t kWritebackStep = 4u << 20;
     if (m_written - m_flushed >= kWritebackStep) {
         m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed, false);
@@ -128,7 +106,7 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
 
 bool COutputFile::Finish(bool durable)
 {
-    if (!WaitWrites() || m_fd < 0) {
+    if (m_error != 0 || m_fd < 0) {
         Discard();
         return false;
     }
@@ -161,8 +139,6 @@ bool COutputFile::Commit()
 
 void COutputFile::Discard()
 {
-    if (m_writer.joinable())
-        m_writer.join(); // never close the file under a write in flight
     if (m_fd >= 0) {
         m_ops.Close(m_fd);
         m_fd = -1;

@@ -7,7 +7,7 @@
 #include "file_ops.h"
 
 #include <string>
-#include <thread>
+#include <cstdint>
 
 class COutputFile {
 public:
@@ -19,13 +19,10 @@ public:
     // Creates the temporary file for `finalPath`; false with Error() set when
     // it cannot be created or the target exists and is not a regular file.
     bool Create(const std::string& finalPath, unsigned mode);
+    // Writes all of `data`; false, with Error() set, when this or an earlier
+    // write failed. One thread at a time: the file loops write from one
+    // worker at a time, in order, and wait for it before they go on.
     bool Write(const void* data, std::size_t size);
-    // Starts writing `data` on a helper thread and returns; the caller leaves
-    // the bytes alone until the next write or wait. One write is in flight
-    // at a time, so the caller can fill a second buffer meanwhile.
-    bool WriteBehind(const void* data, std::size_t size);
-    // Waits for the write in flight; false when it (or an earlier one) failed.
-    bool WaitWrites();
     // Close the data, synced to the disk first when `durable` (false: a
     // write-out error; the output is gone). Durability is needed when the
     // output replaces a file or a source is deleted after it; a brand-new
@@ -48,8 +45,6 @@ private:
     int DoWrite(const void* data, std::size_t size);
 
     int m_fd = -1;
-    std::thread m_writer;      // the write in flight, if any
-    int m_writerResult = 0;
     std::uint64_t m_written = 0;
     std::uint64_t m_flushed = 0; // writeback started up to here
     std::uint64_t m_settled = 0; // and waited for up to here

@@ -6,8 +6,10 @@
 
 namespace {
 
-// Pieces smaller than this cost more to hand over than they save.
+// Pieces smaller than this cost more to hand over than they save (less for
+// the small chunks of tests, so that their chunks are shared out too).
 constexpr std::size_t kMinPiece = 64u << 10;
+constexpr std::size_t kMinPiecesPerChunk = 8;
 // Pieces per thread: a thread busy reading or writing leaves its share to
 // the others.
 constexpr std::size_t kPiecesPerThread = 4;
@@ -149,7 +151,8 @@ void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigne
 {
     unsigned char* const data = SlotOf(m_taken - 1).data;
     const unsigned threads = m_workers.Threads();
-    const std::size_t pieces = std::min<std::size_t>(threads * kPiecesPerThread, blocks * m_block / kMinPiece);
+    const std::size_t minPiece = std::min(kMinPiece, m_workers.Chunk() / kMinPiecesPerChunk);
+    const std::size_t pieces = std::min<std::size_t>(threads * kPiecesPerThread, blocks * m_block / minPiece);
     if (threads <= 1 || pieces <= 1) {
         cipher(data, blocks);
         return;

@@ -161,11 +161,14 @@ tsrc=$tdir/threads
 head -c $((threads_mib * 1048576)) "$src" >"$tsrc"
 declare -A scaling
 ciphers=(aes serpent idea twofish rc6 mars)
+tkey=$work/tkey # 16 characters: as many as IDEA takes
+head -c 8 /dev/urandom | od -An -tx1 | tr -d ' \n' >"$tkey"
+echo >>"$tkey"
 outputs=("$tsrc.kvn")
 for c in "${ciphers[@]}"; do
-  time_best env TESSIRAL_THREADS=1 "$kvn" encrypt -q -c "$c" -k "$key" "$tsrc"
+  time_best env TESSIRAL_THREADS=1 "$kvn" encrypt -q -c "$c" -k "$tkey" "$tsrc"
   one=$best_ns
-  time_best env TESSIRAL_THREADS="$all_threads" "$kvn" encrypt -q -c "$c" -k "$key" "$tsrc"
+  time_best env TESSIRAL_THREADS="$all_threads" "$kvn" encrypt -q -c "$c" -k "$tkey" "$tsrc"
   scaling[$c]="$(awk -v ns="$one" -v b=$((threads_mib * 1048576)) 'BEGIN { printf "%.1f", b / (ns / 1e9) / 1e6 }') $(awk -v ns="$best_ns" -v b=$((threads_mib * 1048576)) 'BEGIN { printf "%.1f", b / (ns / 1e9) / 1e6 }') $(awk -v a="$one" -v b="$best_ns" 'BEGIN { printf "%.2f", a / b }')"
 done
 rm -f "$tsrc" "$tsrc.kvn"

@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <memory>
 #include <system_error>
 
 namespace {
 
 // One split in progress. Shared with the helper jobs, which may start only
 // after the caller has finished every piece: they then find nothing left to
-// take and never touch the caller's `piece`.
+// take and never touch the caller's `piece`. The last one out deletes it.
 struct SplitRun {
+    std::atomic<unsigned> holders{1};
     const std::function<void(std::size_t, std::size_t)>* piece = nullptr;
     std::size_t total = 0, pieces = 0, grain = 0;
     std::atomic<std::size_t> next{0};
@@ -40,6 +40,12 @@ struct SplitRun {
             if (++done == pieces)
                 finished.notify_all();
         }
+    }
+
+    void Leave()
+    {
+        if (holders.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
     }
 };
 
@@ -75,7 +81,7 @@ void CWorkerPool::Submit(std::function<void()> job)
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(std::move(job));
+        m_jobs.push_back(Job{std::move(job)});
     }
     m_wake.notify_one();
 }
@@ -90,7 +96,7 @@ void CWorkerPool::Work()
             m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
             if (m_jobs.empty())
                 return;
-            job = std::move(m_jobs.front());
+            job = std::move(m_jobs.front().run);
             m_jobs.pop_front();
         }
         try {
@@ -112,16 +118,31 @@ void CWorkerPool::Split(std::size_t total, std::size_t pieces, unsigned helpers,
         piece(0, total);
         return;
     }
-    auto run = std::make_shared<SplitRun>();
+    SplitRun* run = new SplitRun;
     run->piece = &piece;
     run->total = total;
     run->grain = (total + pieces - 1) / pieces;
     run->pieces = (total + run->grain - 1) / run->grain;
-    for (unsigned i = 0; i < helpers; ++i)
-        Submit([run] { run->Work(); });
+    for (unsigned i = 0; i < helpers; ++i) {
+        run->holders.fetch_add(1, std::memory_order_relaxed);
+        try {
+            Submit([run] {
+                run->Work();
+                run->Leave();
+            });
+        } catch (...) {
+            run->Leave(); // this helper never comes; the caller does its share
+            break;
+        }
+    }
     run->Work();
-    std::unique_lock<std::mutex> lock(run->mutex);
-    run->finished.wait(lock, [&] { return run->done == run->pieces; });
-    if (run->error)
-        std::rethrow_exception(run->error);
+    std::exception_ptr error;
+    {
+        std::unique_lock<std::mutex> lock(run->mutex);
+        run->finished.wait(lock, [run] { return run->done == run->pieces; });
+        error = run->error;
+    }
+    run->Leave();
+    if (error)
+        std::rethrow_exception(error);
 }

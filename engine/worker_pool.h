@@ -39,7 +39,12 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_jobs;
+    // A job in its own engine-private type, so that the library exports no
+    // queue code of the standard library's.
+    struct Job {
+        std::function<void()> run;
+    };
+    std::deque<Job> m_jobs;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };

@@ -90,15 +90,12 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
         return r;
     m_written += size;
     // Hand finished megabytes to the disk while the cipher works on the
-    // next, and let the window before them settle: this runs behind the
-    // cipher (the file loops write from a worker), and the final sync then
-    // has only the tail left to wait for.
+    // next, without waiting for them: a result that must be durable waits
+    // in the final sync for only what is still on its way, and one that need
+    // not be never waits for the disk.
     constexpr std::uint64_t kWritebackStep = 4u << 20;
     if (m_written - m_flushed >= kWritebackStep) {
         m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed, false);
-        if (m_flushed > 0)
-            m_ops.StartWriteback(m_fd, m_settled, m_flushed - m_settled, true);
-        m_settled = m_flushed;
         m_flushed = m_written;
     }
     return 0;

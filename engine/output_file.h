@@ -47,7 +47,6 @@ private:
     int m_fd = -1;
     std::uint64_t m_written = 0;
     std::uint64_t m_flushed = 0; // writeback started up to here
-    std::uint64_t m_settled = 0; // and waited for up to here
     int m_error = 0;
     bool m_keep = false;
     bool m_durable = true;

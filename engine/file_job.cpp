@@ -4,7 +4,6 @@
 #include "messages.h"
 #include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
-#include "secure_zero.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,16 +13,10 @@ CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
     : m_engine(engine)
     , m_row(row)
     , m_ops(engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops())
-    , m_buffer(new unsigned char[2 * kChunk])
 {
 }
 
-// The buffer held plain text; it is not left lying around.
-CFileJob::~CFileJob()
-{
-    CloseSource();
-    tessiral::secure_zero(m_buffer.get(), 2 * kChunk);
-}
+CFileJob::~CFileJob() { CloseSource(); }
 
 bool CFileJob::OpenSource(const char* path)
 {

@@ -13,18 +13,12 @@
 
 class CFileJob {
 public:
-    // Bytes read and written per system call: large, and a whole number of
-    // blocks for every cipher.
-    static constexpr std::size_t kChunk = 1 << 20;
-
     CFileJob(CIdea& engine, const CipherRow& row);
     ~CFileJob();
     CFileJob(const CFileJob&) = delete;
     CFileJob& operator=(const CFileJob&) = delete;
 
     CFileOps& Ops() { return m_ops; }
-    // Two chunk buffers: one is filled and ciphered while the other is written.
-    unsigned char* Buffer(int which) { return m_buffer.get() + (which ? kChunk : 0); }
     const FileInfo& Source() const { return m_source; }
     int SourceFd() const { return m_fd; }
 
@@ -73,7 +67,6 @@ private:
     CIdea& m_engine;
     const CipherRow& m_row;
     CFileOps& m_ops;
-    std::unique_ptr<unsigned char[]> m_buffer;
     int m_fd = -1;
     FileInfo m_source;
     std::uint64_t m_counter = 0;

@@ -14,11 +14,10 @@ Batch PlanBatch(Direction direction, const std::string& code, const OutputOption
     Batch b{direction, code, options, {}};
     b.files.reserve(sources.size());
     for (const auto& s : sources) {
-        const auto slash = s.find_last_of('/');
         b.files.push_back({s,
                            direction == Direction::Encrypt ? EncryptDestination(s, options)
                                                            : DecryptDestination(s, foldCase),
-                           slash == std::string::npos ? s : s.substr(slash + 1)});
+                           NameOf(s)});
     }
     return b;
 }

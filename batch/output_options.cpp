@@ -35,6 +35,16 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
     return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : ".kvn");
 }
 
+std::string NameOf(const std::string& path)
+{
+#if defined(_WIN32)
+    const auto slash = path.find_last_of("\\/");
+#else
+    const auto slash = path.find_last_of('/');
+#endif
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool HasKvnExtension(const std::string& name)
 {
     return name.size() >= 4 && lower(name.substr(name.size() - 4)) == ".kvn";

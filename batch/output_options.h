@@ -28,6 +28,10 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
 // their case, since lower-casing would name another file.
 std::string DecryptDestination(const std::string& source, bool foldCase);
 
+// The file name of a path, without its folder. Windows takes both "\\" and
+// "/" between folders.
+std::string NameOf(const std::string& path);
+
 // Whether a name or path ends in ".kvn", in any case.
 bool HasKvnExtension(const std::string& name);
 

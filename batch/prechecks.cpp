@@ -36,8 +36,7 @@ CheckResult CheckAttributes(Direction direction, bool replace, const std::vector
         const FileAttributes a = query(source);
         if (!a.found)
             continue;
-        const auto slash = source.find_last_of('/');
-        const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
+        const std::string name = NameOf(source);
         if (a.readOnly || a.hidden || a.system)
             return {Refusal::Attributes, name + texts::kAttributeSuffix, caption,
                     encrypting ? texts::kIconInformation : 0u, source};

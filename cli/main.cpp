@@ -1,7 +1,8 @@
 // kvn: encrypt and decrypt files from the command line.
 #include "kvn_app.h"
+#include "system_io.h"
 
 int main(int argc, char** argv)
 {
-    return kvn::Run(std::vector<std::string>(argv + 1, argv + argc));
+    return kvn::Run(kvn::Arguments(argc, argv));
 }

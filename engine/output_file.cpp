@@ -19,19 +19,30 @@ std::string random_tag()
 
 } // namespace
 
+// Windows takes both "\\" and "/" between folders.
+#if defined(_WIN32)
+constexpr const char* kSeparators = "\\/";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
 std::string folder_of(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kSeparators);
     if (slash == std::string::npos)
         return ".";
     if (slash == 0)
-        return "/";
+        return path.substr(0, 1);
+#if defined(_WIN32)
+    if (slash == 2 && path[1] == ':')
+        return path.substr(0, 3); // a drive's root
+#endif
     return path.substr(0, slash);
 }
 
 std::string name_of(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kSeparators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -53,10 +53,15 @@ std::string ask(HANDLE in, HANDLE out, const char* prompt)
 } // namespace
 
 // The narrow arguments are in the system code page; the wide ones hold every
-// name. Messages are written as UTF-8, so the console is told so.
+// name. Messages are written as UTF-8, so the console is told so, and the
+// status line's redrawing uses the console's terminal sequences.
 std::vector<std::string> Arguments(int, char**)
 {
     SetConsoleOutputCP(CP_UTF8);
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(err, &mode))
+        SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;

@@ -9,9 +9,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Kelvanetrix Plus developers")
 set(CPACK_PACKAGE_CONTACT "The Kelvanetrix Plus developers <developers@kelvanetrix.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "encrypt and decrypt files with a password")
-set(CPACK_PACKAGE_DESCRIPTION "Kelvanetrix Plus encrypts and decrypts files with a password, one batch at a
-time, with a choice of six block ciphers: AES, MARS, RC6, Serpent, Twofish and IDEA. The package holds the
-desktop program (Kelvanetrix), the command-line tool (kvn) and the cipher-engine library (libTessiral).")
+set(CPACK_PACKAGE_DESCRIPTION "Kelvanetrix Plus encrypts and decrypts files with a password, one batch
+at a time, with a choice of six block ciphers: AES, MARS, RC6, Serpent,
+Twofish and IDEA. The package holds the desktop program (Kelvanetrix), the
+command-line tool (kvn) and the cipher-engine library (libTessiral).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -9,11 +9,11 @@
 #include "key_source.h"
 #include "prechecks.h"
 #include "secure_zero.h"
+#include "system_io.h"
 #include "terminal_host.h"
 #include "product_version.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace kvn {
 
@@ -83,7 +83,7 @@ int Run(const std::vector<std::string>& args)
     if (!check.ok())
         return fail(check.caption + ": " + check.text, kFileFailed);
 
-    TerminalHost host(!o.quiet && ::isatty(STDERR_FILENO));
+    TerminalHost host(!o.quiet && StandardErrorIsTerminal());
     CIdea engine;
     engine.m_pStatusWnd = &host.StatusWnd();
     engine.m_pCountWnd = &host.CountWnd();

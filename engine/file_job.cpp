@@ -27,12 +27,19 @@ CFileJob::~CFileJob()
 bool CFileJob::OpenSource(const char* path)
 {
     FileInfo info;
-    if (m_ops.Stat(path, info) != 0 || !info.regular)
+    int r = m_ops.Stat(path, info);
+    if (r != 0 || !info.regular) {
+        m_openReason = r != 0 ? ErrorText(r) : msg::kNotRegular;
         return false;
+    }
     const int fd = m_ops.OpenRead(path);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openReason = ErrorText(fd);
         return false;
-    if (m_ops.Fstat(fd, m_source) != 0 || !m_source.regular) {
+    }
+    r = m_ops.Fstat(fd, m_source);
+    if (r != 0 || !m_source.regular) {
+        m_openReason = r != 0 ? ErrorText(r) : msg::kNotRegular;
         m_ops.Close(fd);
         return false;
     }
@@ -65,7 +72,8 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
         return false;
     }
     if (!out.Create(finalPath, m_source.mode & 0777)) {
-        Show(msg::kCreateFailed, msg::kCreateFailedCaption, MB_OKCANCEL | MB_ICONERROR);
+        Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(out.Error())).c_str(), msg::kCreateFailedCaption,
+             MB_OKCANCEL | MB_ICONERROR);
         return false;
     }
     return true;
@@ -185,6 +193,11 @@ void CFileJob::ShowFormatted(const char* caption, const char* format, const std:
     std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str(), c.c_str());
     text.resize(text.size() - 1);
     Show(text.c_str(), caption, MB_OK | MB_ICONERROR);
+}
+
+std::string CFileJob::AboutFile(const char* text, const std::string& path, const std::string& reason)
+{
+    return std::string(text) + "\n" + path + "\n" + reason;
 }
 
 std::string CFileJob::ErrorText(int negativeErrno)

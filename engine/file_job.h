@@ -29,7 +29,9 @@ public:
     int SourceFd() const { return m_fd; }
 
     // Opens a regular file for reading; anything else is refused unopened.
+    // On failure OpenReason() says why.
     bool OpenSource(const char* path);
+    const std::string& OpenReason() const { return m_openReason; }
     void CloseSource();
     // Reads the source until `size` bytes are in or it ends; -errno on error.
     long ReadSource(void* buffer, std::size_t size);
@@ -63,6 +65,8 @@ public:
     void ShowFormatted(const char* caption, const char* format, const std::string& a,
                        const std::string& b = {}, const std::string& c = {});
     static std::string ErrorText(int negativeErrno);
+    // `text` as its first line, the file and the reason beneath.
+    static std::string AboutFile(const char* text, const std::string& path, const std::string& reason);
 
 private:
     CIdea& m_engine;
@@ -71,6 +75,7 @@ private:
     std::unique_ptr<unsigned char[]> m_buffer;
     int m_fd = -1;
     FileInfo m_source;
+    std::string m_openReason;
     std::uint64_t m_counter = 0;
     std::uint64_t m_step = 1;
     int m_pos = 1;

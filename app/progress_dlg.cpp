@@ -2,15 +2,15 @@
 #include "progress_dlg.h"
 
 #include "batch_texts.h"
+#include "elided_label.h"
 #include "engine_host.h"
 #include "idea.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "percent_progress_widget.h"
 #include "toolbar_art.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,9 +45,9 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_status = new QLabel(QString::fromLatin1(batch::texts::kReady), this);
+    // Elided, so that a long file name leaves the window as wide as it is.
+    m_status = new CElidedLabel(QString::fromLatin1(batch::texts::kReady), this);
     m_status->setObjectName(QStringLiteral("status"));
-    m_status->setTextFormat(Qt::PlainText);
     m_progress = new CPercentProgressWidget(this);
     m_progress->setMinimumHeight(22);
     m_speed = new QLabel(this);
@@ -109,8 +109,9 @@ void CProgressDlg::showEvent(QShowEvent* event)
         return;
     m_initialised = true;
     for (const auto& f : m_pBatch->files)
-        m_list->addItem(QString::fromStdString(f.name));
-    m_host = std::make_unique<Host>(Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this)});
+        m_list->addItem(localpath::Display(localpath::FromStd(f.name)));
+    m_host = std::make_unique<Host>(
+        Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this, [this](bool w) { OnWaiting(w); })});
     m_pIdea->m_pStatusWnd = &m_host->status;
     m_pIdea->m_pCountWnd = &m_host->count;
     m_pIdea->m_pProgress = &m_progress->Model();
@@ -129,10 +130,12 @@ void CProgressDlg::OnStart()
     m_totalBytes = 0;
     std::vector<long long> sizes;
     for (const auto& f : m_pBatch->files) {
-        sizes.push_back(QFileInfo(QString::fromStdString(f.source)).size());
+        sizes.push_back(localpath::FactsOf(localpath::FromStd(f.source)).size);
         m_totalBytes += sizes.back();
     }
-    m_startedMs = QDateTime::currentMSecsSinceEpoch();
+    m_clock.start();
+    m_waitedMs = 0;
+    m_waitStartMs = -1;
     m_speedTimer->start();
     CIdea* engine = m_pIdea;
     const batch::Batch* b = m_pBatch;
@@ -160,7 +163,7 @@ void CProgressDlg::OnWorkerDone()
     const batch::OutcomeMessage m = batch::DescribeOutcome(*m_pBatch, m_outcome);
     m_progress->Model().SetPos(m.barPosition);
     m_status->setText(QString::fromStdString(m.status));
-    CMessageService::Show(m.ownedByWindow ? this : nullptr, QString::fromStdString(m.text),
+    CMessageService::Show(m.ownedByWindow ? this : nullptr, localpath::Display(localpath::FromStd(m.text)),
                           QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
     m_running = false;
     m_close->setEnabled(true);
@@ -171,13 +174,31 @@ void CProgressDlg::UpdateSpeed()
 {
     if (m_totalBytes < (8 << 20))
         return;
-    const double seconds = (QDateTime::currentMSecsSinceEpoch() - m_startedMs) / 1000.0;
+    const double seconds = double(WorkingMs()) / 1000.0;
     const double done = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
     if (seconds < 0.5 || done <= 0)
         return;
     const double rate = done / seconds;
     const int left = int((double(m_totalBytes) - done) / rate + 0.5);
     m_speed->setText(QStringLiteral("%1 MB/s, about %2 s left").arg(rate / 1e6, 0, 'f', 1).arg(std::max(left, 0)));
+}
+
+void CProgressDlg::OnWaiting(bool waiting)
+{
+    if (!m_clock.isValid())
+        return;
+    if (waiting) {
+        m_waitStartMs = m_clock.elapsed();
+    } else if (m_waitStartMs >= 0) {
+        m_waitedMs += m_clock.elapsed() - m_waitStartMs;
+        m_waitStartMs = -1;
+    }
+}
+
+qint64 CProgressDlg::WorkingMs() const
+{
+    const qint64 now = m_clock.elapsed();
+    return now - m_waitedMs - (m_waitStartMs >= 0 ? now - m_waitStartMs : 0);
 }
 
 // While the worker runs nothing ends the window: not Escape, not the window

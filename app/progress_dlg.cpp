@@ -20,6 +20,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+
+const char* const kOverwriteText = "%1\nThis file already exists and is not the file being %2.\nDo you want to replace it?";
+const char* const kOverwriteCaption = "Replace File";
+
+} // namespace
+
 struct CProgressDlg::Host {
     CLabelWnd status;
     CLabelWnd count;
@@ -141,12 +148,19 @@ void CProgressDlg::OnStart()
     const batch::Batch* b = m_pBatch;
     m_worker = QThread::create([this, engine, b, sizes] {
         long long done = 0;
-        m_outcome = batch::RunBatch(*engine, *b, [&](std::size_t i) {
+        const auto ask = [this](std::size_t, const std::string& existing) {
+            auto answer = batch::OverwriteAnswer::Cancel;
+            QMetaObject::invokeMethod(
+                this, [&] { answer = AskOverwrite(existing); }, Qt::BlockingQueuedConnection);
+            return answer;
+        };
+        const auto onFile = [&](std::size_t i) {
             if (i > 0)
                 done += sizes[i - 1];
             m_doneBytes.store(done);
             m_currentBytes.store(sizes[i]);
-        });
+        };
+        m_outcome = batch::RunBatch(*engine, *b, onFile, ask);
         emit batchFinished();
     });
     m_worker->setObjectName(QStringLiteral("batchWorker"));
@@ -181,6 +195,25 @@ void CProgressDlg::UpdateSpeed()
     const double rate = done / seconds;
     const int left = int((double(m_totalBytes) - done) / rate + 0.5);
     m_speed->setText(QStringLiteral("%1 MB/s, about %2 s left").arg(rate / 1e6, 0, 'f', 1).arg(std::max(left, 0)));
+}
+
+batch::OverwriteAnswer CProgressDlg::AskOverwrite(const std::string& existing)
+{
+    const bool enc = m_direction == batch::Direction::Encrypt;
+    const QString text = QString::fromLatin1(kOverwriteText)
+                             .arg(localpath::Display(localpath::FromStd(existing)),
+                                  enc ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
+    OnWaiting(true);
+    const auto answer = CMessageService::Show(
+        this, text, QString::fromLatin1(kOverwriteCaption),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
+    OnWaiting(false);
+    switch (answer) {
+    case QMessageBox::Yes: return batch::OverwriteAnswer::Yes;
+    case QMessageBox::YesToAll: return batch::OverwriteAnswer::YesToAll;
+    case QMessageBox::No: return batch::OverwriteAnswer::No;
+    default: return batch::OverwriteAnswer::Cancel;
+    }
 }
 
 void CProgressDlg::OnWaiting(bool waiting)

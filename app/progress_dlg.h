@@ -53,6 +53,8 @@ private:
     void OnWorkerDone();
     void UpdateSpeed();
     void OnWaiting(bool waiting);
+    // On the GUI thread: may file `existing`, not a source, be replaced?
+    batch::OverwriteAnswer AskOverwrite(const std::string& existing);
     qint64 WorkingMs() const;
 
     batch::Direction m_direction;

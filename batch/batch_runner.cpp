@@ -2,9 +2,11 @@
 #include "batch_runner.h"
 
 #include "batch_texts.h"
+#include "file_attributes.h"
 #include "idea.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace batch {
 
@@ -35,24 +37,96 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key)
 
 bool IsFailure(int result) { return result == 100 || result == 200; }
 
-BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile)
+namespace {
+
+enum class Step { Run, Skip, Cancel };
+
+// Whether file `index` may replace what stands at its result's name; asks
+// only when something other than its own source stands there.
+Step Permission(CIdea& engine, const Batch& batch, std::size_t index, const OverwriteQuestion& ask, bool& toAll)
+{
+    engine.m_bOverwrite = toAll ? 1 : 0;
+    if (toAll || !ask)
+        return Step::Run;
+    const std::string existing = ResultPath(batch, index);
+    if (!OccupiedByAnother(existing, batch.files[index].source))
+        return Step::Run;
+    switch (ask(index, existing)) {
+    case OverwriteAnswer::YesToAll:
+        toAll = true;
+        [[fallthrough]];
+    case OverwriteAnswer::Yes:
+        engine.m_bOverwrite = 1;
+        return Step::Run;
+    case OverwriteAnswer::No:
+        return Step::Skip;
+    case OverwriteAnswer::Cancel:
+        break;
+    }
+    return Step::Cancel;
+}
+
+int RunFile(CIdea& engine, const Batch& batch, std::size_t index)
+{
+    // The engine takes writable texts; it never changes them.
+    std::string source = batch.files[index].source, destination = batch.files[index].destination;
+    return batch.direction == Direction::Encrypt ? engine.IdeaEncrypt(source.data(), destination.data())
+                                                 : engine.IdeaDecrypt(source.data(), destination.data());
+}
+
+// The engine catches what its own calls throw; this is for what the batch's
+// callbacks and string work throw. The file ends as the engine's would.
+void ReportThrown(CIdea& engine, const BatchFile& file)
+{
+    try {
+        const std::string text = file.source + texts::kFailedInsideSuffix;
+        if (engine.m_pMessages)
+            engine.m_pMessages->MessageBox(text.c_str(), texts::kFailedInsideCaption, texts::kIconError);
+        else
+            std::fprintf(stderr, "%s %s\n", texts::kFailedInsideCaption, text.c_str());
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile,
+                      const OverwriteQuestion& ask)
 {
     BatchOutcome outcome;
+    try {
+        outcome.files.reserve(batch.files.size());
+    } catch (...) {
+        return {{}, true, 0, false}; // not even room for the results: nothing was done
+    }
+    bool toAll = false;
     for (std::size_t i = 0; i < batch.files.size(); ++i) {
-        if (onFile)
-            onFile(i);
-        // The engine takes writable texts; it never changes them.
-        std::string source = batch.files[i].source, destination = batch.files[i].destination;
-        const int result = batch.direction == Direction::Encrypt
-            ? engine.IdeaEncrypt(source.data(), destination.data())
-            : engine.IdeaDecrypt(source.data(), destination.data());
-        const bool failed = IsFailure(result);
-        outcome.files.push_back({result, failed});
-        if (failed && !outcome.failed) {
+        FileOutcome file;
+        Step step = Step::Run;
+        try {
+            if (onFile)
+                onFile(i);
+            step = Permission(engine, batch, i, ask, toAll);
+            if (step == Step::Run)
+                file.result = RunFile(engine, batch, i);
+        } catch (...) {
+            ReportThrown(engine, batch.files[i]);
+            file.result = 200;
+        }
+        engine.m_bOverwrite = 0;
+        file.skipped = step != Step::Run;
+        file.failed = file.skipped || IsFailure(file.result);
+        outcome.files.push_back(file);
+        if (file.failed && !outcome.failed) {
             outcome.failed = true;
             outcome.firstFailure = i;
         }
-        if (failed && batch.direction == Direction::Decrypt)
+        if (step == Step::Cancel) {
+            outcome.cancelled = true;
+            break;
+        }
+        // A file the user chose to skip does not stop decryption; a failed one does.
+        if (file.failed && !file.skipped && batch.direction == Direction::Decrypt)
             break;
     }
     return outcome;

@@ -1,6 +1,7 @@
 // A batch from start to end: the destination of every file, the engine set
 // up for it, the files run in order (encryption attempts every file,
-// decryption stops at the first failure), and what the user is told after.
+// decryption stops at the first failure), the question before an existing
+// file is replaced, and what the user is told after.
 #pragma once
 
 #include "key_buffer.h"
@@ -36,22 +37,40 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key);
 
 struct FileOutcome {
     int result = 0;
-    bool failed = false;
+    bool failed = false;  // not done: the engine failed, or the user skipped it
+    bool skipped = false; // the user would not have an existing file replaced
 };
 
 struct BatchOutcome {
-    std::vector<FileOutcome> files; // one per file attempted
+    std::vector<FileOutcome> files; // one per file attempted or skipped
     bool failed = false;
-    std::size_t firstFailure = 0;   // index of the first failed file, when failed
+    std::size_t firstFailure = 0;   // index of the first file not done, when failed
+    bool cancelled = false;         // the user ended the batch at the last file
 };
+
+// The answers to "replace this existing file?".
+enum class OverwriteAnswer {
+    Yes,      // replace it
+    YesToAll, // replace it and every later one without asking again
+    No,       // skip this file: it counts as not done, the batch goes on
+    Cancel,   // skip this file and end the batch; files done stay done
+};
+
+// Asked on the batch's thread before file `index` would replace `existing`,
+// an entry that is not the file's own source (a link counts as an entry of
+// its own). The answer is awaited.
+using OverwriteQuestion = std::function<OverwriteAnswer(std::size_t index, const std::string& existing)>;
 
 // The engine's result codes 100 and 200 are failures; anything else is done.
 bool IsFailure(int result);
 
 // Runs the files on the calling thread; `onFile` (optional) hears of each
-// file before the engine starts it.
+// file before the engine starts it. Without `ask` no existing file other
+// than a source is replaced: the engine refuses such a file as a failure.
+// Nothing thrown leaves: a file that throws is a failed file.
 BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
-                      const std::function<void(std::size_t index)>& onFile = {});
+                      const std::function<void(std::size_t index)>& onFile = {},
+                      const OverwriteQuestion& ask = {});
 
 // Where file `index`'s result ends up when it succeeds (what the engine names
 // it: the destination, the source's own path, or "de~" beside it).

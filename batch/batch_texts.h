@@ -5,6 +5,7 @@
 namespace batch::texts {
 
 inline constexpr unsigned kIconInformation = 0x40;
+inline constexpr unsigned kIconError = 0x10;
 
 inline constexpr const char* kAppTitle = "Kelvanetrix Plus";
 inline constexpr const char* kHelp = "Help";
@@ -16,6 +17,12 @@ inline constexpr const char* kCannotDecrypt = "Help:  Your file(s) can't be decr
 inline constexpr const char* kAttributeSuffix =
     "  is read-only/hidden/system, try changing its attribute \nor changing configuration of kelvanetrix Plus.";
 inline constexpr const char* kEmptySuffix = "  is empty file!";
+inline constexpr const char* kSymlinkSuffix =
+    "  is a symbolic link: replacing it would leave the file it points to as it is, still readable. \nChoose that "
+    "file itself, or keep the source files.";
+inline constexpr const char* kHardLinkSuffix =
+    "  has other names (hard links): replacing it would leave it readable under them. \nRemove the other names, or "
+    "keep the source files.";
 
 inline constexpr const char* kNoKeyTitle = "Error:    Please enter a key/password value !";
 inline constexpr const char* kNoKeyText = "Enter a key/password value!";
@@ -32,5 +39,8 @@ inline constexpr const char* kEncryptDone =
 inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
 inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";
 inline constexpr const char* kDecryptDone = "Congratulation! Decryption has completed! \n";
+inline constexpr const char* kFailedInsideCaption = "Error";
+inline constexpr const char* kFailedInsideSuffix =
+    "\nThe work on this file stopped on an unexpected failure.\nThe source file was left as it was.";
 
 } // namespace batch::texts

@@ -10,9 +10,14 @@ FileAttributes QueryAttributes(const std::string& path)
 {
     FileAttributes a;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::lstat(path.c_str(), &st) != 0)
         return a;
     a.found = true;
+    a.symlink = S_ISLNK(st.st_mode);
+    if (S_ISREG(st.st_mode))
+        a.links = std::uint64_t(st.st_nlink); // a folder's count is of its subfolders
+    if (a.symlink && ::stat(path.c_str(), &st) != 0)
+        return a; // a link to nothing
     a.size = std::uint64_t(st.st_size);
     // The superuser may write anything; a file nobody may write still counts
     // as read-only for it.
@@ -22,6 +27,14 @@ FileAttributes QueryAttributes(const std::string& path)
     a.hidden = !name.empty() && name[0] == '.';
     a.system = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
     return a;
+}
+
+bool OccupiedByAnother(const std::string& path, const std::string& source)
+{
+    struct stat target {}, own {};
+    if (::lstat(path.c_str(), &target) != 0 || ::lstat(source.c_str(), &own) != 0)
+        return false; // nothing there, or no source to make anything from
+    return target.st_dev != own.st_dev || target.st_ino != own.st_ino;
 }
 
 } // namespace batch

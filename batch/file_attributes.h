@@ -1,6 +1,7 @@
 // The attributes the replace-mode checks ask about, as this platform has them:
 // read-only (not writable by the user), hidden (a name starting with "."),
-// system (not a regular file: a device, FIFO or socket).
+// system (not a regular file: a device, FIFO or socket); and the name's own
+// kind: a symbolic link, or one of several hard links.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +14,16 @@ struct FileAttributes {
     bool readOnly = false;
     bool hidden = false;
     bool system = false;
+    bool symlink = false;     // the name is a symbolic link (the rest is of its target)
+    std::uint64_t links = 1;  // hard links of the regular file the name is
     std::uint64_t size = 0;
 };
 
 FileAttributes QueryAttributes(const std::string& path);
+
+// Whether `path` names an existing entry that is not `source`'s own (a link
+// to the source is an entry of its own), `source` being there. Directory
+// entries are compared.
+bool OccupiedByAnother(const std::string& path, const std::string& source);
 
 } // namespace batch

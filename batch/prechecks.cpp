@@ -41,6 +41,9 @@ CheckResult CheckAttributes(Direction direction, bool replace, const std::vector
         if (a.readOnly || a.hidden || a.system)
             return {Refusal::Attributes, name + texts::kAttributeSuffix, caption,
                     encrypting ? texts::kIconInformation : 0u, source};
+        if (a.symlink || a.links > 1)
+            return {Refusal::Linked, name + (a.symlink ? texts::kSymlinkSuffix : texts::kHardLinkSuffix), caption,
+                    texts::kIconInformation, source};
         if (a.size == 0)
             return {Refusal::EmptyFile, name + texts::kEmptySuffix, caption, texts::kIconInformation, source};
     }

@@ -22,6 +22,7 @@ enum class Refusal {
     NothingSelected, // message box
     Attributes,      // message box naming the file
     EmptyFile,       // message box naming the file
+    Linked,          // message box naming the file: a symbolic or hard link
 };
 
 struct CheckResult {
@@ -40,9 +41,11 @@ CheckResult CheckSelectionAndKey(Direction direction, std::size_t selected, cons
 
 using AttributeQuery = std::function<FileAttributes(const std::string& path)>;
 
-// In replace mode, the first source that is read-only, hidden, system or
-// empty refuses the whole batch. A source that is not found passes (the
-// engine reports it). Without replace nothing is looked at.
+// In replace mode, the first source that is read-only, hidden, system,
+// empty, a symbolic link or a file with other hard links refuses the whole
+// batch (replacing a link would leave the contents readable through the
+// file's other names). A source that is not found passes (the engine reports
+// it). Without replace nothing is looked at.
 CheckResult CheckAttributes(Direction direction, bool replace, const std::vector<std::string>& sources,
                             const AttributeQuery& query = QueryAttributes);
 

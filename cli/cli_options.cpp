@@ -14,6 +14,7 @@ const char* const kUsage =
     "      --keep              keep the sources; results are written beside them (default)\n"
     "      --replace           results take the sources' places\n"
     "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
+    "      --overwrite         replace an existing file of the result's name (otherwise refused)\n"
     "  -q, --quiet             no progress output\n"
     "  -h, --help; --version\n"
     "Without -k or --key-env the key is asked for twice on the terminal.\n"
@@ -102,6 +103,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (a == "--same-name") {
             options.sameName = true;
+            continue;
+        }
+        if (a == "--overwrite") {
+            options.overwrite = true;
             continue;
         }
         std::string value;

@@ -16,6 +16,7 @@ struct Options {
     std::string keyEnv;
     bool replace = false;
     bool sameName = false;
+    bool overwrite = false; // replace existing files that are not the sources
     bool quiet = false;
     std::vector<std::string> files;
 };

@@ -90,7 +90,16 @@ int Run(const std::vector<std::string>& args)
     engine.m_pMessages = &host;
     batch::KeyBuffer keyBytes(key.value);
     batch::SetUpEngine(engine, plan, keyBytes);
-    const batch::BatchOutcome outcome = batch::RunBatch(engine, plan);
+    // An existing file is replaced only when the command line says so.
+    const bool overwrite = o.overwrite;
+    const batch::BatchOutcome outcome = batch::RunBatch(
+        engine, plan, {}, [&host, overwrite](std::size_t, const std::string& existing) {
+            if (overwrite)
+                return batch::OverwriteAnswer::YesToAll;
+            host.MessageBox((existing + "\nThis file already exists; it is not replaced without --overwrite.").c_str(),
+                            "Not replaced", MB_OK);
+            return batch::OverwriteAnswer::No;
+        });
     host.EndLine();
     if (outcome.failed) {
         const auto message = batch::DescribeOutcome(plan, outcome);

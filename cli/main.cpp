@@ -1,7 +1,23 @@
 // kvn: encrypt and decrypt files from the command line.
 #include "kvn_app.h"
 
+#include <cstdio>
+#include <exception>
+#include <new>
+
+// The engine and the batch catch what a file throws; anything else that is
+// thrown (the argument list, the key's strings) still ends with a message
+// and the status of a failed run, never with an abort.
 int main(int argc, char** argv)
 {
-    return kvn::Run(std::vector<std::string>(argv + 1, argv + argc));
+    try {
+        return kvn::Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fputs("kvn: stopped: not enough memory\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kvn: stopped: %s\n", e.what());
+    } catch (...) {
+        std::fputs("kvn: stopped on an unexpected failure\n", stderr);
+    }
+    return kvn::kFileFailed;
 }

@@ -1,4 +1,5 @@
-// Marks what the engine library exports: the members of CIdea and nothing else.
+// Marks what the engine library exports: the members of CIdea and nothing else
+// (TESSIRAL_LOCAL keeps a member of CIdea inside the library).
 #pragma once
 
 #if defined(_WIN32)
@@ -9,4 +10,10 @@
 #endif
 #else
 #define TESSIRAL_API __attribute__((visibility("default")))
+#endif
+
+#if defined(_WIN32)
+#define TESSIRAL_LOCAL
+#else
+#define TESSIRAL_LOCAL __attribute__((visibility("hidden")))
 #endif

@@ -1,5 +1,5 @@
-// IdeaDecrypt: one encrypted file back to its plain bytes, with the key check
-// before anything is created and the final naming of the result.
+// The body of IdeaDecrypt: one encrypted file back to its plain bytes, with
+// the key check before anything is created and the final naming of the result.
 #include "file_format.h"
 #include "file_job.h"
 #include "messages.h"
@@ -37,7 +37,7 @@ std::string final_name(const std::string& source, const std::string& destination
 
 } // namespace
 
-int CIdea::IdeaDecrypt(char* source, char* destination)
+int CIdea::DecryptFile(char* source, char* destination)
 {
     const CipherRow* row = find_cipher(m_strArith);
     if (row == nullptr) {

@@ -1,11 +1,11 @@
-// IdeaEncrypt: one file into the encrypted-file format.
+// The body of IdeaEncrypt: one file into the encrypted-file format.
 #include "file_format.h"
 #include "file_job.h"
 #include "messages.h"
 #include "progress/percent_progress_ctrl.h"
 #include "secure_zero.h"
 
-int CIdea::IdeaEncrypt(char* source, char* destination)
+int CIdea::EncryptFile(char* source, char* destination)
 {
     const CipherRow* row = find_cipher(m_strArith);
     if (row == nullptr) {

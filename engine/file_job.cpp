@@ -37,13 +37,20 @@ bool CFileJob::OpenSource(const char* path)
         m_openReason = ErrorText(fd);
         return false;
     }
+    m_fd = fd;
     r = m_ops.Fstat(fd, m_source);
     if (r != 0 || !m_source.regular) {
         m_openReason = r != 0 ? ErrorText(r) : msg::kNotRegular;
-        m_ops.Close(fd);
+        CloseSource();
         return false;
     }
-    m_fd = fd;
+    FileInfo entry;
+    if (m_engine.m_bReplace != 0
+        && (m_ops.Lstat(path, entry) != 0 || !SameFile(entry, m_source) || m_source.links > 1)) {
+        m_openReason = msg::kNotOnlyName;
+        CloseSource();
+        return false;
+    }
     return true;
 }
 
@@ -65,13 +72,21 @@ bool CFileJob::SourceUnchanged(std::uint64_t bytesRead)
 
 bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool replace)
 {
+    // Directory entries are compared, not what they point to: a link in the
+    // target's place is a file of its own, replaced (when allowed) itself.
     FileInfo target;
-    if (!replace && m_ops.Stat(finalPath.c_str(), target) == 0 && target.device == m_source.device
-        && target.inode == m_source.inode) {
+    const bool exists = m_ops.Lstat(finalPath.c_str(), target) == 0;
+    const bool isSource = exists && SameFile(target, m_source);
+    if (isSource && !replace) {
         ShowFormatted(msg::kCreateFailedCaption, msg::kSameFile, finalPath);
         return false;
     }
-    if (!out.Create(finalPath, m_source.mode & 0777)) {
+    const bool mayReplace = isSource || m_engine.m_bOverwrite != 0;
+    if (exists && !mayReplace && (target.regular || target.symlink)) { // anything else: refused below
+        ShowFormatted(msg::kCreateFailedCaption, msg::kExists, finalPath);
+        return false;
+    }
+    if (!out.Create(finalPath, m_source.mode & 0777, mayReplace)) {
         Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(out.Error())).c_str(), msg::kCreateFailedCaption,
              MB_OKCANCEL | MB_ICONERROR);
         return false;
@@ -132,8 +147,8 @@ void CFileJob::ProgressEnd()
 int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
 {
     FileInfo target;
-    const bool targetExists = m_ops.Stat(out.FinalPath().c_str(), target) == 0;
-    const bool replacesSource = targetExists && target.device == m_source.device && target.inode == m_source.inode;
+    const bool targetExists = m_ops.Lstat(out.FinalPath().c_str(), target) == 0;
+    const bool replacesSource = targetExists && SameFile(target, m_source);
     if (!out.Finish(replace || targetExists))
         return WriteFailed(out);
     CloseSource();
@@ -148,8 +163,8 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
     if (replace && !replacesSource) {
         // Only the file that was read is deleted, not one put in its place since.
         FileInfo now;
-        int r = m_ops.Stat(source, now);
-        if (r == 0 && (now.device != m_source.device || now.inode != m_source.inode))
+        int r = m_ops.Lstat(source, now);
+        if (r == 0 && !SameFile(now, m_source))
             r = -EBUSY;
         else if (r == 0)
             r = m_ops.Remove(source);
@@ -181,18 +196,13 @@ int CFileJob::SourceChanged(const char* source)
 
 void CFileJob::Show(const char* text, const char* caption, unsigned style)
 {
-    CMessageSink& sink = m_engine.m_pMessages ? *m_engine.m_pMessages : default_message_sink();
-    sink.MessageBox(text, caption, style);
+    show_engine_message(m_engine, text, caption, style);
 }
 
 void CFileJob::ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b,
                              const std::string& c)
 {
-    const int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
-    std::string text(std::size_t(n > 0 ? n : 0) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str(), c.c_str());
-    text.resize(text.size() - 1);
-    Show(text.c_str(), caption, MB_OK | MB_ICONERROR);
+    Show(format_message(format, a, b, c).c_str(), caption, MB_OK | MB_ICONERROR);
 }
 
 std::string CFileJob::AboutFile(const char* text, const std::string& path, const std::string& reason)
@@ -203,4 +213,19 @@ std::string CFileJob::AboutFile(const char* text, const std::string& path, const
 std::string CFileJob::ErrorText(int negativeErrno)
 {
     return std::error_code(-negativeErrno, std::generic_category()).message();
+}
+
+void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style)
+{
+    CMessageSink& sink = engine.m_pMessages ? *engine.m_pMessages : default_message_sink();
+    sink.MessageBox(text, caption, style);
+}
+
+std::string format_message(const char* format, const std::string& a, const std::string& b, const std::string& c)
+{
+    const int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
+    std::string text(std::size_t(n > 0 ? n : 0) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str(), c.c_str());
+    text.resize(text.size() - 1);
+    return text;
 }

@@ -29,7 +29,9 @@ public:
     int SourceFd() const { return m_fd; }
 
     // Opens a regular file for reading; anything else is refused unopened.
-    // On failure OpenReason() says why.
+    // In replace mode the name must be the file's only one: not a symbolic
+    // link, no other hard links (checked again on what was opened). On
+    // failure OpenReason() says why.
     bool OpenSource(const char* path);
     const std::string& OpenReason() const { return m_openReason; }
     void CloseSource();
@@ -39,7 +41,8 @@ public:
     bool SourceUnchanged(std::uint64_t bytesRead);
 
     // A new output for `finalPath` with the source's permissions. Refuses to
-    // let a kept source be overwritten by its own output.
+    // let a kept source be overwritten by its own output, and to replace an
+    // existing entry other than the source unless the engine may overwrite.
     bool CreateOutput(COutputFile& out, const std::string& finalPath, bool replace);
 
     // Counts the file and shows its name and the running count.
@@ -67,6 +70,8 @@ public:
     static std::string ErrorText(int negativeErrno);
     // `text` as its first line, the file and the reason beneath.
     static std::string AboutFile(const char* text, const std::string& path, const std::string& reason);
+    // Whether two entries are the same file.
+    static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
 private:
     CIdea& m_engine;
@@ -82,3 +87,9 @@ private:
 };
 
 CMessageSink& default_message_sink();
+
+// Shows a message in the engine's message sink (standard error without one).
+void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style);
+// `format` with up to three "%s" filled in.
+std::string format_message(const char* format, const std::string& a, const std::string& b = {},
+                           const std::string& c = {});

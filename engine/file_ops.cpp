@@ -18,6 +18,8 @@ void fill(const struct stat& st, FileInfo& info)
 {
     info.regular = S_ISREG(st.st_mode);
     info.directory = S_ISDIR(st.st_mode);
+    info.symlink = S_ISLNK(st.st_mode);
+    info.links = std::uint64_t(st.st_nlink);
     info.size = std::uint64_t(st.st_size);
     info.device = std::uint64_t(st.st_dev);
     info.inode = std::uint64_t(st.st_ino);
@@ -30,6 +32,15 @@ int CFileOps::Stat(const char* path, FileInfo& info)
 {
     struct stat st {};
     if (::stat(path, &st) != 0)
+        return -errno;
+    fill(st, info);
+    return 0;
+}
+
+int CFileOps::Lstat(const char* path, FileInfo& info)
+{
+    struct stat st {};
+    if (::lstat(path, &st) != 0)
         return -errno;
     fill(st, info);
     return 0;
@@ -101,6 +112,30 @@ int CFileOps::Close(int fd) { return result(::close(fd)); }
 int CFileOps::Remove(const char* path) { return result(::unlink(path)); }
 
 int CFileOps::Rename(const char* from, const char* to) { return result(::rename(from, to)); }
+
+// Where the system or the file system cannot rename without replacing, a
+// second name made with link() fails just as atomically when the target
+// exists; the working name is dropped after. File systems without hard links
+// get a check just before the rename, the best they allow.
+int CFileOps::RenameNoReplace(const char* from, const char* to)
+{
+#if defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -errno;
+#endif
+    if (::link(from, to) == 0) {
+        (void)::unlink(from);
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return -errno;
+    struct stat st {};
+    if (::lstat(to, &st) == 0)
+        return -EEXIST;
+    return result(::rename(from, to));
+}
 
 int CFileOps::SyncFolder(const char* folder)
 {

@@ -10,6 +10,8 @@
 struct FileInfo {
     bool regular = false;
     bool directory = false;
+    bool symlink = false;     // the entry itself is a symbolic link (Lstat only)
+    std::uint64_t links = 0;  // names the file has (hard links)
     std::uint64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
@@ -20,7 +22,10 @@ class CFileOps {
 public:
     virtual ~CFileOps() = default;
 
+    // Follows a symbolic link to what it names.
     virtual int Stat(const char* path, FileInfo& info);
+    // The directory entry itself: a symbolic link is reported as one.
+    virtual int Lstat(const char* path, FileInfo& info);
     virtual int OpenRead(const char* path);
     // Creates a new file that must not exist yet.
     virtual int CreateExclusive(const char* path, unsigned mode);
@@ -35,7 +40,11 @@ public:
     virtual void StartWriteback(int fd, std::uint64_t offset, std::uint64_t length, bool wait);
     virtual int Close(int fd);
     virtual int Remove(const char* path);
+    // Puts `from` in the place of `to`, replacing whatever entry `to` names.
     virtual int Rename(const char* from, const char* to);
+    // Like Rename, but fails with -EEXIST when `to` exists, checked by the
+    // system in the same step as the rename.
+    virtual int RenameNoReplace(const char* from, const char* to);
     virtual int SyncFolder(const char* folder);
 };
 

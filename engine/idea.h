@@ -44,6 +44,10 @@ public:
     CPercentProgressCtrl* m_pProgress = nullptr;
     int m_bReplace = 1;
     int m_bAddExt = 1;
+    // Whether the next file's result may replace an existing file that is
+    // not its source (the caller asked the user); otherwise such a file is
+    // refused. Set per file.
+    int m_bOverwrite = 0;
     int m_nTotalFiles = 0;
     int m_nFileIndex = 0;
     std::string m_strArith;
@@ -65,6 +69,11 @@ private:
     unsigned char m_ideaKey[16] = {};
     unsigned short m_ideaEncSubkeys[52] = {};
     unsigned short m_ideaDecSubkeys[52] = {};
+
+    // The file calls' bodies; the exported calls wrap them in the refusals
+    // made before a file is opened and in the net for anything thrown.
+    TESSIRAL_LOCAL int EncryptFile(char* source, char* destination);
+    TESSIRAL_LOCAL int DecryptFile(char* source, char* destination);
 
     void MakeRadomKey(unsigned char*);
     void cipher_idea(unsigned char* in, unsigned char* out, unsigned short* subkeys);

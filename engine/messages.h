@@ -25,6 +25,18 @@ inline constexpr const char* kRenameFailed = "%s\nThe new file could not be give
 inline constexpr const char* kRemoveFailed = "%s\nThe source file could not be deleted (%s).\nThe new file is kept as:\n%s";
 // Why a file was not opened when the system had no error to give.
 inline constexpr const char* kNotRegular = "It is not a regular file.";
+inline constexpr const char* kNotOnlyName = "Its name is a link, or not its only one, since it was checked.";
 inline constexpr const char* kSameFile = "%s\nThe new file would overwrite its own source.\nNothing was written.";
+inline constexpr const char* kExists =
+    "%s\nA file of this name already exists and is not the source; it is not replaced without permission.\nNothing was "
+    "written.";
+inline constexpr const char* kSymlinkSource =
+    "%s\nThis is a symbolic link: replacing it would leave the file it points to as it is, still readable.\nNothing "
+    "was written or deleted.";
+inline constexpr const char* kHardLinkSource =
+    "%s\nThis file has other names (hard links): replacing it would leave it readable under them.\nNothing was "
+    "written or deleted.";
+inline constexpr const char* kFailedInside =
+    "%s\nThe work on this file stopped on an unexpected failure (%s).\nThe source file was left as it was.";
 
 } // namespace msg

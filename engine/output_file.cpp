@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <random>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -37,17 +38,24 @@ std::string name_of(const std::string& path)
 
 COutputFile::COutputFile(CFileOps& ops) : m_ops(ops) {}
 
+// Also runs while something thrown passes by: a seam that throws again here
+// must not end the program.
 COutputFile::~COutputFile()
 {
-    if (!m_keep)
+    if (m_keep)
+        return;
+    try {
         Discard();
+    } catch (...) {
+    }
 }
 
-bool COutputFile::Create(const std::string& finalPath, unsigned mode)
+bool COutputFile::Create(const std::string& finalPath, unsigned mode, bool mayReplace)
 {
     m_final = finalPath;
+    m_mayReplace = mayReplace;
     FileInfo target;
-    if (m_ops.Stat(finalPath.c_str(), target) == 0 && !target.regular) {
+    if (m_ops.Lstat(finalPath.c_str(), target) == 0 && !target.regular && !target.symlink) {
         m_error = target.directory ? -EISDIR : -EEXIST;
         return false;
     }
@@ -89,7 +97,13 @@ bool COutputFile::WriteBehind(const void* data, std::size_t size)
     if (!WaitWrites() || m_fd < 0)
         return false;
     try {
-        m_writer = std::thread([this, data, size] { m_writerResult = DoWrite(data, size); });
+        m_writer = std::thread([this, data, size] {
+            try {
+                m_writerResult = DoWrite(data, size);
+            } catch (...) {
+                m_writerFailure = std::current_exception();
+            }
+        });
     } catch (const std::system_error&) {
         m_error = DoWrite(data, size); // no thread to be had: write here
     }
@@ -100,6 +114,8 @@ bool COutputFile::WaitWrites()
 {
     if (m_writer.joinable()) {
         m_writer.join();
+        if (m_writerFailure)
+            std::rethrow_exception(std::exchange(m_writerFailure, nullptr));
         if (m_writerResult != 0 && m_error == 0)
             m_error = m_writerResult;
     }
@@ -148,8 +164,9 @@ bool COutputFile::Finish(bool durable)
 
 bool COutputFile::Commit()
 {
+    const int r = m_mayReplace ? m_ops.Rename(m_temp.c_str(), m_final.c_str())
+                               : m_ops.RenameNoReplace(m_temp.c_str(), m_final.c_str());
     m_keep = true; // complete: whatever happens now, the data stays
-    const int r = m_ops.Rename(m_temp.c_str(), m_final.c_str());
     if (r != 0) {
         m_error = r;
         return false;

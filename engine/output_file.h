@@ -6,6 +6,7 @@
 
 #include "file_ops.h"
 
+#include <exception>
 #include <string>
 #include <thread>
 
@@ -17,8 +18,11 @@ public:
     COutputFile& operator=(const COutputFile&) = delete;
 
     // Creates the temporary file for `finalPath`; false with Error() set when
-    // it cannot be created or the target exists and is not a regular file.
-    bool Create(const std::string& finalPath, unsigned mode);
+    // it cannot be created or the target exists and is neither a regular
+    // file nor a symbolic link. Without `mayReplace` the final rename fails
+    // rather than replace anything that has taken the name meanwhile; a link
+    // that is replaced is replaced itself, never written through.
+    bool Create(const std::string& finalPath, unsigned mode, bool mayReplace);
     bool Write(const void* data, std::size_t size);
     // Starts writing `data` on a helper thread and returns; the caller leaves
     // the bytes alone until the next write or wait. One write is in flight
@@ -32,7 +36,8 @@ public:
     // file beside a kept source loses nothing if a crash takes it.
     bool Finish(bool durable);
     // Rename over the final path (and, when durable, sync the folder). On
-    // failure the finished temporary file is kept, TempPath() names it.
+    // failure the finished temporary file is kept, TempPath() names it; when
+    // the rename throws, it is removed like an unfinished one.
     bool Commit();
     // Close and delete the temporary file.
     void Discard();
@@ -50,12 +55,14 @@ private:
     int m_fd = -1;
     std::thread m_writer;      // the write in flight, if any
     int m_writerResult = 0;
+    std::exception_ptr m_writerFailure; // thrown on the helper thread, rethrown by the wait
     std::uint64_t m_written = 0;
     std::uint64_t m_flushed = 0; // writeback started up to here
     std::uint64_t m_settled = 0; // and waited for up to here
     int m_error = 0;
     bool m_keep = false;
     bool m_durable = true;
+    bool m_mayReplace = false;
 };
 
 // The folder part of a path ("." when it has none).

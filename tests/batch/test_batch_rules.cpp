@@ -6,6 +6,7 @@
 #include "output_options.h"
 #include "prechecks.h"
 #include "settings_access.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,26 @@ TEST(Prechecks, RealAttributesOfThisPlatform)
     for (const char* n : {"/ro.txt", "/.hidden", "/empty.txt", "/fine.txt"})
         std::remove((d + n).c_str());
     rmdir(folder);
+}
+
+TEST(Prechecks, LinkedSourcesRefusedInReplaceModeOnly)
+{
+    kvntest::TempDir dir;
+    const std::string real = dir.file("real.txt"), soft = dir.file("soft.txt"), hard = dir.file("hard.txt");
+    kvntest::write_file(real, {'x'});
+    ASSERT_EQ(symlink("real.txt", soft.c_str()), 0);
+    ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0700), 0); // a folder's link count is no hard link
+    const CheckResult s = CheckAttributes(Direction::Encrypt, true, {dir.file("folder"), soft});
+    EXPECT_EQ(s.refusal, Refusal::Linked);
+    EXPECT_EQ(s.file, soft);
+    EXPECT_EQ(s.text.rfind("soft.txt  is a symbolic link: ", 0), 0u);
+    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, true, {real}).ok());
+    ASSERT_EQ(link(real.c_str(), hard.c_str()), 0);
+    const CheckResult h = CheckAttributes(Direction::Decrypt, true, {real});
+    EXPECT_EQ(h.refusal, Refusal::Linked);
+    EXPECT_EQ(h.text.rfind("real.txt  has other names (hard links)", 0), 0u);
+    EXPECT_EQ(h.caption, "Help:  Your file(s) can't be decrypted");
+    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, false, {soft, hard}).ok());
 }
 
 TEST(KeyBytes, TextZeroThenZerosToAtLeast101)

@@ -1,11 +1,15 @@
 // Whole batches through the engine: planning, setting up, the run order and
-// the stop rule, and the message the user gets at the end.
+// the stop rule, the question before an existing file is replaced, failures
+// thrown inside, and the message the user gets at the end.
 #include "batch_runner.h"
 #include "batch_texts.h"
 #include "engine_recorders.h"
+#include "file_ops.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
 
 using namespace batch;
 using Bytes = std::vector<unsigned char>;
@@ -19,12 +23,13 @@ struct BatchRig {
     BatchOutcome outcome;
     std::vector<std::size_t> started;
 
-    BatchRig(const Batch& b, const std::string& key)
+    BatchRig(const Batch& b, const std::string& key, const OverwriteQuestion& ask = {}, CFileOps* ops = nullptr)
     {
         engine.m_pMessages = &messages;
+        engine.m_pFileOps = ops;
         KeyBuffer k(key);
         SetUpEngine(engine, b, k);
-        outcome = RunBatch(engine, b, [this](std::size_t i) { started.push_back(i); });
+        outcome = RunBatch(engine, b, [this](std::size_t i) { started.push_back(i); }, ask);
     }
 };
 
@@ -113,4 +118,103 @@ TEST(BatchRun, ResultPathsNameWhatTheEngineLeavesOnDisk)
         ASSERT_FALSE(run.outcome.failed) << c.source;
         EXPECT_TRUE(kvntest::exists(ResultPath(b, 0))) << c.source << " " << ResultPath(b, 0);
     }
+}
+
+TEST(BatchRun, ExistingResultsAreReplacedOnlyAsTheAnswersSay)
+{
+    kvntest::TempDir dir;
+    std::vector<std::string> sources;
+    for (const char* n : {"a", "b", "c", "d", "e"}) {
+        kvntest::write_file(dir.file(n), Bytes(20, 'p'));
+        if (*n != 'd')
+            kvntest::write_file(dir.file(std::string(n) + ".kvn"), Bytes{'o', 'l', 'd'});
+        sources.push_back(dir.file(n));
+    }
+    std::vector<std::string> asked;
+    std::vector<OverwriteAnswer> answers{OverwriteAnswer::Yes, OverwriteAnswer::No, OverwriteAnswer::YesToAll};
+    const Batch b = PlanBatch(Direction::Encrypt, "1", EncryptOptions("0", ""), sources);
+    BatchRig run(b, "k", [&](std::size_t i, const std::string& existing) {
+        asked.push_back(existing);
+        return answers[i];
+    });
+    EXPECT_EQ(asked, (Names{dir.file("a.kvn"), dir.file("b.kvn"), dir.file("c.kvn")})); // d.kvn is new, e.kvn covered
+    EXPECT_EQ(kvntest::read_file(dir.file("b.kvn")), (Bytes{'o', 'l', 'd'}));
+    for (const char* n : {"a.kvn", "c.kvn", "d.kvn", "e.kvn"})
+        EXPECT_EQ(kvntest::read_file(dir.file(n)).size(), 48u) << n;
+    ASSERT_EQ(run.outcome.files.size(), 5u);
+    EXPECT_TRUE(run.outcome.files[1].skipped && run.outcome.files[1].failed);
+    EXPECT_TRUE(run.outcome.failed);
+    EXPECT_EQ(run.outcome.firstFailure, 1u);
+    EXPECT_TRUE(run.messages.messages.empty());
+
+    // Cancel ends the batch at that file; the one before stays done. Decrypting
+    // onto the kept sources asks first.
+    const Batch back = PlanBatch(Direction::Decrypt, "1", DecryptOptions("0"),
+                                 {dir.file("d.kvn"), dir.file("e.kvn"), dir.file("a.kvn")});
+    std::remove(dir.file("d").c_str());
+    BatchRig cancel(back, "k", [](std::size_t, const std::string&) { return OverwriteAnswer::Cancel; });
+    EXPECT_EQ(cancel.started, (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(cancel.outcome.cancelled);
+    ASSERT_EQ(cancel.outcome.files.size(), 2u);
+    EXPECT_FALSE(cancel.outcome.files[0].failed);
+    EXPECT_TRUE(cancel.outcome.files[1].skipped);
+    EXPECT_EQ(kvntest::read_file(dir.file("d")), Bytes(20, 'p'));
+
+    // Without a question nothing existing is replaced: the engine refuses it.
+    BatchRig unasked(back, "k");
+    EXPECT_TRUE(unasked.outcome.failed);
+    EXPECT_EQ(unasked.outcome.files[0].result, 200);
+    EXPECT_EQ(kvntest::read_file(dir.file("e")), Bytes(20, 'p'));
+}
+
+TEST(BatchRun, AFailureThrownInsideEndsOnlyThatFile)
+{
+    // Reading file b throws, as an allocation failure would.
+    class ThrowingOps final : public CFileOps {
+    public:
+        std::string victim;
+        int OpenRead(const char* path) override { fd = CFileOps::OpenRead(path), hit = victim == path; return fd; }
+        long Read(int f, void* buffer, std::size_t size) override
+        {
+            if (hit && f == fd)
+                throw std::bad_alloc();
+            return CFileOps::Read(f, buffer, size);
+        }
+
+    private:
+        int fd = -1;
+        bool hit = false;
+    };
+    kvntest::TempDir dir;
+    std::vector<std::string> sources;
+    for (const char* n : {"a", "b", "c"}) {
+        kvntest::write_file(dir.file(n), Bytes(20, *n));
+        sources.push_back(dir.file(n));
+    }
+    ThrowingOps ops;
+    ops.victim = dir.file("b");
+    BatchRig enc(PlanBatch(Direction::Encrypt, "1", EncryptOptions("1", "1"), sources), "k", {}, &ops);
+    EXPECT_EQ(enc.started, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_TRUE(enc.outcome.failed);
+    EXPECT_EQ(enc.outcome.firstFailure, 1u);
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b", "c.kvn"}));
+    EXPECT_EQ(kvntest::read_file(dir.file("b")), Bytes(20, 'b'));
+
+    // Decryption stops there; so it does when the batch's own callback throws.
+    kvntest::EngineRig rig("1", "k", 1, 1);
+    ASSERT_EQ(rig.encrypt(dir.file("b"), dir.file("b.kvn")), IDEA_DONE);
+    ops.victim = dir.file("b.kvn");
+    const Batch back = PlanBatch(Direction::Decrypt, "1", DecryptOptions("1"),
+                                 {dir.file("b.kvn"), dir.file("a.kvn"), dir.file("c.kvn")});
+    BatchRig dec(back, "k", {}, &ops);
+    EXPECT_EQ(dec.started, std::vector<std::size_t>{0});
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b.kvn", "c.kvn"}));
+    CIdea engine;
+    kvntest::RecordingMessages messages;
+    engine.m_pMessages = &messages;
+    const BatchOutcome thrown = RunBatch(engine, back, [](std::size_t) { throw std::bad_alloc(); });
+    EXPECT_EQ(thrown.files.size(), 1u);
+    EXPECT_TRUE(thrown.failed);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text.rfind(dir.file("b.kvn") + "\n", 0), 0u);
 }

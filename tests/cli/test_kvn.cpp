@@ -1,5 +1,6 @@
 // kvn as a separate process: the same names and bytes as the engine gives,
-// the ways to give a key, the exit statuses, and the terminal prompt.
+// the ways to give a key, the exit statuses, the terminal prompt, links and
+// existing files, and a failed allocation.
 #include "engine_recorders.h"
 #include "temp_dir.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdlib>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,6 +80,7 @@ TEST(Kvn, SameBytesAsTheEngineForEveryCipherAndBack)
         const std::string code = name == "idea" || name == "10" ? "10"
             : name == "aes" ? "1" : name == "mars" ? "2" : name == "rc6" ? "3" : name == "serpent" ? "4" : "5";
         kvntest::EngineRig rig(code, "pw", 0);
+        rig.engine.m_bOverwrite = 1;
         ASSERT_EQ(rig.encrypt(src, f.dir.file("expected")), IDEA_DONE);
         EXPECT_EQ(kvntest::read_file(src + ".kvn"), kvntest::read_file(f.dir.file("expected"))) << name;
         std::remove(src.c_str());
@@ -116,6 +119,8 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     EXPECT_TRUE(kvntest::exists(a + ".kvn") && kvntest::exists(c + ".kvn"));
 
     // A wrong key stops decryption at the first file and touches nothing.
+    std::remove(a.c_str());
+    std::remove(c.c_str());
     kvntest::write_file(f.dir.file("wrong"), Bytes{'n', 'o', 'p', 'e'});
     r = run_kvn({"decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn"});
     EXPECT_EQ(r.status, 1);
@@ -124,6 +129,7 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     EXPECT_TRUE(kvntest::exists(a + ".kvn") && kvntest::exists(c + ".kvn"));
 
     // Replace mode refuses a hidden file before anything is done.
+    kvntest::write_file(a, Bytes(3, 'a'));
     kvntest::write_file(f.dir.file(".dot"), Bytes(3, 'd'));
     r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot")});
     EXPECT_EQ(r.status, 1);
@@ -202,4 +208,68 @@ TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
     kvntest::EngineRig rig("1", "typed key", 0);
     ASSERT_EQ(rig.encrypt(a, f.dir.file("expected")), IDEA_DONE);
     EXPECT_EQ(kvntest::read_file(a + ".kvn"), kvntest::read_file(f.dir.file("expected")));
+}
+
+TEST(Kvn, LinkedSourcesAndExistingFilesAreRefusedWithoutOverwrite)
+{
+    Folder f;
+    const Bytes plain = kvntest::random_bytes(3000, 4);
+    const std::string a = f.dir.file("a.txt"), b = f.dir.file("b.txt"), link = f.dir.file("link.txt");
+    kvntest::write_file(a, plain);
+    ASSERT_EQ(symlink("a.txt", link.c_str()), 0);
+    Result r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, link});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("link.txt  is a symbolic link"), std::string::npos) << r.err;
+    ASSERT_EQ(::link(a.c_str(), b.c_str()), 0);
+    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("a.txt  has other names (hard links)"), std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.txt", "b.txt", "key", "link.txt"}));
+    EXPECT_EQ(kvntest::read_file(a), plain);
+
+    // The result's name is a link to the source: an existing file like any other.
+    std::remove(b.c_str());
+    std::remove(link.c_str());
+    ASSERT_EQ(symlink("a.txt", (a + ".kvn").c_str()), 0);
+    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(a + ".kvn\n     This file already exists; it is not replaced without --overwrite."),
+              std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::read_file(a), plain);
+    r = run_kvn({"encrypt", "--replace", "--overwrite", "-q", "-k", f.keyFile, a});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.txt.kvn", "key"}));
+    struct stat st {};
+    ASSERT_EQ(lstat((a + ".kvn").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+
+    // A newer a.txt is not replaced by decrypting the older a.txt.kvn.
+    kvntest::write_file(a, Bytes{'n', 'e', 'w'});
+    r = run_kvn({"decrypt", "-k", f.keyFile, a + ".kvn"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(a + "\n"), std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::read_file(a), (Bytes{'n', 'e', 'w'}));
+    r = run_kvn({"decrypt", "--overwrite", "-k", f.keyFile, a + ".kvn"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(kvntest::read_file(a), plain);
+}
+
+TEST(Kvn, AFailedAllocationEndsOnlyThatFile)
+{
+    Folder f;
+    std::vector<std::string> files;
+    for (const char* n : {"a", "b", "c"}) {
+        kvntest::write_file(f.dir.file(n), Bytes(100, 'x'));
+        files.push_back(f.dir.file(n));
+    }
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    // The second file's buffers cannot be had.
+    const Result r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, files[0], files[1], files[2]},
+                             {std::string("LD_PRELOAD=") + KVN_FAILING_ALLOC, "KVN_TEST_FAIL_ALLOC=2",
+                              std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(files[1] + "\n     The work on this file stopped on an unexpected failure (not enough memory)."),
+              std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.kvn", "b", "c.kvn", "key"}));
+    EXPECT_EQ(kvntest::read_file(files[1]), Bytes(100, 'x'));
 }

@@ -123,6 +123,7 @@ TEST(FileFormat, EveryCipherEverySizeClassMatchesTheFormatAndRoundTrips)
             EXPECT_TRUE(enc.messages.messages.empty());
 
             EngineRig dec(code, kKey);
+            dec.engine.m_bOverwrite = 1; // the kept source is the older copy
             ASSERT_EQ(dec.decrypt(src + ".kvn", src), IDEA_DONE);
             EXPECT_TRUE(kvntest::read_file(src) == plain);
             EXPECT_EQ(kvntest::list_dir(dir.path()).size(), 2u); // the source and its .kvn
@@ -141,6 +142,7 @@ TEST(FileFormat, LengthMarkers)
         const std::string src = dir.file("m.bin");
         kvntest::write_file(src, Bytes(c.size, 'x'));
         EngineRig rig(c.code, kKey);
+        rig.engine.m_bOverwrite = 1; // the previous case's file
         ASSERT_EQ(rig.encrypt(src, src + ".kvn"), IDEA_DONE);
         Bytes file = kvntest::read_file(src + ".kvn");
         ASSERT_EQ(file.size(), c.encrypted) << c.code << " " << c.size;
@@ -191,6 +193,7 @@ TEST(FileProgress, PositionsCountAndStatusFollowTheBlocks)
             kvntest::write_file(src, kvntest::random_bytes(size, 3));
             EngineRig enc(code, kKey, 0, 1, 7);
             enc.engine.m_nFileIndex = 2;
+            enc.engine.m_bOverwrite = 1; // the previous round's files
             ASSERT_EQ(enc.encrypt(src, src + ".kvn"), IDEA_DONE);
             EXPECT_EQ(enc.surface.repaints, expected_positions(size, b, false));
             EXPECT_LE(enc.surface.repaints.size(), 101u);
@@ -199,6 +202,7 @@ TEST(FileProgress, PositionsCountAndStatusFollowTheBlocks)
             EXPECT_EQ(enc.engine.m_nFileIndex, 3);
 
             EngineRig dec(code, kKey, 0, 1, 1);
+            dec.engine.m_bOverwrite = 1;
             ASSERT_EQ(dec.decrypt(src + ".kvn", dir.file("plain.out")), IDEA_DONE);
             const std::uint64_t encrypted = b * (1 + (size + b - 1) / b);
             EXPECT_EQ(dec.surface.repaints, expected_positions(encrypted, b, true));

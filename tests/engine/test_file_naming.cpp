@@ -84,6 +84,7 @@ TEST(DecryptNaming, KvnSourcesAndForeignNames)
         const Bytes encrypted = read_file(dir.file("Report.Doc"));
         write_file(dir.file("de~Report.Doc"), Bytes{'o', 'l', 'd'});
         EngineRig dec("10", kKey, 0);
+        dec.engine.m_bOverwrite = 1; // as when the user was asked and said yes
         ASSERT_EQ(dec.decrypt(dir.file("Report.Doc"), dir.file("Report.Doc.tmp")), IDEA_DONE);
         EXPECT_EQ(list_dir(dir.path()), (Names{"Report.Doc", "de~Report.Doc"}));
         EXPECT_EQ(read_file(dir.file("Report.Doc")), encrypted);

@@ -1,6 +1,7 @@
 // The failure paths, for real where the system allows it (a file-size limit,
-// /dev/full, a FIFO, a folder, a vanished file) and through the file
-// operations seam where root would get past permission bits.
+// /dev/full, a FIFO, a folder, a vanished file, links) and through the file
+// operations seam where root would get past permission bits or a call must
+// throw.
 #include "engine_recorders.h"
 #include "file_ops.h"
 #include "temp_dir.h"
@@ -10,8 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <new>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using kvntest::EngineRig;
 using kvntest::list_dir;
@@ -32,15 +35,29 @@ public:
     int renameError = 0;
     long writeBudget = -1; // bytes that may be written before ENOSPC; -1 unlimited
     bool growSource = false;
+    std::string intruder;  // a file that appears under this name at the first write
+    std::string throwOn;   // the call that throws std::bad_alloc ...
+    int throwAfter = 0;    // ... after this many calls of it went through
     std::vector<std::string> log;
 
     int OpenRead(const char* path) override
     {
         log.push_back(std::string("open ") + path);
+        maybe_throw("open");
         return CFileOps::OpenRead(path);
+    }
+    long Read(int fd, void* buffer, std::size_t size) override
+    {
+        maybe_throw("read");
+        return CFileOps::Read(fd, buffer, size);
     }
     long Write(int fd, const void* buffer, std::size_t size) override
     {
+        maybe_throw("write");
+        if (!intruder.empty()) {
+            write_file(intruder, {'n', 'e', 'w'});
+            intruder.clear();
+        }
         if (writeBudget >= 0) {
             if (writeBudget == 0)
                 return -ENOSPC;
@@ -59,6 +76,7 @@ public:
     int Sync(int fd) override
     {
         log.push_back("sync");
+        maybe_throw("sync");
         return CFileOps::Sync(fd);
     }
     int Remove(const char* path) override
@@ -69,11 +87,23 @@ public:
     int Rename(const char* from, const char* to) override
     {
         log.push_back(std::string("rename ") + from + " -> " + to);
+        maybe_throw("rename");
         return renameError ? -renameError : CFileOps::Rename(from, to);
+    }
+    int RenameNoReplace(const char* from, const char* to) override
+    {
+        log.push_back(std::string("rename-new ") + from + " -> " + to);
+        return CFileOps::RenameNoReplace(from, to);
     }
 
 private:
     int fstats = 0;
+    int thrown = 0;
+    void maybe_throw(const std::string& call)
+    {
+        if (call == throwOn && thrown++ == throwAfter)
+            throw std::bad_alloc();
+    }
 };
 
 struct Fixture {
@@ -268,6 +298,7 @@ TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)
     FaultyOps over;
     EngineRig again("1", kKey, 0);
     again.engine.m_pFileOps = &over;
+    again.engine.m_bOverwrite = 1;
     ASSERT_EQ(again.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // replaces the older .kvn
     EXPECT_EQ(syncs(over), 1);
     FaultyOps replacing;
@@ -276,4 +307,119 @@ TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)
     std::remove((f.src + ".kvn").c_str());
     ASSERT_EQ(replace.encrypt(f.src, f.src + ".kvn"), IDEA_DONE); // the source goes afterwards
     EXPECT_EQ(syncs(replacing), 1);
+}
+
+TEST(Links, ReplaceModeRefusesALinkedSourceBeforeWritingKeepModeReadsThroughIt)
+{
+    Fixture f;
+    const std::string soft = f.dir.file("soft"), hard = f.dir.file("hard");
+    ASSERT_EQ(symlink("data.bin", soft.c_str()), 0);
+    ASSERT_EQ(link(f.src.c_str(), hard.c_str()), 0);
+    for (const std::string& src : Names{soft, hard}) {
+        for (const bool decrypting : {false, true}) {
+            FaultyOps ops;
+            EngineRig rig("1", kKey, 1, 0);
+            rig.engine.m_pFileOps = &ops;
+            const int r = decrypting ? rig.decrypt(src, src + ".tmp") : rig.encrypt(src, src + ".tmp");
+            EXPECT_EQ(r, IDEA_SOURCE_FAILED) << src;
+            EXPECT_TRUE(ops.log.empty()) << src; // never opened
+            ASSERT_EQ(rig.messages.messages.size(), 1u);
+            EXPECT_EQ(rig.messages.messages[0].text.rfind(src + "\n", 0), 0u);
+            EXPECT_NE(rig.messages.messages[0].text.find(src == soft ? "symbolic link" : "hard links"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "hard", "soft"}));
+    EXPECT_EQ(read_file(f.src), kPlain);
+    EngineRig keep("1", kKey, 0);
+    EXPECT_EQ(keep.encrypt(soft, soft + ".kvn"), IDEA_DONE);
+}
+
+TEST(Links, ALinkInTheResultsPlaceIsAnEntryOfItsOwnReplacedNeverWrittenThrough)
+{
+    Fixture f;
+    const std::string kvn = f.src + ".kvn", other = f.dir.file("other");
+    ASSERT_EQ(symlink("data.bin", kvn.c_str()), 0);
+    EngineRig refused("1", kKey, 1, 1);
+    EXPECT_EQ(refused.encrypt(f.src, kvn), IDEA_DEST_FAILED);
+    ASSERT_EQ(refused.messages.messages.size(), 1u);
+    EXPECT_EQ(refused.messages.messages[0].text.rfind(kvn + "\nA file of this name already exists", 0), 0u);
+    EXPECT_EQ(read_file(f.src), kPlain);
+
+    EngineRig allowed("1", kKey, 1, 1);
+    allowed.engine.m_bOverwrite = 1;
+    ASSERT_EQ(allowed.encrypt(f.src, kvn), IDEA_DONE);
+    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"}); // the link replaced, the source deleted
+    struct stat st {};
+    ASSERT_EQ(lstat(kvn.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+
+    // A link to another file: the link is replaced, its target keeps its bytes.
+    write_file(other, {'o'});
+    ASSERT_EQ(symlink("other", f.src.c_str()), 0);
+    EngineRig dec("1", kKey, 0);
+    dec.engine.m_bOverwrite = 1;
+    ASSERT_EQ(dec.decrypt(kvn, f.src), IDEA_DONE);
+    EXPECT_EQ(read_file(other), Bytes{'o'});
+    EXPECT_EQ(read_file(f.src), kPlain);
+}
+
+TEST(Overwrite, AnExistingFileIsReplacedOnlyWithPermissionAndTheRenameChecksAgain)
+{
+    Fixture f;
+    const std::string kvn = f.src + ".kvn";
+    const Bytes newer{'n', 'e', 'w', 'e', 'r'};
+    write_file(kvn, newer);
+    EngineRig refused("1", kKey, 0);
+    EXPECT_EQ(refused.encrypt(f.src, kvn), IDEA_DEST_FAILED);
+    EXPECT_EQ(read_file(kvn), newer);
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.kvn"}));
+    ASSERT_EQ(refused.messages.messages.size(), 1u);
+    EXPECT_EQ(refused.messages.messages[0].text.rfind(kvn + "\n", 0), 0u);
+
+    // Permitted: one rename over it.
+    FaultyOps ops;
+    EngineRig allowed("1", kKey, 0);
+    allowed.engine.m_pFileOps = &ops;
+    allowed.engine.m_bOverwrite = 1;
+    ASSERT_EQ(allowed.encrypt(f.src, kvn), IDEA_DONE);
+    EXPECT_EQ(read_file(kvn).size(), 16 + 300000u);
+    EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(), [](const std::string& l) { return l.rfind("rename", 0) == 0; }), 1);
+    EXPECT_EQ(ops.log.back().rfind("rename " + kvn + ".tmp -> ", 0), 0u);
+
+    // A file that takes the name while the result is written is not replaced.
+    std::remove(kvn.c_str());
+    FaultyOps racing;
+    racing.intruder = kvn;
+    EngineRig late("1", kKey, 0);
+    late.engine.m_pFileOps = &racing;
+    EXPECT_EQ(late.encrypt(f.src, kvn), IDEA_DEST_FAILED);
+    EXPECT_EQ(read_file(kvn), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(racing.log.back().rfind("rename-new ", 0), 0u);
+    ASSERT_EQ(late.messages.messages.size(), 1u);
+    EXPECT_NE(late.messages.messages[0].text.find("File exists"), std::string::npos);
+    EXPECT_EQ(read_file(f.src), kPlain);
+}
+
+TEST(Thrown, AnythingThrownEndsThatFileAloneAndCleanly)
+{
+    Fixture f;
+    // The header is the first write; the second is the data, on the write-behind thread.
+    for (const auto& [call, after] : std::vector<std::pair<std::string, int>>{
+             {"open", 0}, {"read", 0}, {"write", 0}, {"write", 1}, {"sync", 0}, {"rename", 0}}) {
+        SCOPED_TRACE(call + " " + std::to_string(after));
+        FaultyOps ops;
+        ops.throwOn = call;
+        ops.throwAfter = after;
+        EngineRig rig("1", kKey, 1, 0);
+        rig.engine.m_pFileOps = &ops;
+        EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DEST_FAILED);
+        EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+        EXPECT_EQ(read_file(f.src), kPlain);
+        ASSERT_EQ(rig.messages.messages.size(), 1u);
+        EXPECT_EQ(rig.messages.messages[0].text,
+                  f.src + "\nThe work on this file stopped on an unexpected failure (not enough memory).\n"
+                          "The source file was left as it was.");
+        EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DONE) << "the engine works on"; // throws once only
+        write_file(f.src, kPlain);
+    }
 }

@@ -62,9 +62,11 @@ TEST(TwoEngines, TwoThreadsEncryptingFilesAtOnce)
     for (const std::string code : kCodes) {
         // What each key gives when nothing else runs.
         kvntest::EngineRig a(code, "first key", 0), b(code, "second key", 0);
+        a.engine.m_bOverwrite = b.engine.m_bOverwrite = 1;
         ASSERT_EQ(a.encrypt(dir.file("src"), dir.file("a.expected")), IDEA_DONE);
         ASSERT_EQ(b.encrypt(dir.file("src"), dir.file("b.expected")), IDEA_DONE);
         kvntest::EngineRig ta(code, "first key", 0), tb(code, "second key", 0);
+        ta.engine.m_bOverwrite = tb.engine.m_bOverwrite = 1; // each round writes over the last one's
         int ra = 0, rb = 0;
         std::thread t1([&] {
             for (int i = 0; i < 3 && ra != IDEA_SOURCE_FAILED; ++i)

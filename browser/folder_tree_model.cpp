@@ -109,8 +109,12 @@ QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const
         return localpath::Display(node->place.name);
     case Qt::DecorationRole:
         return node->icon;
-    case Qt::ToolTipRole:
-        return localpath::Display(node->place.IsVirtual() ? node->place.name : QDir::toNativeSeparators(node->place.path));
+    case Qt::ToolTipRole: {
+        // Tool tips take text that looks like markup for markup; a folder's
+        // name is text, so it goes in escaped.
+        const QString text = node->place.IsVirtual() ? node->place.name : QDir::toNativeSeparators(node->place.path);
+        return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(localpath::Display(text).toHtmlEscaped());
+    }
     case PathRole:
         return node->place.path;
     default:

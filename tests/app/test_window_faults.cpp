@@ -7,10 +7,12 @@
 #include "cipher_view.h"
 #include "command_table.h"
 #include "elided_label.h"
+#include "file_properties_dlg.h"
 #include "gui_rig.h"
 #include "idea.h"
 #include "key_bar.h"
 #include "key_status_bar.h"
+#include "left_view.h"
 #include "main_frame.h"
 #include "progress_dlg.h"
 
@@ -26,6 +28,8 @@
 #include <chrono>
 #include <fstream>
 #include <thread>
+
+#include <sys/stat.h>
 
 using Bytes = std::vector<unsigned char>;
 using kvntest::GuiRig;
@@ -132,6 +136,18 @@ TEST(WindowFaults, FileNamesAreNeverMarkupAndTheResultTextTellsTheTruth)
     MessageRequest r;
     r.text = QStringLiteral("<b>x</b>.txt");
     EXPECT_EQ(CMessageService::CreateBox(r)->textFormat(), Qt::PlainText);
+    kvntest::TempDir dir;
+    // A name holds no slash, so no closing tag; markup it still looks like.
+    ASSERT_EQ(::mkdir(dir.file("<b>x").c_str(), 0700), 0);
+    kvntest::write_file(dir.file("<b>x.txt"), Bytes(1, 'x'));
+    CCipherDoc doc;
+    CLeftView tree(&doc, [&] { return QList<CFolderPlace>{{"top", QString::fromStdString(dir.path()), {}, {}}}; });
+    tree.InitialUpdate();
+    const QModelIndex folder = tree.model()->index(0, 0, tree.model()->index(0, 0));
+    EXPECT_TRUE(folder.data(Qt::ToolTipRole).toString().contains("&lt;b&gt;x"));
+    CFilePropertiesDlg props(QString::fromStdString(dir.file("<b>x.txt")));
+    EXPECT_EQ(props.findChild<QLabel*>("propertyName")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(props.findChild<QLabel*>("propertyName")->text(), "<b>x.txt");
     EXPECT_NE(std::string(batch::texts::kEncryptDone)
                   .find("Please remember your KEY,it is impossible to \nrecover a file if you forget/lose the key!"),
               std::string::npos);

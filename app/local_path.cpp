@@ -1,6 +1,7 @@
 // Byte-exact conversion between file-system paths and the program's strings.
 #include "local_path.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -63,8 +64,12 @@ QString FromBytes(const char* bytes, qsizetype size)
             out.append(QChar(char16_t(kEscape + *p++)));
             continue;
         }
-        const char32_t one[1] = {cp};
-        out.append(QString::fromUcs4(one, 1));
+        if (cp < 0x10000) {
+            out.append(QChar(char16_t(cp)));
+        } else {
+            out.append(QChar(QChar::highSurrogate(cp)));
+            out.append(QChar(QChar::lowSurrogate(cp)));
+        }
         p += n;
     }
     return out;
@@ -83,11 +88,20 @@ QByteArray ToBytes(const QString& path)
         } else if (u >= 0xDC80 && u <= 0xDCFF && !(i > 0 && QChar::isHighSurrogate(s[i - 1]))) {
             out.append(char(u - kEscape));
         } else {
-            qsizetype len = 1;
+            char32_t cp = u;
             if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
-                len = 2;
-            out.append(QStringView(s + i, len).toUtf8());
-            i += len - 1;
+                cp = QChar::surrogateToUcs4(u, s[++i]);
+            if (cp < 0x800) {
+                out.append(char(0xC0 | (cp >> 6)));
+            } else if (cp < 0x10000) {
+                out.append(char(0xE0 | (cp >> 12)));
+                out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+            } else {
+                out.append(char(0xF0 | (cp >> 18)));
+                out.append(char(0x80 | ((cp >> 12) & 0x3F)));
+                out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+            }
+            out.append(char(0x80 | (cp & 0x3F)));
         }
     }
     return out;

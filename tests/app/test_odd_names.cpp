@@ -58,8 +58,11 @@ struct RunBatch {
 TEST(OddNames, PathsCarryTheBytesBothWays)
 {
     for (const std::string& bytes : {std::string("/tmp/caf\xe9.txt"), std::string("/x/\xc3\xa9\xff\xc3"),
-                                    std::string("/a/\xed\xa0\x80/\xf0\x9f\x98\x80")})
+                                     std::string("/a/\xed\xa0\x80/\xf0\x9f\x98\x80"), std::string("\xc0\xaf\xe2\x82\xac")})
         EXPECT_EQ(localpath::ToStd(localpath::FromStd(bytes)), bytes);
+    // Valid UTF-8 reads as itself.
+    const std::string utf8 = "/x/\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80.txt";
+    EXPECT_EQ(localpath::FromStd(utf8), QString::fromUtf8(utf8.c_str()));
     EXPECT_EQ(localpath::Display(localpath::FromStd(kFile)), QString::fromUtf8("caf\xef\xbf\xbd.txt"));
     EXPECT_EQ(localpath::Url(localpath::FromStd("/t/" + kFile)).toEncoded(), QByteArray("file:///t/caf%E9.txt"));
 }

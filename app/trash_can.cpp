@@ -147,7 +147,13 @@ bool MoveToTrash(const QString& path, QString* error)
             // Another file system: its own trash, the path recorded from its top.
             const std::string top = TopOf(file);
             const std::string relative = file.substr(top == "/" ? 1 : top.size() + 1);
-            e = MoveInto(TopTrash(top), file, relative);
+            const std::string trash = TopTrash(top);
+            // Another user's folder, or a link someone put there, is no trash of ours.
+            struct stat own {};
+            if (::lstat(trash.c_str(), &own) == 0 && (!S_ISDIR(own.st_mode) || own.st_uid != ::getuid()))
+                e = EPERM;
+            else
+                e = MoveInto(trash, file, relative);
         }
     }
     if (e != 0 && error)

@@ -4,7 +4,6 @@
 #include "batch_runner.h"
 #include "batch_texts.h"
 #include "engine_recorders.h"
-#include "file_ops.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +22,9 @@ struct BatchRig {
     BatchOutcome outcome;
     std::vector<std::size_t> started;
 
-    BatchRig(const Batch& b, const std::string& key, const OverwriteQuestion& ask = {}, CFileOps* ops = nullptr)
+    BatchRig(const Batch& b, const std::string& key, const OverwriteQuestion& ask = {})
     {
         engine.m_pMessages = &messages;
-        engine.m_pFileOps = ops;
         KeyBuffer k(key);
         SetUpEngine(engine, b, k);
         outcome = RunBatch(engine, b, [this](std::size_t i) { started.push_back(i); }, ask);
@@ -169,52 +167,37 @@ TEST(BatchRun, ExistingResultsAreReplacedOnlyAsTheAnswersSay)
 
 TEST(BatchRun, AFailureThrownInsideEndsOnlyThatFile)
 {
-    // Reading file b throws, as an allocation failure would.
-    class ThrowingOps final : public CFileOps {
-    public:
-        std::string victim;
-        int OpenRead(const char* path) override { fd = CFileOps::OpenRead(path), hit = victim == path; return fd; }
-        long Read(int f, void* buffer, std::size_t size) override
-        {
-            if (hit && f == fd)
-                throw std::bad_alloc();
-            return CFileOps::Read(f, buffer, size);
-        }
-
-    private:
-        int fd = -1;
-        bool hit = false;
-    };
     kvntest::TempDir dir;
     std::vector<std::string> sources;
     for (const char* n : {"a", "b", "c"}) {
         kvntest::write_file(dir.file(n), Bytes(20, *n));
         sources.push_back(dir.file(n));
     }
-    ThrowingOps ops;
-    ops.victim = dir.file("b");
-    BatchRig enc(PlanBatch(Direction::Encrypt, "1", EncryptOptions("1", "1"), sources), "k", {}, &ops);
-    EXPECT_EQ(enc.started, (std::vector<std::size_t>{0, 1, 2}));
-    EXPECT_TRUE(enc.outcome.failed);
-    EXPECT_EQ(enc.outcome.firstFailure, 1u);
-    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b", "c.kvn"}));
-    EXPECT_EQ(kvntest::read_file(dir.file("b")), Bytes(20, 'b'));
-
-    // Decryption stops there; so it does when the batch's own callback throws.
-    kvntest::EngineRig rig("1", "k", 1, 1);
-    ASSERT_EQ(rig.encrypt(dir.file("b"), dir.file("b.kvn")), IDEA_DONE);
-    ops.victim = dir.file("b.kvn");
-    const Batch back = PlanBatch(Direction::Decrypt, "1", DecryptOptions("1"),
-                                 {dir.file("b.kvn"), dir.file("a.kvn"), dir.file("c.kvn")});
-    BatchRig dec(back, "k", {}, &ops);
-    EXPECT_EQ(dec.started, std::vector<std::size_t>{0});
-    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b.kvn", "c.kvn"}));
-    CIdea engine;
-    kvntest::RecordingMessages messages;
-    engine.m_pMessages = &messages;
-    const BatchOutcome thrown = RunBatch(engine, back, [](std::size_t) { throw std::bad_alloc(); });
-    EXPECT_EQ(thrown.files.size(), 1u);
-    EXPECT_TRUE(thrown.failed);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text.rfind(dir.file("b.kvn") + "\n", 0), 0u);
+    // Encryption goes on after the file that threw; decryption stops there.
+    const auto throwing = [](std::size_t at) {
+        return [at](std::size_t i) {
+            if (i == at)
+                throw std::bad_alloc();
+        };
+    };
+    for (const Direction d : {Direction::Encrypt, Direction::Decrypt}) {
+        const bool encrypting = d == Direction::Encrypt;
+        std::vector<std::string> files = sources;
+        if (!encrypting)
+            for (auto& f : files)
+                f += ".kvn";
+        CIdea engine;
+        kvntest::RecordingMessages messages;
+        engine.m_pMessages = &messages;
+        const Batch b = PlanBatch(d, "1", encrypting ? EncryptOptions("1", "1") : DecryptOptions("1"), files);
+        KeyBuffer k("k");
+        SetUpEngine(engine, b, k);
+        const BatchOutcome outcome = RunBatch(engine, b, throwing(encrypting ? 1 : 0));
+        EXPECT_EQ(outcome.files.size(), encrypting ? 3u : 1u);
+        EXPECT_TRUE(outcome.failed);
+        EXPECT_EQ(outcome.firstFailure, encrypting ? 1u : 0u);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].text.rfind(files[encrypting ? 1 : 0] + "\n", 0), 0u);
+        EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.kvn", "b", "c.kvn"}));
+    }
 }

@@ -7,10 +7,12 @@
 #include "cipher_view.h"
 #include "idea.h"
 #include "key_bar.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "prechecks.h"
 #include "settings_entries.h"
 #include "progress_dlg.h"
+#include "secure_zero.h"
 #include "settings_store.h"
 #include "zoom_dialog.h"
 
@@ -22,14 +24,36 @@ namespace {
 
 QMessageBox::Icon icon_of(unsigned icon) { return icon ? QMessageBox::Information : QMessageBox::NoIcon; }
 
+// A key box's text as UTF-8, in buffers that are wiped before they are freed.
+// The box's own QString is shared, not copied, until toUtf8 makes the bytes.
+class WipedUtf8 {
+public:
+    explicit WipedUtf8(const QLineEdit* box)
+    {
+        QByteArray bytes = box->text().toUtf8();
+        value.assign(bytes.constData(), std::size_t(bytes.size()));
+        tessiral::secure_zero(bytes.data(), std::size_t(bytes.size()));
+    }
+    ~WipedUtf8() { tessiral::secure_zero(value.data(), value.size()); }
+    WipedUtf8(const WipedUtf8&) = delete;
+    WipedUtf8& operator=(const WipedUtf8&) = delete;
+
+    std::string value;
+};
+
+// Texts from the batch rules name files by their bytes.
+QString shown(const std::string& text) { return localpath::Display(localpath::FromStd(text)); }
+
 } // namespace
 
 void CMainFrame::RunBatchCommand(batch::Direction direction)
 {
     CSettingsStore& settings = CSettingsStore::Instance();
     const std::string code = batch::ResolveAlgorithm(settings);
-    const std::string key = m_wndKeyBar->KeyBox()->text().toStdString();
-    const std::string confirm = m_wndKeyBar->ConfirmBox()->text().toStdString();
+    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
+    const WipedUtf8 confirmText(m_wndKeyBar->ConfirmBox());
+    const std::string& key = keyText.value;
+    const std::string& confirm = confirmText.value;
     const int selected = m_list->GetSelectedCount();
 
     const batch::CheckResult check = batch::CheckSelectionAndKey(direction, std::size_t(selected), key, confirm);
@@ -53,14 +77,14 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
         return;
     }
     default:
-        CMessageService::Show(this, QString::fromStdString(check.text), QString::fromStdString(check.caption),
+        CMessageService::Show(this, shown(check.text), QString::fromStdString(check.caption),
                               QMessageBox::Ok, icon_of(check.icon));
         return;
     }
 
     std::vector<std::string> sources;
     for (int row : m_list->SelectedRows())
-        sources.push_back(m_list->ItemText(row, CCipherView::PathColumn).toStdString());
+        sources.push_back(localpath::ToStd(m_list->ItemText(row, CCipherView::PathColumn)));
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
         ? batch::settings::EncryptOptions(settings)
         : batch::settings::DecryptOptions(settings);
@@ -72,7 +96,7 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
 
     const batch::CheckResult attributes = batch::CheckAttributes(direction, options.replace != 0, sources);
     if (!attributes.ok()) {
-        CMessageService::Show(this, QString::fromStdString(attributes.text), QString::fromStdString(attributes.caption),
+        CMessageService::Show(this, shown(attributes.text), QString::fromStdString(attributes.caption),
                               QMessageBox::Ok, icon_of(attributes.icon));
         return;
     }
@@ -90,7 +114,7 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     const batch::BatchOutcome& outcome = window->Outcome();
     for (std::size_t i = 0; i < outcome.files.size(); ++i)
         if (!outcome.files[i].failed)
-            results << QString::fromStdString(batch::ResultPath(plan, i));
+            results << localpath::FromStd(batch::ResultPath(plan, i));
     window.reset();
     m_list->FillList();
     if (!results.isEmpty())

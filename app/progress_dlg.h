@@ -7,9 +7,11 @@
 #include "batch_runner.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <atomic>
 #include <memory>
 
+class CElidedLabel;
 class CIdea;
 class CPercentProgressWidget;
 class QLabel;
@@ -30,6 +32,8 @@ public:
     bool IsRunning() const { return m_running; }
     const batch::BatchOutcome& Outcome() const { return m_outcome; }
     CPercentProgressWidget* Progress() const { return m_progress; }
+    // Time the batch spent waiting for the user's answer to a message box.
+    qint64 WaitedMs() const { return m_waitedMs; }
 
 signals:
     void batchFinished();
@@ -48,10 +52,14 @@ private:
     void OnStart();
     void OnWorkerDone();
     void UpdateSpeed();
+    void OnWaiting(bool waiting);
+    // On the GUI thread: may file `existing`, not a source, be replaced?
+    batch::OverwriteAnswer AskOverwrite(const std::string& existing);
+    qint64 WorkingMs() const;
 
     batch::Direction m_direction;
     QListWidget* m_list;
-    QLabel* m_status;
+    CElidedLabel* m_status;
     QLabel* m_count;
     QLabel* m_speed;
     CPercentProgressWidget* m_progress;
@@ -66,7 +74,10 @@ private:
     std::atomic<long long> m_doneBytes{0};
     std::atomic<long long> m_currentBytes{0};
     long long m_totalBytes = 0;
-    qint64 m_startedMs = 0;
+    // Working time only: the clock runs from the start, less the waits.
+    QElapsedTimer m_clock;
+    qint64 m_waitedMs = 0;
+    qint64 m_waitStartMs = -1;
     struct Host;
     std::unique_ptr<Host> m_host;
 };

@@ -20,7 +20,8 @@ int CIdea::DecryptFile(char* source, char* destination)
     const unsigned b = row->block;
     CFileJob job(*this, *row);
     if (!job.OpenSource(source)) {
-        job.Show(msg::kOpenFailed, row->decryptOpenCaption, MB_OKCANCEL | MB_ICONERROR);
+        job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), row->decryptOpenCaption,
+                 MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
 
@@ -29,7 +30,7 @@ int CIdea::DecryptFile(char* source, char* destination)
         return job.ReadFailed(source);
     row->decrypt_blocks(*this, header, header, 1);
     if (!fileformat::header_matches(header, row->header, b)) {
-        const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!";
+        const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!\n" + source;
         job.Show(text.c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION);
         return IDEA_DEST_FAILED;
     }

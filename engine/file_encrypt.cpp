@@ -17,7 +17,8 @@ int CIdea::EncryptFile(char* source, char* destination)
     const unsigned b = row->block;
     CFileJob job(*this, *row);
     if (!job.OpenSource(source)) {
-        job.Show(msg::kOpenFailed, msg::kOpenFailedCaption, MB_OKCANCEL | MB_ICONERROR);
+        job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), msg::kOpenFailedCaption,
+                 MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
     // With replace on and the extension not added, the encrypted file takes

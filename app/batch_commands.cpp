@@ -10,10 +10,12 @@
 #include "folder_walk.h"
 #include "idea.h"
 #include "key_bar.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "prechecks.h"
 #include "settings_entries.h"
 #include "progress_dlg.h"
+#include "secure_zero.h"
 #include "settings_store.h"
 #include "zoom_dialog.h"
 
@@ -25,15 +27,35 @@ namespace {
 
 QMessageBox::Icon icon_of(unsigned icon) { return icon ? QMessageBox::Information : QMessageBox::NoIcon; }
 
+// A key box's text as UTF-8, in buffers that are wiped before they are freed.
+// The box's own QString is shared, not copied, until toUtf8 makes the bytes.
+class WipedUtf8 {
+public:
+    explicit WipedUtf8(const QLineEdit* box)
+    {
+        QByteArray bytes = box->text().toUtf8();
+        value.assign(bytes.constData(), std::size_t(bytes.size()));
+        tessiral::secure_zero(bytes.data(), std::size_t(bytes.size()));
+    }
+    ~WipedUtf8() { tessiral::secure_zero(value.data(), value.size()); }
+    WipedUtf8(const WipedUtf8&) = delete;
+    WipedUtf8& operator=(const WipedUtf8&) = delete;
+
+    std::string value;
+};
+
+// Texts from the batch rules name files by their bytes.
+QString shown(const std::string& text) { return localpath::Display(localpath::FromStd(text)); }
+
 } // namespace
 
 // The key and confirmation checks, for a batch of `count` files; false when
 // the user was told why it does not start.
 bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
 {
-    const std::string key = m_wndKeyBar->KeyBox()->text().toStdString();
-    const std::string confirm = m_wndKeyBar->ConfirmBox()->text().toStdString();
-    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, key, confirm);
+    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
+    const WipedUtf8 confirmText(m_wndKeyBar->ConfirmBox());
+    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, keyText.value, confirmText.value);
     switch (check.refusal) {
     case batch::Refusal::None: return true;
     case batch::Refusal::KeyMissing:
@@ -54,7 +76,7 @@ bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
         return false;
     }
     default:
-        CMessageService::Show(this, QString::fromStdString(check.text), QString::fromStdString(check.caption),
+        CMessageService::Show(this, shown(check.text), QString::fromStdString(check.caption),
                               QMessageBox::Ok, icon_of(check.icon));
         return false;
     }
@@ -66,7 +88,7 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
         return;
     std::vector<std::string> sources;
     for (int row : m_list->SelectedRows())
-        sources.push_back(m_list->ItemText(row, CCipherView::PathColumn).toStdString());
+        sources.push_back(localpath::ToStd(m_list->ItemText(row, CCipherView::PathColumn)));
     RunBatchOn(direction, sources);
 }
 
@@ -74,9 +96,9 @@ void CMainFrame::RunFolderCommand(batch::Direction direction, const QString& fol
 {
     batch::FolderWalk walk;
     std::string error;
-    if (!batch::WalkFolders({folder.toStdString()}, direction, walk, error)) {
-        CMessageService::Show(this, QString::fromStdString(error), QString::fromLatin1(batch::texts::kAppTitle),
-                              QMessageBox::Ok, QMessageBox::Warning);
+    if (!batch::WalkFolders({localpath::ToStd(folder)}, direction, walk, error)) {
+        CMessageService::Show(this, shown(error), QString::fromLatin1(batch::texts::kAppTitle), QMessageBox::Ok,
+                              QMessageBox::Warning);
         return;
     }
     // An empty folder is refused like an empty selection.
@@ -88,7 +110,7 @@ void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::s
 {
     CSettingsStore& settings = CSettingsStore::Instance();
     const std::string code = batch::ResolveAlgorithm(settings);
-    const std::string key = m_wndKeyBar->KeyBox()->text().toStdString();
+    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
         ? batch::settings::EncryptOptions(settings)
         : batch::settings::DecryptOptions(settings);
@@ -96,12 +118,12 @@ void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::s
 
     CIdea engine;
     CBatchControl control;
-    batch::KeyBuffer keyBytes(key);
+    batch::KeyBuffer keyBytes(keyText.value);
     batch::SetUpEngine(engine, plan, keyBytes, &control);
 
     const batch::CheckResult attributes = batch::CheckAttributes(direction, options.replace != 0, sources);
     if (!attributes.ok()) {
-        CMessageService::Show(this, QString::fromStdString(attributes.text), QString::fromStdString(attributes.caption),
+        CMessageService::Show(this, shown(attributes.text), QString::fromStdString(attributes.caption),
                               QMessageBox::Ok, icon_of(attributes.icon));
         return;
     }
@@ -120,7 +142,7 @@ void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::s
     const batch::BatchOutcome& outcome = window->Outcome();
     for (std::size_t i = 0; i < outcome.files.size(); ++i)
         if (!outcome.files[i].failed && !outcome.files[i].stopped)
-            results << QString::fromStdString(batch::ResultPath(plan, i));
+            results << localpath::FromStd(batch::ResultPath(plan, i));
     window.reset();
     m_list->FillList();
     if (!results.isEmpty())

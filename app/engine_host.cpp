@@ -1,6 +1,7 @@
 // Handing the engine's texts and message boxes to the GUI thread.
 #include "engine_host.h"
 
+#include "local_path.h"
 #include "message_service.h"
 
 #include <QLabel>
@@ -8,14 +9,15 @@
 
 void CLabelWnd::SetWindowText(const char* text)
 {
-    const QString value = QString::fromUtf8(text ? text : "");
+    // The engine's texts carry file names as the file system's bytes.
+    const QString value = localpath::Display(localpath::FromBytes(QByteArray(text ? text : "")));
     QMetaObject::invokeMethod(m_label, [label = m_label, value] { label->setText(value); }, Qt::QueuedConnection);
 }
 
 int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned style)
 {
     MessageRequest r;
-    r.text = QString::fromUtf8(text ? text : "");
+    r.text = localpath::Display(localpath::FromBytes(QByteArray(text ? text : "")));
     r.caption = QString::fromUtf8(caption ? caption : "");
     r.buttons = (style & 0xF) == MB_OKCANCEL ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
     const unsigned icon = style & 0xF0;
@@ -23,7 +25,13 @@ int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned 
         : icon == MB_ICONINFORMATION ? QMessageBox::Information
                                      : QMessageBox::NoIcon;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
-    const auto show = [&] { answer = CMessageService::Show(r); };
+    const auto show = [&] {
+        if (m_waiting)
+            m_waiting(true);
+        answer = CMessageService::Show(r);
+        if (m_waiting)
+            m_waiting(false);
+    };
     if (QThread::currentThread() == m_context->thread())
         show();
     else

@@ -6,6 +6,8 @@
 #include "host/message_sink.h"
 #include "host/wnd.h"
 
+#include <functional>
+
 class QLabel;
 class QWidget;
 
@@ -20,11 +22,17 @@ private:
 };
 
 // The engine's message boxes, shown on the GUI thread without an owner.
+// `waiting` (optional) hears, on the GUI thread, when a box opens (true) and
+// closes (false): the batch is not working meanwhile.
 class CEngineMessages final : public CMessageSink {
 public:
-    explicit CEngineMessages(QWidget* context) : m_context(context) {}
+    explicit CEngineMessages(QWidget* context, std::function<void(bool)> waiting = {})
+        : m_context(context), m_waiting(std::move(waiting))
+    {
+    }
     int MessageBox(const char* text, const char* caption, unsigned style) override;
 
 private:
     QWidget* m_context; // lives on the GUI thread; used only to reach it
+    std::function<void(bool)> m_waiting;
 };

@@ -62,8 +62,10 @@ void CKeyBar::SetKeyShown(bool shown)
     m_confirm->setEchoMode(mode);
 }
 
+// setText, unlike clear, also drops the boxes' undo history, which would
+// otherwise keep the key's characters.
 void CKeyBar::Clear()
 {
-    m_key->clear();
-    m_confirm->clear();
+    m_key->setText(QString());
+    m_confirm->setText(QString());
 }

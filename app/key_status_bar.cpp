@@ -3,7 +3,6 @@
 
 #include "toolbar_art.h"
 
-#include <QEvent>
 #include <QLabel>
 
 
@@ -25,6 +24,12 @@ CKeyStatusBar::CKeyStatusBar(QWidget* parent) : QStatusBar(parent)
     m_num = pane(QStringLiteral("Num"), "numLock");
     SetStrongKey(false);
     showMessage(QString::fromLatin1(kIdlePrompt));
+    // Menu and toolbar hovers reach the main window, which sets or clears the
+    // message itself; whatever clears it, the idle prompt comes back.
+    connect(this, &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            showMessage(QString::fromLatin1(kIdlePrompt));
+    });
     UpdateLockIndicators();
 }
 
@@ -54,16 +59,4 @@ void CKeyStatusBar::UpdateLockIndicators()
 {
     m_caps->setEnabled(false);
     m_num->setEnabled(false);
-}
-
-bool CKeyStatusBar::event(QEvent* e)
-{
-    // An empty temporary message brings the idle prompt back.
-    if (e->type() == QEvent::StatusTip) {
-        const bool r = QStatusBar::event(e);
-        if (currentMessage().isEmpty())
-            showMessage(QString::fromLatin1(kIdlePrompt));
-        return r;
-    }
-    return QStatusBar::event(e);
 }

@@ -24,9 +24,6 @@ public:
 
     int m_bStrongKey = 0;
 
-protected:
-    bool event(QEvent* e) override;
-
 private:
     QLabel* m_light;
     QLabel* m_length;

@@ -138,6 +138,11 @@ void CMainFrame::CreateToolBar()
     QAction* toggle = m_actions[cmd::ViewToolbar];
     toggle->setChecked(true);
     connect(toggle, &QAction::toggled, m_wndToolBar, &QToolBar::setVisible);
+    // Kept in step with the bar, whatever shows or hides it.
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, toggle, [this, toggle](bool shown) {
+        if (isVisible())
+            toggle->setChecked(shown);
+    });
 }
 
 void CMainFrame::CreateKeyBar()

@@ -49,6 +49,9 @@ public:
     void OnHelpFile(const QString& name, const QString& failure);
     void OnRefreshAll();
 
+    // None: only the View menu shows and hides the bars.
+    QMenu* createPopupMenu() override { return nullptr; }
+
     int m_bKeyShown = 0;
 
 protected:

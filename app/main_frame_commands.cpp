@@ -99,7 +99,12 @@ void CMainFrame::SyncViewModeMarks()
 
 void CMainFrame::OnKeyChanged(const QString& text)
 {
-    m_wndStatusBar->ShowKeyLength(int(text.toUcs4().size()));
+    // Counted in place: a copy of the key's characters would outlive it unwiped.
+    int characters = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!text.at(i).isLowSurrogate() || i == 0 || !text.at(i - 1).isHighSurrogate())
+            ++characters;
+    m_wndStatusBar->ShowKeyLength(characters);
 }
 
 void CMainFrame::OnShowKey()

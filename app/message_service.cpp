@@ -15,8 +15,15 @@ QMessageBox::StandardButton CMessageService::Show(const MessageRequest& r)
 {
     if (handler())
         return handler()(r);
-    QMessageBox box(r.icon, r.caption, r.text, r.buttons, r.owner);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return static_cast<QMessageBox::StandardButton>(CreateBox(r)->exec());
+}
+
+std::unique_ptr<QMessageBox> CMessageService::CreateBox(const MessageRequest& r)
+{
+    auto box = std::make_unique<QMessageBox>(r.icon, r.caption, QString(), r.buttons, r.owner);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(r.text);
+    return box;
 }
 
 QMessageBox::StandardButton CMessageService::Show(QWidget* owner, const QString& text, const QString& caption,

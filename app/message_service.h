@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -25,6 +26,9 @@ public:
     static QMessageBox::StandardButton Show(QWidget* owner, const QString& text, const QString& caption,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                             QMessageBox::Icon icon = QMessageBox::NoIcon);
+    // The real box for a request. Its text is plain text: the texts name
+    // files, and a name such as "<b>x</b>.txt" is not markup.
+    static std::unique_ptr<QMessageBox> CreateBox(const MessageRequest& request);
     // Replaces the real boxes (tests); an empty handler restores them.
     static void SetHandler(Handler handler);
 };

@@ -4,15 +4,15 @@
 #include "batch_control.h"
 #include "batch_summary.h"
 #include "batch_texts.h"
+#include "elided_label.h"
 #include "engine_host.h"
 #include "idea.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "percent_progress_widget.h"
 #include "toolbar_art.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +21,13 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+const char* const kOverwriteText = "%1\nThis file already exists and is not the file being %2.\nDo you want to replace it?";
+const char* const kOverwriteCaption = "Replace File";
+
+} // namespace
 
 struct CProgressDlg::Host {
     CLabelWnd status;
@@ -52,9 +59,9 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_status = new QLabel(QString::fromLatin1(batch::texts::kReady), this);
+    // Elided, so that a long file name leaves the window as wide as it is.
+    m_status = new CElidedLabel(QString::fromLatin1(batch::texts::kReady), this);
     m_status->setObjectName(QStringLiteral("status"));
-    m_status->setTextFormat(Qt::PlainText);
     m_progress = new CPercentProgressWidget(this);
     m_progress->setMinimumHeight(22);
     m_speed = new QLabel(this);
@@ -117,8 +124,9 @@ void CProgressDlg::showEvent(QShowEvent* event)
         return;
     m_initialised = true;
     for (const auto& f : m_pBatch->files)
-        m_list->addItem(QString::fromStdString(f.name));
-    m_host = std::make_unique<Host>(Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this)});
+        m_list->addItem(localpath::Display(localpath::FromStd(f.name)));
+    m_host = std::make_unique<Host>(
+        Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this, [this](bool w) { OnWaiting(w); })});
     m_pIdea->m_pStatusWnd = &m_host->status;
     m_pIdea->m_pCountWnd = &m_host->count;
     m_pIdea->m_pProgress = &m_progress->Model();
@@ -139,21 +147,30 @@ void CProgressDlg::OnStart()
     m_totalBytes = 0;
     std::vector<long long> sizes;
     for (const auto& f : m_pBatch->files) {
-        sizes.push_back(QFileInfo(QString::fromStdString(f.source)).size());
+        sizes.push_back(localpath::FactsOf(localpath::FromStd(f.source)).size);
         m_totalBytes += sizes.back();
     }
-    m_startedMs = QDateTime::currentMSecsSinceEpoch();
+    m_clock.start();
+    m_waitedMs = 0;
+    m_waitStartMs = -1;
     m_speedTimer->start();
     CIdea* engine = m_pIdea;
     const batch::Batch* b = m_pBatch;
     m_worker = QThread::create([this, engine, b, sizes] {
         long long done = 0;
-        m_outcome = batch::RunBatch(*engine, *b, [&](std::size_t i) {
+        const auto ask = [this](std::size_t, const std::string& existing) {
+            auto answer = batch::OverwriteAnswer::Cancel;
+            QMetaObject::invokeMethod(
+                this, [&] { answer = AskOverwrite(existing); }, Qt::BlockingQueuedConnection);
+            return answer;
+        };
+        const auto onFile = [&](std::size_t i) {
             if (i > 0)
                 done += sizes[i - 1];
             m_doneBytes.store(done);
             m_currentBytes.store(sizes[i]);
-        });
+        };
+        m_outcome = batch::RunBatch(*engine, *b, onFile, ask);
         emit batchFinished();
     });
     m_worker->setObjectName(QStringLiteral("batchWorker"));
@@ -180,7 +197,7 @@ void CProgressDlg::OnWorkerDone()
     const batch::OutcomeMessage m = batch::DescribeOutcome(*m_pBatch, m_outcome);
     m_progress->Model().SetPos(m.barPosition);
     m_status->setText(QString::fromStdString(m.status));
-    CMessageService::Show(m.ownedByWindow ? this : nullptr, QString::fromStdString(m.text),
+    CMessageService::Show(m.ownedByWindow ? this : nullptr, localpath::Display(localpath::FromStd(m.text)),
                           QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
     m_running = false;
     m_close->setEnabled(true);
@@ -191,13 +208,50 @@ void CProgressDlg::UpdateSpeed()
 {
     if (m_totalBytes < (8 << 20))
         return;
-    const double seconds = (QDateTime::currentMSecsSinceEpoch() - m_startedMs) / 1000.0;
+    const double seconds = double(WorkingMs()) / 1000.0;
     const double done = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
     if (seconds < 0.5 || done <= 0)
         return;
     const double rate = done / seconds;
     const int left = int((double(m_totalBytes) - done) / rate + 0.5);
     m_speed->setText(QStringLiteral("%1 MB/s, about %2 s left").arg(rate / 1e6, 0, 'f', 1).arg(std::max(left, 0)));
+}
+
+batch::OverwriteAnswer CProgressDlg::AskOverwrite(const std::string& existing)
+{
+    const bool enc = m_direction == batch::Direction::Encrypt;
+    const QString text = QString::fromLatin1(kOverwriteText)
+                             .arg(localpath::Display(localpath::FromStd(existing)),
+                                  enc ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
+    OnWaiting(true);
+    const auto answer = CMessageService::Show(
+        this, text, QString::fromLatin1(kOverwriteCaption),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
+    OnWaiting(false);
+    switch (answer) {
+    case QMessageBox::Yes: return batch::OverwriteAnswer::Yes;
+    case QMessageBox::YesToAll: return batch::OverwriteAnswer::YesToAll;
+    case QMessageBox::No: return batch::OverwriteAnswer::No;
+    default: return batch::OverwriteAnswer::Cancel;
+    }
+}
+
+void CProgressDlg::OnWaiting(bool waiting)
+{
+    if (!m_clock.isValid())
+        return;
+    if (waiting) {
+        m_waitStartMs = m_clock.elapsed();
+    } else if (m_waitStartMs >= 0) {
+        m_waitedMs += m_clock.elapsed() - m_waitStartMs;
+        m_waitStartMs = -1;
+    }
+}
+
+qint64 CProgressDlg::WorkingMs() const
+{
+    const qint64 now = m_clock.elapsed();
+    return now - m_waitedMs - (m_waitStartMs >= 0 ? now - m_waitStartMs : 0);
 }
 
 // While the worker runs nothing ends the window: Escape stops the batch,

@@ -8,9 +8,11 @@
 #include "batch_runner.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <atomic>
 #include <memory>
 
+class CElidedLabel;
 class CIdea;
 struct CBatchControl;
 class CPercentProgressWidget;
@@ -34,6 +36,8 @@ public:
     bool IsRunning() const { return m_running; }
     const batch::BatchOutcome& Outcome() const { return m_outcome; }
     CPercentProgressWidget* Progress() const { return m_progress; }
+    // Time the batch spent waiting for the user's answer to a message box.
+    qint64 WaitedMs() const { return m_waitedMs; }
 
 signals:
     void batchFinished();
@@ -53,11 +57,15 @@ private:
     void OnStop();
     void OnWorkerDone();
     void UpdateSpeed();
+    void OnWaiting(bool waiting);
+    // On the GUI thread: may file `existing`, not a source, be replaced?
+    batch::OverwriteAnswer AskOverwrite(const std::string& existing);
+    qint64 WorkingMs() const;
 
     batch::Direction m_direction;
     QListWidget* m_list;
     QLabel* m_plan;
-    QLabel* m_status;
+    CElidedLabel* m_status;
     QLabel* m_count;
     QLabel* m_speed;
     CPercentProgressWidget* m_progress;
@@ -72,7 +80,10 @@ private:
     std::atomic<long long> m_doneBytes{0};
     std::atomic<long long> m_currentBytes{0};
     long long m_totalBytes = 0;
-    qint64 m_startedMs = 0;
+    // Working time only: the clock runs from the start, less the waits.
+    QElapsedTimer m_clock;
+    qint64 m_waitedMs = 0;
+    qint64 m_waitStartMs = -1;
     struct Host;
     std::unique_ptr<Host> m_host;
 };

@@ -1,11 +1,13 @@
 // The desktop's services through Qt and the freedesktop file-manager interface.
 #include "shell_service.h"
 
+#include "local_path.h"
+#include "trash_can.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
-#include <QFile>
 
 namespace {
 
@@ -24,7 +26,7 @@ bool call_file_manager(const QString& method, const QString& path)
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
                                                       service, method);
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    call << QStringList{localpath::Url(path).toString(QUrl::FullyEncoded)} << QString();
     const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
@@ -33,15 +35,7 @@ bool call_file_manager(const QString& method, const QString& path)
 
 bool CShellService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
-bool CShellService::MoveToTrash(const QString& path, QString* error)
-{
-    QFile file(path);
-    if (file.moveToTrash())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
-}
+bool CShellService::MoveToTrash(const QString& path, QString* error) { return trashcan::MoveToTrash(path, error); }
 
 bool CShellService::ShowProperties(const QString& path)
 {
@@ -50,7 +44,7 @@ bool CShellService::ShowProperties(const QString& path)
 
 bool CShellService::ShowFolder(const QString& folder)
 {
-    return call_file_manager(QStringLiteral("ShowFolders"), folder) || OpenUrl(QUrl::fromLocalFile(folder));
+    return call_file_manager(QStringLiteral("ShowFolders"), folder) || OpenUrl(localpath::Url(folder));
 }
 
 CShellService& CShellService::Instance()

@@ -36,7 +36,7 @@ inline constexpr const char* kCompleted = "Completed";
 inline constexpr const char* kFailure = "Failure";
 inline constexpr const char* kEncryptFailed = "Encryption is failed! \n";
 inline constexpr const char* kEncryptDone =
-    "Congratulation! Encryption has completed!\n \nPlease remember your KEY,it is possible to \nrecover a file if you "
+    "Congratulation! Encryption has completed!\n \nPlease remember your KEY,it is impossible to \nrecover a file if you "
     "forget/lose the key!";
 inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
 inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";

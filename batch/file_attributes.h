@@ -1,6 +1,7 @@
-// The attributes the replace-mode checks ask about, as this platform has them:
+// The attributes the replace-mode checks ask about. On POSIX systems they are
 // read-only (not writable by the user), hidden (a name starting with "."),
-// system (not a regular file: a device, FIFO or socket); and the name's own
+// system (not a regular file: a device, FIFO or socket); on Windows the file
+// system's own attributes (file_attributes_win.cpp). And the name's own
 // kind: a symbolic link, or one of several hard links.
 #pragma once
 

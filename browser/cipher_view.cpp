@@ -5,6 +5,7 @@
 #include "file_list_menu.h"
 #include "file_list_model.h"
 #include "file_properties_dlg.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "settings_entries.h"
 #include "settings_store.h"
@@ -13,6 +14,7 @@
 #include "product_version.h"
 
 #include <QSet>
+#include <QShortcut>
 #include <QHeaderView>
 #include <QListView>
 #include <QStackedWidget>
@@ -124,6 +126,10 @@ void CCipherView::ConnectMenu()
     connect(m_menu->m_selectAll, &QAction::triggered, this, &CCipherView::SelectAll);
     connect(m_menu->m_invertSelection, &QAction::triggered, this, &CCipherView::InvertSelection);
     connect(m_menu->m_delete, &QAction::triggered, this, &CCipherView::DeleteSelected);
+    // The Delete key does what the menu's Delete File does, question and all.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, this, this, &CCipherView::DeleteSelected);
+    deleteKey->setObjectName(QStringLiteral("deleteKey"));
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
     connect(m_menu->m_properties, &QAction::triggered, this, &CCipherView::ShowSelectedProperties);
 }
 
@@ -323,8 +329,8 @@ void CCipherView::OpenSelected()
     if (rows.isEmpty())
         return;
     const QString path = ItemText(rows.front(), PathColumn);
-    if (!CShellService::Instance().OpenUrl(QUrl::fromLocalFile(path)))
-        CMessageService::Show(this, QStringLiteral("\"%1\" could not be opened.").arg(path),
+    if (!CShellService::Instance().OpenUrl(localpath::Url(path)))
+        CMessageService::Show(this, QStringLiteral("\"%1\" could not be opened.").arg(localpath::Display(path)),
             QStringLiteral(KVN_PRODUCT_NAME), QMessageBox::Ok, QMessageBox::Warning);
 }
 

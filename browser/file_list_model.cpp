@@ -3,6 +3,7 @@
 
 #include "file_list_texts.h"
 #include "settings_entries.h"
+#include "local_path.h"
 
 #include <QDir>
 #include <QFileIconProvider>
@@ -192,8 +193,10 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
     const Row& row = m_rows[size_t(index.row())];
-    if (role == Qt::DisplayRole)
-        return row.text[index.column()];
+    if (role == Qt::DisplayRole) {
+        const int c = index.column();
+        return c == Name || c == Path ? localpath::Display(row.text[c]) : row.text[c];
+    }
     if (role == Qt::DecorationRole && index.column() == Name)
         return IconFor(row.mimeName);
     return {};

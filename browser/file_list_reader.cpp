@@ -3,6 +3,8 @@
 // instead of the half dozen full-path ones QFileInfo would make.
 #include "file_list_reader.h"
 
+#include "local_path.h"
+
 #ifdef Q_OS_UNIX
 #include <QFile>
 
@@ -33,7 +35,7 @@ namespace {
 class DirHandle {
 public:
     explicit DirHandle(const QString& folder)
-        : m_dir(::opendir(QFile::encodeName(folder).constData()))
+        : m_dir(::opendir(localpath::ToBytes(folder).constData()))
     {
     }
     ~DirHandle()
@@ -67,7 +69,7 @@ bool Examine(int dirFd, const std::string& name, Filter filter, Entry& e)
     // The replace-mode checks' rule: the superuser may write anything, but
     // a file nobody may write still counts as read-only for it.
     e.attributes.readOnly = (st.st_mode & 0222) == 0 || ::faccessat(dirFd, name.c_str(), W_OK, 0) != 0;
-    e.name = QFile::decodeName(name.c_str());
+    e.name = localpath::FromBytes(name.data(), qsizetype(name.size()));
     e.size = st.st_size;
     e.modified = st.st_mtime;
     return true;

@@ -2,11 +2,11 @@
 #include "file_properties_dlg.h"
 
 #include "file_list_texts.h"
+#include "local_path.h"
 #include "message_service.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
@@ -18,6 +18,7 @@ namespace {
 void AddRow(QFormLayout* form, const char* label, const char* objectName, const QString& value)
 {
     auto* text = new QLabel(value);
+    text->setTextFormat(Qt::PlainText);
     text->setObjectName(QString::fromLatin1(objectName));
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     text->setWordWrap(true);
@@ -30,17 +31,19 @@ CFilePropertiesDlg::CFilePropertiesDlg(const QString& path, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("filePropertiesDialog"));
-    const QFileInfo info(path);
-    setWindowTitle(QStringLiteral("%1 Properties").arg(info.fileName()));
+    const localpath::Facts facts = localpath::FactsOf(path);
+    const QString name = localpath::NameOf(path);
+    const QString folder = path.left(qMax(qsizetype(1), path.size() - name.size() - 1));
+    setWindowTitle(QStringLiteral("%1 Properties").arg(localpath::Display(name)));
 
     auto* form = new QFormLayout;
-    AddRow(form, "Name:", "propertyName", info.fileName());
-    AddRow(form, "Folder:", "propertyFolder", QDir::toNativeSeparators(info.absolutePath()));
-    AddRow(form, "Size:", "propertySize", QStringLiteral("%1 bytes").arg(QLocale().toString(info.size())));
+    AddRow(form, "Name:", "propertyName", localpath::Display(name));
+    AddRow(form, "Folder:", "propertyFolder", localpath::Display(QDir::toNativeSeparators(folder)));
+    AddRow(form, "Size:", "propertySize", QStringLiteral("%1 bytes").arg(QLocale().toString(facts.size)));
     AddRow(form, "Type:", "propertyType",
-        QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment());
-    AddRow(form, "Modified:", "propertyModified", filelist::ModifiedText(info.lastModified().toSecsSinceEpoch()));
-    AddRow(form, "Permissions:", "propertyPermissions", PermissionText(info.permissions()));
+        QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment());
+    AddRow(form, "Modified:", "propertyModified", filelist::ModifiedText(facts.modified));
+    AddRow(form, "Permissions:", "propertyPermissions", PermissionText(facts.permissions));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -52,9 +55,9 @@ CFilePropertiesDlg::CFilePropertiesDlg(const QString& path, QWidget* parent)
 
 CFilePropertiesDlg* CFilePropertiesDlg::ShowFor(const QString& path, QWidget* parent)
 {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        CMessageService::Show(parent, QStringLiteral("\"%1\" no longer exists.").arg(QDir::toNativeSeparators(path)),
+    if (!localpath::FactsOf(path).exists) {
+        CMessageService::Show(parent,
+            QStringLiteral("\"%1\" no longer exists.").arg(localpath::Display(QDir::toNativeSeparators(path))),
             QStringLiteral("Properties"), QMessageBox::Ok, QMessageBox::Warning);
         return nullptr;
     }

@@ -4,12 +4,12 @@
 
 #include "cipher_app.h"
 #include "folder_properties_dlg.h"
+#include "local_path.h"
 #include "message_service.h"
 #include "shell_service.h"
 
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 
@@ -38,7 +38,7 @@ CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
 void CFolderMenu::Open()
 {
     if (StillThere(QString::fromLatin1(CCipherApp::kAppName))
-        && !CShellService::Instance().OpenUrl(QUrl::fromLocalFile(m_path)))
+        && !CShellService::Instance().OpenUrl(localpath::Url(m_path)))
         ReportNotOpened();
 }
 
@@ -50,7 +50,7 @@ void CFolderMenu::OpenInFileManager()
 
 void CFolderMenu::CopyPath()
 {
-    QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(m_path));
+    QGuiApplication::clipboard()->setText(localpath::Display(QDir::toNativeSeparators(m_path)));
 }
 
 void CFolderMenu::ShowProperties()
@@ -74,10 +74,10 @@ void CFolderMenu::RunOnFolder(const char* command)
 // The tree lists a folder once, so it may have gone since.
 bool CFolderMenu::StillThere(const QString& caption)
 {
-    if (QFileInfo(m_path).isDir())
+    if (localpath::FactsOf(m_path).folder)
         return true;
     CMessageService::Show(parentWidget(),
-        QStringLiteral("\"%1\" no longer exists.").arg(QDir::toNativeSeparators(m_path)), caption, QMessageBox::Ok,
+        QStringLiteral("\"%1\" no longer exists.").arg(localpath::Display(QDir::toNativeSeparators(m_path))), caption, QMessageBox::Ok,
         QMessageBox::Warning);
     return false;
 }
@@ -85,6 +85,6 @@ bool CFolderMenu::StillThere(const QString& caption)
 void CFolderMenu::ReportNotOpened()
 {
     CMessageService::Show(parentWidget(),
-        QStringLiteral("\"%1\" could not be opened.").arg(QDir::toNativeSeparators(m_path)),
+        QStringLiteral("\"%1\" could not be opened.").arg(localpath::Display(QDir::toNativeSeparators(m_path))),
         QString::fromLatin1(CCipherApp::kAppName), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -1,9 +1,11 @@
-// Lazy folder items over QDir: a folder is listed the first time it is
+// Lazy folder items read from the directories: a folder is listed the first time it is
 // expanded or selected and kept as read until the whole tree is rebuilt.
 #include "folder_tree_model.h"
 
+#include "local_path.h"
+#include "subfolder_reader.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -21,14 +23,11 @@ struct CFolderTreeModel::Node {
 
 namespace {
 
-constexpr QDir::Filters kFolders = QDir::Dirs | QDir::NoDotAndDotDot; // hidden ones left out
-
 // Only looks for a first visible subfolder, so the expand button is right
 // without reading a whole level further down.
 bool HasSubfolder(const QString& path)
 {
-    QDirIterator it(path, kFolders);
-    return it.hasNext();
+    return !filelist::ReadSubfolders(path, false, true).isEmpty();
 }
 
 // A selected folder shows the theme's open folder, where the theme has one.
@@ -107,11 +106,15 @@ QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const
     const Node* node = NodeOf(index);
     switch (role) {
     case Qt::DisplayRole:
-        return node->place.name;
+        return localpath::Display(node->place.name);
     case Qt::DecorationRole:
         return node->icon;
-    case Qt::ToolTipRole:
-        return node->place.IsVirtual() ? node->place.name : QDir::toNativeSeparators(node->place.path);
+    case Qt::ToolTipRole: {
+        // Tool tips take text that looks like markup for markup; a folder's
+        // name is text, so it goes in escaped.
+        const QString text = node->place.IsVirtual() ? node->place.name : QDir::toNativeSeparators(node->place.path);
+        return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(localpath::Display(text).toHtmlEscaped());
+    }
     case PathRole:
         return node->place.path;
     default:
@@ -172,8 +175,9 @@ QList<CFolderPlace> CFolderTreeModel::SubfoldersOf(const QString& path) const
 {
     QList<CFolderPlace> folders;
     // An unreadable or vanished folder lists nothing, and that is all it does.
-    for (const QFileInfo& info : QDir(path).entryInfoList(kFolders, QDir::NoSort))
-        folders.append({ info.fileName(), info.absoluteFilePath(), CFolderPlace::Kind::Folder, {} });
+    const QString base = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    for (const QString& name : filelist::ReadSubfolders(path, false))
+        folders.append({ name, base + name, CFolderPlace::Kind::Folder, {} });
     std::sort(folders.begin(), folders.end(),
         [this](const CFolderPlace& a, const CFolderPlace& b) { return m_order(a.name, b.name); });
     return folders;

@@ -4,9 +4,9 @@
 
 #include "cipher_doc.h"
 #include "folder_menu.h"
+#include "local_path.h"
 
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 
@@ -109,7 +109,7 @@ void CLeftView::OnSelected(const QModelIndex& index)
 {
     const QString path = m_model->PathOf(index);
     // A folder that has gone since it was listed changes nothing.
-    if (!path.isEmpty() && !QFileInfo(path).isDir())
+    if (!path.isEmpty() && !localpath::FactsOf(path).folder)
         return;
     // Read now, so that expanding it later does not read it again.
     m_model->ReadChildren(index);

@@ -1,10 +1,10 @@
 // Moving the selected files to the trash through the desktop's service.
 #include "trash_files.h"
 
+#include "local_path.h"
 #include "message_service.h"
 #include "shell_service.h"
 
-#include <QFileInfo>
 #include <QProgressDialog>
 
 #include <memory>
@@ -17,7 +17,7 @@ constexpr int kReportedFailures = 15;
 bool Confirmed(QWidget* owner, const QStringList& paths)
 {
     const QString text = paths.size() == 1
-        ? QStringLiteral("Are you sure you want to move \"%1\" to the trash?").arg(QFileInfo(paths.front()).fileName())
+        ? QStringLiteral("Are you sure you want to move \"%1\" to the trash?").arg(localpath::Display(localpath::NameOf(paths.front())))
         : QStringLiteral("Are you sure you want to move these %1 files to the trash?").arg(paths.size());
     return CMessageService::Show(
                owner, text, QString::fromLatin1(kCaption), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
@@ -64,7 +64,7 @@ int MoveFilesToTrash(QWidget* owner, const QStringList& paths)
         if (CShellService::Instance().MoveToTrash(paths[i], &error))
             ++moved;
         else
-            failures << (error.isEmpty() ? paths[i] : paths[i] + QStringLiteral(": ") + error);
+            failures << localpath::Display(error.isEmpty() ? paths[i] : paths[i] + QStringLiteral(": ") + error);
     }
     progress.reset();
     if (!failures.isEmpty())

@@ -12,12 +12,12 @@
 #include "key_source.h"
 #include "prechecks.h"
 #include "secure_zero.h"
+#include "system_io.h"
 #include "terminal_host.h"
 #include "product_version.h"
 
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace kvn {
 
@@ -58,23 +58,21 @@ struct StopSignals {
     explicit StopSignals(CBatchControl& control)
     {
         g_control = &control;
-        struct sigaction action {};
-        action.sa_handler = on_stop_signal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
+        m_int = std::signal(SIGINT, on_stop_signal);
+        m_term = std::signal(SIGTERM, on_stop_signal);
     }
     ~StopSignals()
     {
-        sigaction(SIGINT, &m_int, nullptr);
-        sigaction(SIGTERM, &m_term, nullptr);
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
         g_control = nullptr;
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
 private:
-    struct sigaction m_int {}, m_term {};
+    using Handler = void (*)(int);
+    Handler m_int = SIG_DFL, m_term = SIG_DFL;
 };
 
 std::string trimmed(std::string text)
@@ -152,7 +150,7 @@ int Run(const std::vector<std::string>& args)
     if (!check.ok())
         return fail(check.caption + ": " + check.text, kFileFailed);
 
-    TerminalHost host(!o.quiet && ::isatty(STDERR_FILENO));
+    TerminalHost host(!o.quiet && StandardErrorIsTerminal());
     CIdea engine;
     engine.m_pStatusWnd = &host.StatusWnd();
     engine.m_pCountWnd = &host.CountWnd();

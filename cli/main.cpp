@@ -1,5 +1,6 @@
 // kvn: encrypt and decrypt files from the command line.
 #include "kvn_app.h"
+#include "system_io.h"
 
 #include <cstdio>
 #include <exception>
@@ -11,7 +12,7 @@
 int main(int argc, char** argv)
 {
     try {
-        return kvn::Run(std::vector<std::string>(argv + 1, argv + argc));
+        return kvn::Run(kvn::Arguments(argc, argv));
     } catch (const std::bad_alloc&) {
         std::fputs("kvn: stopped: not enough memory\n", stderr);
     } catch (const std::exception& e) {

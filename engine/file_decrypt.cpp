@@ -1,6 +1,7 @@
 // The body of IdeaDecrypt: one encrypted file back to its plain bytes, with
 // the key check before anything is created and the final naming of the result.
 #include "batch_control.h"
+#include "chunk_pipeline.h"
 #include "file_format.h"
 #include "idea_access.h"
 #include "file_job.h"
@@ -63,7 +64,8 @@ int CIdea::DecryptFile(char* source, char* destination)
     const unsigned b = row->block;
     CFileJob job(*this, *row);
     if (!job.OpenSource(source)) {
-        job.Show(msg::kOpenFailed, row->decryptOpenCaption, MB_OKCANCEL | MB_ICONERROR);
+        job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), row->decryptOpenCaption,
+                 MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
 
@@ -83,7 +85,7 @@ int CIdea::DecryptFile(char* source, char* destination)
                 return DecryptFoundCipher(*this, *found, source, destination);
             }
         }
-        const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!";
+        const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!\n" + source;
         job.Show(text.c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION);
         return IDEA_DEST_FAILED;
     }
@@ -103,45 +105,47 @@ int CIdea::DecryptFile(char* source, char* destination)
     job.Announce(source, msg::kDecrypting);
     job.ProgressStart(length);
 
-    // Blocks are decrypted a chunk at a time; the last block of a chunk is
-    // held back until the next read tells whether it is the file's last.
-    std::size_t carried = 0;
+    // Chunks are read ahead, deciphered on all threads and written behind.
+    // The padding comes off the file's last block: a full chunk is the last
+    // when the read after it gives nothing.
+    CChunkPipeline pipe(CEngineWorkers::For(*this), job.Ops(), job.SourceFd(), out, length - b, b);
+    const auto decrypt = [this, row](unsigned char* at, std::size_t count) {
+        row->decrypt_blocks(*this, at, at, count);
+    };
     std::uint64_t total = b;
-    for (int which = 0;; which ^= 1) {
+    for (;;) {
         if (job.StopRequested())
             return job.Stopped();
-        unsigned char* buf = job.Buffer(which);
-        const long n = job.ReadSource(buf + carried, CFileJob::kChunk - carried);
-        if (n < 0)
+        const CChunkPipeline::Chunk chunk = pipe.Next();
+        if (chunk.bytes < 0)
             return job.ReadFailed(source);
-        total += std::uint64_t(n);
-        const std::size_t have = carried + std::size_t(n);
-        const bool atEnd = std::size_t(n) < CFileJob::kChunk - carried;
-        if (atEnd && have % b != 0) {
+        const std::size_t n = std::size_t(chunk.bytes);
+        total += n;
+        bool atEnd = n < pipe.Capacity();
+        if (atEnd && n % b != 0) {
             job.ShowFormatted(msg::kKeyCheckCaption, msg::kDamaged, source);
             return IDEA_SOURCE_FAILED;
         }
-        const std::size_t blocks = have / b;
-        const std::size_t ready = atEnd ? blocks : blocks - 1;
-        row->decrypt_blocks(*this, buf + carried, buf + carried, blocks - carried / b);
-        std::size_t bytes = ready * b;
-        if (atEnd && ready > 0)
-            bytes -= std::min<std::size_t>(padding, b);
-        // The held-back block moves to the other buffer once that buffer's
-        // write is done; then this buffer's blocks go out behind the cipher.
-        bool written = out.WaitWrites();
-        if (!atEnd)
-            std::memcpy(job.Buffer(which ^ 1), buf + ready * b, b);
-        if (written && bytes > 0)
-            written = out.WriteBehind(buf, bytes);
-        if (!written)
+        const std::size_t blocks = n / b;
+        pipe.Cipher(blocks, decrypt);
+        if (!pipe.WaitWrites())
             return job.WriteFailed(out);
-        job.ProgressBlocks(ready);
+        if (!atEnd) {
+            const long next = pipe.PeekNext();
+            if (next < 0)
+                return job.ReadFailed(source);
+            atEnd = next == 0;
+        }
+        std::size_t bytes = blocks * b;
+        if (atEnd && blocks > 0)
+            bytes -= std::min<std::size_t>(padding, b);
+        if (!pipe.WriteBehind(bytes, atEnd))
+            return job.WriteFailed(out);
+        job.ProgressBlocks(blocks);
         if (atEnd)
             break;
-        carried = b;
     }
-    if (!out.WaitWrites())
+    if (!pipe.WaitWrites())
         return job.WriteFailed(out);
     if (!job.SourceUnchanged(total))
         return job.SourceChanged(source);

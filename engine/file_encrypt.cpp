@@ -1,9 +1,9 @@
 // The body of IdeaEncrypt: one file into the encrypted-file format.
+#include "chunk_pipeline.h"
 #include "file_format.h"
 #include "file_job.h"
 #include "messages.h"
 #include "progress/percent_progress_ctrl.h"
-#include "secure_zero.h"
 
 int CIdea::EncryptFile(char* source, char* destination)
 {
@@ -17,7 +17,8 @@ int CIdea::EncryptFile(char* source, char* destination)
     const unsigned b = row->block;
     CFileJob job(*this, *row);
     if (!job.OpenSource(source)) {
-        job.Show(msg::kOpenFailed, msg::kOpenFailedCaption, MB_OKCANCEL | MB_ICONERROR);
+        job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), msg::kOpenFailedCaption,
+                 MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
     // With replace on and the extension not added, the encrypted file takes
@@ -37,32 +38,38 @@ int CIdea::EncryptFile(char* source, char* destination)
     if (!out.Write(header, b))
         return job.WriteFailed(out);
 
+    // Chunks are read ahead, ciphered on all threads and written behind.
+    CChunkPipeline pipe(CEngineWorkers::For(*this), job.Ops(), job.SourceFd(), out, length, b);
+    const auto encrypt = [this, row](unsigned char* at, std::size_t count) {
+        row->encrypt_blocks(*this, at, at, count);
+    };
     std::uint64_t total = 0;
-    for (int which = 0;; which ^= 1) {
+    for (;;) {
         if (job.StopRequested())
             return job.Stopped();
-        unsigned char* buf = job.Buffer(which);
-        const long n = job.ReadSource(buf, CFileJob::kChunk);
-        if (n < 0)
+        const CChunkPipeline::Chunk chunk = pipe.Next();
+        if (chunk.bytes < 0)
             return job.ReadFailed(source);
-        if (n == 0)
+        if (chunk.bytes == 0)
             break;
-        total += std::uint64_t(n);
-        const std::size_t whole = std::size_t(n) / b;
-        const std::size_t rest = std::size_t(n) % b;
+        const std::size_t n = std::size_t(chunk.bytes);
+        total += n;
+        const std::size_t whole = n / b;
+        const std::size_t rest = n % b;
         std::size_t bytes = whole * b;
         job.ProgressBlocks(whole);
         if (rest != 0) {
-            std::memset(buf + bytes + rest, 0, b - rest); // the last piece is padded with zeros
+            std::memset(chunk.data + bytes + rest, 0, b - rest); // the last piece is padded with zeros
             bytes += b;
         }
-        row->encrypt_blocks(*this, buf, buf, bytes / b);
-        if (!out.WriteBehind(buf, bytes))
+        pipe.Cipher(bytes / b, encrypt);
+        const bool last = rest != 0 || n < pipe.Capacity();
+        if (!pipe.WriteBehind(bytes, last))
             return job.WriteFailed(out);
-        if (rest != 0 || std::size_t(n) < CFileJob::kChunk)
+        if (last)
             break;
     }
-    if (!out.WaitWrites())
+    if (!pipe.WaitWrites())
         return job.WriteFailed(out);
     // The marker was taken from the length at the start; a file that grew or
     // shrank meanwhile would not decrypt to what was read.

@@ -6,7 +6,6 @@
 #include "result_check.h"
 #include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
-#include "secure_zero.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,33 +15,35 @@ CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
     : m_engine(engine)
     , m_row(row)
     , m_ops(engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops())
-    , m_buffer(new unsigned char[2 * kChunk])
 {
 }
 
-// The buffer held plain text; it is not left lying around.
-CFileJob::~CFileJob()
-{
-    CloseSource();
-    tessiral::secure_zero(m_buffer.get(), 2 * kChunk);
-}
+CFileJob::~CFileJob() { CloseSource(); }
 
 bool CFileJob::OpenSource(const char* path)
 {
     FileInfo info;
-    if (m_ops.Stat(path, info) != 0 || !info.regular)
+    int r = m_ops.Stat(path, info);
+    if (r != 0 || !info.regular) {
+        m_openReason = r != 0 ? ErrorText(r) : msg::kNotRegular;
         return false;
+    }
     const int fd = m_ops.OpenRead(path);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openReason = ErrorText(fd);
         return false;
+    }
     m_fd = fd;
-    if (m_ops.Fstat(fd, m_source) != 0 || !m_source.regular) {
+    r = m_ops.Fstat(fd, m_source);
+    if (r != 0 || !m_source.regular) {
+        m_openReason = r != 0 ? ErrorText(r) : msg::kNotRegular;
         CloseSource();
         return false;
     }
     FileInfo entry;
     if (m_engine.m_bReplace != 0
         && (m_ops.Lstat(path, entry) != 0 || !SameFile(entry, m_source) || m_source.links > 1)) {
+        m_openReason = msg::kNotOnlyName;
         CloseSource();
         return false;
     }
@@ -82,7 +83,8 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
         return false;
     }
     if (!out.Create(finalPath, m_source.mode & 0777, mayReplace)) {
-        Show(msg::kCreateFailed, msg::kCreateFailedCaption, MB_OKCANCEL | MB_ICONERROR);
+        Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(out.Error())).c_str(), msg::kCreateFailedCaption,
+             MB_OKCANCEL | MB_ICONERROR);
         return false;
     }
     return true;
@@ -258,6 +260,11 @@ void CFileJob::ShowFormatted(const char* caption, const char* format, const std:
                              const std::string& c)
 {
     Show(format_message(format, a, b, c).c_str(), caption, MB_OK | MB_ICONERROR);
+}
+
+std::string CFileJob::AboutFile(const char* text, const std::string& path, const std::string& reason)
+{
+    return std::string(text) + "\n" + path + "\n" + reason;
 }
 
 std::string CFileJob::ErrorText(int negativeErrno)

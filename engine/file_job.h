@@ -13,25 +13,21 @@
 
 class CFileJob {
 public:
-    // Bytes read and written per system call: large, and a whole number of
-    // blocks for every cipher.
-    static constexpr std::size_t kChunk = 1 << 20;
-
     CFileJob(CIdea& engine, const CipherRow& row);
     ~CFileJob();
     CFileJob(const CFileJob&) = delete;
     CFileJob& operator=(const CFileJob&) = delete;
 
     CFileOps& Ops() { return m_ops; }
-    // Two chunk buffers: one is filled and ciphered while the other is written.
-    unsigned char* Buffer(int which) { return m_buffer.get() + (which ? kChunk : 0); }
     const FileInfo& Source() const { return m_source; }
     int SourceFd() const { return m_fd; }
 
     // Opens a regular file for reading; anything else is refused unopened.
     // In replace mode the name must be the file's only one: not a symbolic
-    // link, no other hard links (checked again on what was opened).
+    // link, no other hard links (checked again on what was opened). On
+    // failure OpenReason() says why.
     bool OpenSource(const char* path);
+    const std::string& OpenReason() const { return m_openReason; }
     void CloseSource();
     // Reads the source until `size` bytes are in or it ends; -errno on error.
     long ReadSource(void* buffer, std::size_t size);
@@ -75,6 +71,8 @@ public:
     void ShowFormatted(const char* caption, const char* format, const std::string& a,
                        const std::string& b = {}, const std::string& c = {});
     static std::string ErrorText(int negativeErrno);
+    // `text` as its first line, the file and the reason beneath.
+    static std::string AboutFile(const char* text, const std::string& path, const std::string& reason);
     // Whether two entries are the same file.
     static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
@@ -86,9 +84,9 @@ private:
     CIdea& m_engine;
     const CipherRow& m_row;
     CFileOps& m_ops;
-    std::unique_ptr<unsigned char[]> m_buffer;
     int m_fd = -1;
     FileInfo m_source;
+    std::string m_openReason;
     std::uint64_t m_counter = 0;
     std::uint64_t m_step = 1;
     int m_pos = 1;

@@ -1,10 +1,13 @@
-// The engine's file-system calls on a POSIX system.
+// The engine's file-system calls on a POSIX system (file_ops_win.cpp has
+// them for Windows), and the loops over them that every system shares.
 #include "file_ops.h"
 
+#include <cerrno>
+
+#if !defined(_WIN32)
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
-#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -158,6 +161,8 @@ int CFileOps::SyncFolder(const char* folder)
     // Some file systems cannot sync a folder; the data itself is synced.
     return r == -EINVAL || r == -EROFS ? 0 : r;
 }
+
+#endif // !_WIN32
 
 CFileOps& default_file_ops()
 {

@@ -3,6 +3,7 @@
 
 #include "batch_control.h"
 #include "cipher_table.h"
+#include "engine_workers.h"
 #include "secure_zero.h"
 
 #include <cstring>
@@ -13,9 +14,11 @@ CIdea::CIdea(const CIdea& other) = default;
 
 CIdea& CIdea::operator=(const CIdea& other) = default;
 
-// Key schedules are secrets: nothing of them outlives the object.
+// Key schedules are secrets: nothing of them outlives the object. Its
+// workers and chunk buffers go with it.
 CIdea::~CIdea()
 {
+    CEngineWorkers::Release(this);
     tessiral::secure_zero_object(m_aes.round_keys);
     tessiral::secure_zero_object(m_aes.dec_round_keys);
     tessiral::secure_zero_object(m_mars.round_keys);

@@ -24,6 +24,9 @@ inline constexpr const char* kDamaged =
 inline constexpr const char* kWriteFailed = "%s\nThe new file could not be written completely (%s).\nThe source file was left as it was.";
 inline constexpr const char* kRenameFailed = "%s\nThe new file could not be given this name (%s).\nIt is kept as:\n%s";
 inline constexpr const char* kRemoveFailed = "%s\nThe source file could not be deleted (%s).\nThe new file is kept as:\n%s";
+// Why a file was not opened when the system had no error to give.
+inline constexpr const char* kNotRegular = "It is not a regular file.";
+inline constexpr const char* kNotOnlyName = "Its name is a link, or not its only one, since it was checked.";
 inline constexpr const char* kSameFile = "%s\nThe new file would overwrite its own source.\nNothing was written.";
 inline constexpr const char* kExists =
     "%s\nA file of this name already exists and is not the source; it is not replaced without permission.\nNothing was "

@@ -29,14 +29,18 @@ inline std::string name_of(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// "." for a bare name, "/" for a file in the root.
+// "." for a bare name, the root itself for a file in the root.
 inline std::string folder_of(const std::string& path)
 {
     const auto slash = last_separator(path);
     if (slash == std::string::npos)
         return ".";
     if (slash == 0)
-        return "/";
+        return path.substr(0, 1);
+#if defined(_WIN32)
+    if (slash == 2 && path[1] == ':')
+        return path.substr(0, 3); // a drive's root
+#endif
     return path.substr(0, slash);
 }
 

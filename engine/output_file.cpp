@@ -4,8 +4,6 @@
 
 #include <cerrno>
 #include <random>
-#include <system_error>
-#include <utility>
 
 namespace {
 
@@ -71,39 +69,9 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode, bool mayRe
 
 bool COutputFile::Write(const void* data, std::size_t size)
 {
-    if (!WaitWrites() || m_fd < 0)
+    if (m_error != 0 || m_fd < 0)
         return false;
     m_error = DoWrite(data, size);
-    return m_error == 0;
-}
-
-bool COutputFile::WriteBehind(const void* data, std::size_t size)
-{
-    if (!WaitWrites() || m_fd < 0)
-        return false;
-    try {
-        m_writer = std::thread([this, data, size] {
-            try {
-                m_writerResult = DoWrite(data, size);
-            } catch (...) {
-                m_writerFailure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        m_error = DoWrite(data, size); // no thread to be had: write here
-    }
-    return m_error == 0;
-}
-
-bool COutputFile::WaitWrites()
-{
-    if (m_writer.joinable()) {
-        m_writer.join();
-        if (m_writerFailure)
-            std::rethrow_exception(std::exchange(m_writerFailure, nullptr));
-        if (m_writerResult != 0 && m_error == 0)
-            m_error = m_writerResult;
-    }
     return m_error == 0;
 }
 
@@ -114,14 +82,12 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
         return r;
     m_written += size;
     // Hand finished megabytes to the disk while the cipher works on the
-    // next, and let the window before them settle: this runs behind the
-    // cipher, and the final sync then has only the tail left to wait for.
+    // next, without waiting for them: a result that must be durable waits
+    // in the final sync for only what is still on its way, and one that need
+    // not be never waits for the disk.
     constexpr std::uint64_t kWritebackStep = 4u << 20;
     if (m_written - m_flushed >= kWritebackStep) {
         m_ops.StartWriteback(m_fd, m_flushed, m_written - m_flushed, false);
-        if (m_flushed > 0)
-            m_ops.StartWriteback(m_fd, m_settled, m_flushed - m_settled, true);
-        m_settled = m_flushed;
         m_flushed = m_written;
     }
     return 0;
@@ -129,7 +95,7 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
 
 bool COutputFile::Finish(bool durable)
 {
-    if (!WaitWrites() || m_fd < 0) {
+    if (m_error != 0 || m_fd < 0) {
         Discard();
         return false;
     }
@@ -166,8 +132,6 @@ bool COutputFile::Commit()
 
 void COutputFile::Discard()
 {
-    if (m_writer.joinable())
-        m_writer.join(); // never close the file under a write in flight
     if (m_fd >= 0) {
         m_ops.Close(m_fd);
         m_fd = -1;

@@ -6,9 +6,8 @@
 
 #include "file_ops.h"
 
-#include <exception>
 #include <string>
-#include <thread>
+#include <cstdint>
 
 class COutputFile {
 public:
@@ -23,13 +22,10 @@ public:
     // rather than replace anything that has taken the name meanwhile; a link
     // that is replaced is replaced itself, never written through.
     bool Create(const std::string& finalPath, unsigned mode, bool mayReplace);
+    // Writes all of `data`; false, with Error() set, when this or an earlier
+    // write failed. One thread at a time: the file loops write from one
+    // worker at a time, in order, and wait for it before they go on.
     bool Write(const void* data, std::size_t size);
-    // Starts writing `data` on a helper thread and returns; the caller leaves
-    // the bytes alone until the next write or wait. One write is in flight
-    // at a time, so the caller can fill a second buffer meanwhile.
-    bool WriteBehind(const void* data, std::size_t size);
-    // Waits for the write in flight; false when it (or an earlier one) failed.
-    bool WaitWrites();
     // The finished file is to carry `source`'s modification time; applied
     // by Finish once every write is done.
     void KeepModified(const FileInfo& source) { m_modified = source; m_keepModified = true; }
@@ -56,12 +52,8 @@ private:
     int DoWrite(const void* data, std::size_t size);
 
     int m_fd = -1;
-    std::thread m_writer;      // the write in flight, if any
-    int m_writerResult = 0;
-    std::exception_ptr m_writerFailure; // thrown on the helper thread, rethrown by the wait
     std::uint64_t m_written = 0;
     std::uint64_t m_flushed = 0; // writeback started up to here
-    std::uint64_t m_settled = 0; // and waited for up to here
     int m_error = 0;
     bool m_keep = false;
     bool m_durable = true;

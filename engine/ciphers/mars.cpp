@@ -3,11 +3,12 @@
 #include "mars.h"
 
 #include "mars_sbox.h"
+#include "mars_steps.h"
 #include "secure_zero.h"
 
-#include <bit>
-
 namespace {
+
+using namespace tessiral::mars;
 
 constexpr uint32 kMinWords = 4;
 constexpr uint32 kMaxWords = 14;
@@ -16,17 +17,6 @@ constexpr int kWork = 15;
 // Patterns XORed into weak multiplication keys; they are S-box entries
 // 265..268, repeated here because the schedule names them on their own.
 constexpr uint32 kFixPatterns[4] = {0xA4A8D57B, 0x5B5D193B, 0xC8A8309B, 0x73F9A978};
-
-const uint32* const S0 = mars_sbox;
-const uint32* const S1 = mars_sbox + 256;
-
-inline uint32 rol(uint32 x, uint32 n) { return std::rotl(x, int(n & 31)); }
-inline uint32 ror(uint32 x, uint32 n) { return std::rotr(x, int(n & 31)); }
-
-inline uint32 byte0(uint32 x) { return x & 0xFF; }
-inline uint32 byte1(uint32 x) { return (x >> 8) & 0xFF; }
-inline uint32 byte2(uint32 x) { return (x >> 16) & 0xFF; }
-inline uint32 byte3(uint32 x) { return x >> 24; }
 
 // Bits of w that sit strictly inside a run of ten or more equal bits, limited
 // to positions 2..30. Runs are found on "same as the bit below" flags: nine
@@ -78,57 +68,6 @@ void key_schedule(const uint8* key, uint32 words, uint32* K)
     }
 
     tessiral::secure_zero(T, sizeof T);
-}
-
-inline void mix_forward(uint32& a, uint32& b, uint32& c, uint32& d)
-{
-    b ^= S0[byte0(a)];
-    b += S1[byte1(a)];
-    c += S0[byte2(a)];
-    d ^= S1[byte3(a)];
-    a = ror(a, 24);
-}
-
-inline void mix_backward(uint32& a, uint32& b, uint32& c, uint32& d)
-{
-    b ^= S1[byte0(a)];
-    c -= S0[byte3(a)];
-    d -= S1[byte2(a)];
-    d ^= S0[byte1(a)];
-    a = rol(a, 24);
-}
-
-// The keyed E function on a. Its outputs L and M are added into and R is
-// XORed into the words the round names; a itself only rotates.
-inline void core(uint32& a, uint32& l_to, uint32& m_to, uint32& r_to, uint32 k1, uint32 k2)
-{
-    uint32 m = a + k1;
-    const uint32 rotated = rol(a, 13);
-    uint32 r = rol(rotated * k2, 5);
-    uint32 l = mars_sbox[m & 0x1FF] ^ r;
-    m = rol(m, r);
-    r = rol(r, 5);
-    l = rol(l ^ r, r);
-    a = rotated;
-    l_to += l;
-    m_to += m;
-    r_to ^= r;
-}
-
-// Undoes core(): a is the rotated input word as encryption left it.
-inline void core_inverse(uint32& a, uint32& l_to, uint32& m_to, uint32& r_to, uint32 k1, uint32 k2)
-{
-    const uint32 original = ror(a, 13);
-    uint32 m = original + k1;
-    uint32 r = rol(a * k2, 5);
-    uint32 l = mars_sbox[m & 0x1FF] ^ r;
-    m = rol(m, r);
-    r = rol(r, 5);
-    l = rol(l ^ r, r);
-    a = original;
-    l_to -= l;
-    m_to -= m;
-    r_to ^= r;
 }
 
 void encrypt_block(const uint32* K, const uint8* in, uint8* out)

@@ -16,6 +16,8 @@
 
 #if TESSIRAL_X86_KERNELS
 #include "ciphers/aes_vector.h"
+#include "ciphers/mars_x4.h"
+#include "ciphers/twofish_vector.h"
 #endif
 
 namespace tessiral {
@@ -27,6 +29,7 @@ bool has(CpuExtra extra)
     switch (extra) {
     case CpuExtra::None: return true;
     case CpuExtra::Vaes: return cpu_features().vaes;
+    case CpuExtra::VbmiGfni: return cpu_features().vbmi_gfni;
     }
     return false;
 }
@@ -57,10 +60,22 @@ const AesKernels kAes[] = {
 
 // One function for both directions: the subkeys make the difference.
 const IdeaKernels kIdea[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, None, "avx-512 x32", idea_encrypt_blocks_avx512, idea_encrypt_blocks_avx512},
+    {CpuLevel::Avx2, None, "avx2 x16", idea_encrypt_blocks_avx2, idea_encrypt_blocks_avx2},
+#endif
     {P, None, "portable", idea_crypt_blocks, idea_crypt_blocks},
 };
 
+// The interleaved kernel is plain scalar code; it enters one level above the
+// portable one so that TESSIRAL_CPU=portable still runs the one-block
+// reference, and the path comparison checks one against the other.
 const MarsKernels kMars[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::AesNi, None, "scalar x4",
+     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { mars_encrypt_blocks_x4(k.round_keys, in, out, n); },
+     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { mars_decrypt_blocks_x4(k.round_keys, in, out, n); }},
+#endif
     {P, None, "portable",
      [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
      [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},
@@ -77,6 +92,10 @@ const SerpentKernels kSerpent[] = {
 };
 
 const TwofishKernels kTwofish[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, CpuExtra::VbmiGfni, "avx-512 vbmi x16", twofish_encrypt_blocks_avx512,
+     twofish_decrypt_blocks_avx512},
+#endif
     {P, None, "portable", encrypt_twofish_blocks, decrypt_twofish_blocks},
 };
 

@@ -14,7 +14,7 @@
 namespace tessiral {
 
 // What a kernel needs beyond its level.
-enum class CpuExtra { None, Vaes };
+enum class CpuExtra { None, Vaes, VbmiGfni };
 
 // A pair of kernels: any block count, any alignment, `in` equal to `out` or
 // not overlapping it; always the same bytes as the portable code.

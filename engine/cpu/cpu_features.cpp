@@ -42,6 +42,7 @@ CpuFeatures detect()
     f.avx2 = ymm && ((b >> 5) & 1);
     f.avx512 = zmm && ((b >> 16) & 1) && ((b >> 30) & 1) && ((b >> 31) & 1);
     f.vaes = ymm && ((c >> 9) & 1);
+    f.vbmi_gfni = f.avx512 && ((c >> 1) & 1) && ((c >> 8) & 1);
 #endif
     return f;
 }

@@ -26,6 +26,7 @@ struct CpuFeatures {
     bool vaes = false;   // VAES, with the operating system saving the 256-bit state
     bool avx2 = false;   // with the operating system saving the 256-bit state
     bool avx512 = false; // F, BW and VL, with the operating system saving the 512-bit state
+    bool vbmi_gfni = false; // AVX-512 VBMI and GFNI: byte permutes over two registers, GF(2^8) affine maps
 };
 
 // Detected on first use; constant after that.

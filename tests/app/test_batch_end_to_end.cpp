@@ -225,7 +225,8 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
     EXPECT_EQ(run.status, "Failure");
     ASSERT_EQ(w.rig.messages.size(), 2u);
     // The engine's own box, shown from the worker through the GUI thread.
-    EXPECT_EQ(w.rig.messages[0].text, "Don't open this file!");
+    EXPECT_EQ(w.rig.messages[0].text,
+              "Don't open this file!\n" + QString::fromStdString(w.work.file("2.txt")) + "\nNo such file or directory");
     EXPECT_EQ(w.rig.messages[0].caption, "Error: ");
     EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file!\n");
     EXPECT_TRUE(kvntest::exists(w.work.file("1.txt.kvn")));

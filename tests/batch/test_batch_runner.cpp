@@ -55,7 +55,7 @@ TEST(BatchRun, EncryptionAttemptsEveryFileAfterAFailure)
     EXPECT_EQ(run.outcome.files[1].result, 100);
     EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.txt", "a.txt.kvn", "c.txt", "c.txt.kvn"}));
     ASSERT_EQ(run.messages.messages.size(), 1u);
-    EXPECT_EQ(run.messages.messages[0].text, "Don't open this file!");
+    EXPECT_EQ(run.messages.messages[0].text, "Don't open this file!\n" + b.files[1].source + "\nNo such file or directory");
     const OutcomeMessage m = DescribeOutcome(b, run.outcome);
     EXPECT_EQ(m.status, "Failure");
     EXPECT_EQ(m.text, "Encryption is failed! \n\nNot done:\n  b.txt: Don't open this file!\n");

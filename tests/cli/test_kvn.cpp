@@ -258,21 +258,22 @@ TEST(Kvn, AFailedAllocationEndsOnlyThatFile)
 {
     Folder f;
     std::vector<std::string> files;
+    // Only the second file is large enough to need buffers of a megabyte.
     for (const char* n : {"a", "b", "c"}) {
-        kvntest::write_file(f.dir.file(n), Bytes(100, 'x'));
+        kvntest::write_file(f.dir.file(n), Bytes(*n == 'b' ? 2 << 20 : 100, 'x'));
         files.push_back(f.dir.file(n));
     }
     const char* asan = std::getenv("ASAN_OPTIONS");
-    // The second file's buffers cannot be had (no check after each file: it
-    // would take buffers of its own).
+    // The second file's buffer cannot be had (no check after each file: it
+    // would take a buffer of its own).
     const Result r = run_kvn({"encrypt", "--replace", "--no-verify", "-k", f.keyFile, files[0], files[1], files[2]},
-                             {std::string("LD_PRELOAD=") + KVN_FAILING_ALLOC, "KVN_TEST_FAIL_ALLOC=2",
+                             {std::string("LD_PRELOAD=") + KVN_FAILING_ALLOC, "KVN_TEST_FAIL_ALLOC=1",
                               std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(files[1] + "\n     The work on this file stopped on an unexpected failure (not enough memory)."),
               std::string::npos) << r.err;
     EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.kvn", "b", "c.kvn", "key"}));
-    EXPECT_EQ(kvntest::read_file(files[1]), Bytes(100, 'x'));
+    EXPECT_EQ(kvntest::read_file(files[1]), Bytes(2 << 20, 'x'));
 }
 
 // The signal comes while kvn is inside the large file: it is held (SIGSTOP)

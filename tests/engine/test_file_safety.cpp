@@ -157,7 +157,10 @@ TEST(DestinationRefused, DeviceMissingFolderAndProc)
         EngineRig rig("10", kKey, 1, 1);
         EXPECT_EQ(rig.encrypt(f.src, dest), IDEA_DEST_FAILED) << dest;
         ASSERT_EQ(rig.messages.messages.size(), 1u);
-        EXPECT_EQ(rig.messages.messages[0].text, "Don't create new file");
+        // The text as it stands, then the file it was to be and the system's reason.
+        const std::string text = rig.messages.messages[0].text;
+        EXPECT_EQ(text.rfind("Don't create new file\n" + dest + "\n", 0), 0u) << text;
+        EXPECT_GT(text.size(), std::string("Don't create new file\n\n").size() + dest.size()) << text;
         EXPECT_EQ(rig.messages.messages[0].caption, "Error");
         EXPECT_EQ(rig.engine.m_nFileIndex, 0);
         EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
@@ -183,7 +186,10 @@ TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
             EXPECT_EQ(r, IDEA_SOURCE_FAILED) << src;
             EXPECT_TRUE(ops.log.empty()) << src; // never opened
             ASSERT_EQ(rig.messages.messages.size(), 1u);
-            EXPECT_EQ(rig.messages.messages[0].text, "Don't open this file!");
+            EXPECT_EQ(rig.messages.messages[0].text,
+                      "Don't open this file!\n" + src + "\n"
+                          + (src == fifo || src == f.dir.file("folder") ? "It is not a regular file."
+                                                                         : "No such file or directory"));
             EXPECT_EQ(rig.messages.messages[0].caption, decrypting ? "Error:" : "Error: ");
         }
     }

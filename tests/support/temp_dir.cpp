@@ -14,10 +14,21 @@ namespace kvntest {
 
 TempDir::TempDir()
 {
+#if defined(_WIN32)
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("kvn-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate))
+            m_path = candidate.string();
+    }
+    if (m_path.empty())
+        throw std::runtime_error("no temporary folder");
+#else
     std::string pattern = (fs::temp_directory_path() / "kvn-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
+#endif
 }
 
 TempDir::~TempDir()

@@ -1,0 +1,48 @@
+// The Windows calls the Windows tests make, behind plain names: the engine's
+// headers use window-system names of their own, so <windows.h> stays in
+// win_files.cpp. Paths are UTF-8, as the programs carry them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+using Bytes = std::vector<unsigned char>;
+
+void write(const std::string& path, const Bytes& bytes);
+Bytes read(const std::string& path);
+bool exists(const std::string& path);
+bool remove(const std::string& path);
+bool make_folder(const std::string& path);
+// Names as the file system stores them, sorted.
+std::vector<std::string> listing(const std::string& folder);
+// A folder's path with "\" between its parts.
+std::string backslashed(const std::string& path);
+
+enum class Attribute { Normal, ReadOnly, Hidden, System };
+bool set_attribute(const std::string& path, Attribute attribute);
+
+// Holds a file open as another program might: others may read it, but not
+// delete or replace it.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path);
+    ~HeldOpen();
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool ok() const;
+
+private:
+    void* m_handle;
+};
+
+struct Run {
+    unsigned long status = ~0ul;
+    std::string output; // standard output and error
+};
+// Runs the program `name` beside the test program without a console, with
+// `env` ("NAME=value") added to its environment.
+Run run_beside(const std::string& name, const std::vector<std::string>& args, const std::string& env = {});
+
+} // namespace wintest

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using Bytes = std::vector<unsigned char>;
 using kvntest::GuiRig;
@@ -228,7 +229,7 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
     EXPECT_EQ(w.rig.messages[0].text,
               "Don't open this file!\n" + QString::fromStdString(w.work.file("2.txt")) + "\nNo such file or directory");
     EXPECT_EQ(w.rig.messages[0].caption, "Error: ");
-    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file!\n");
+    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file! No such file or directory\n");
     EXPECT_TRUE(kvntest::exists(w.work.file("1.txt.kvn")));
     EXPECT_TRUE(kvntest::exists(w.work.file("3.txt.kvn")));
 }
@@ -263,7 +264,24 @@ TEST(BatchWindow, EscapeStopsTheRunningBatch)
     EXPECT_TRUE(plan.startsWith("AES, in ")) << plan.toStdString();
     EXPECT_EQ(run.status, "0 of 3 files done, stopped.");
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_TRUE(texts[1].endsWith("Not done:\n  1.txt: Don't open this file!\n\nNot reached:\n  2.txt\n  3.txt\n"))
+    EXPECT_TRUE(texts[1].endsWith("Not done:\n  1.txt: Don't open this file! No such file or directory\n\nNot reached:\n  2.txt\n  3.txt\n"))
         << texts[1].toStdString();
     EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"2.txt", "3.txt"}));
+}
+
+// The folder tree's Encrypt Files in Folder: every file below, subfolders too.
+TEST(BatchWindow, EncryptFilesInFolderTakesTheSubfoldersToo)
+{
+    Window w;
+    ::mkdir(w.work.file("sub").c_str(), 0755);
+    kvntest::write_file(w.work.file("a"), Bytes(10, 'a'));
+    kvntest::write_file(w.work.file("sub/b"), Bytes(10, 'b'));
+    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
+    w.type_key("key", "key");
+    BatchDriver run;
+    w.frame.EncryptFolder(QString::fromStdString(w.work.path()));
+    EXPECT_EQ(run.status, "Completed");
+    EXPECT_EQ(run.count, "2/2 file(s)");
+    EXPECT_TRUE(kvntest::exists(w.work.file("a.kvn")));
+    EXPECT_TRUE(kvntest::exists(w.work.file("sub/b.kvn")));
 }

@@ -129,7 +129,8 @@ TEST(BatchSafety, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
     EXPECT_EQ(kvntest::read_file(w.work.file("1.txt.kvn")), Bytes(3, 'x'));
     for (const char* n : {"2.txt.kvn", "3.txt.kvn", "4.txt.kvn"})
         EXPECT_NE(kvntest::read_file(w.work.file(n)), Bytes(3, 'x')) << n;
-    EXPECT_EQ(w.rig.messages.back().text.toStdString(), "Encryption is failed! \n"); // one file not done
+    EXPECT_EQ(w.rig.messages.back().text.toStdString(),
+              "Encryption is failed! \n\nNot done:\n  1.txt: an existing file of its result's name was not replaced.\n");
 
     // Decrypting over the edited plain file: Yes replaces it, Cancel ends the batch there.
     kvntest::write_file(w.work.file("2.txt"), Bytes(5, 'e'));

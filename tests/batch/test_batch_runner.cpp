@@ -58,7 +58,7 @@ TEST(BatchRun, EncryptionAttemptsEveryFileAfterAFailure)
     EXPECT_EQ(run.messages.messages[0].text, "Don't open this file!\n" + b.files[1].source + "\nNo such file or directory");
     const OutcomeMessage m = DescribeOutcome(b, run.outcome);
     EXPECT_EQ(m.status, "Failure");
-    EXPECT_EQ(m.text, "Encryption is failed! \n\nNot done:\n  b.txt: Don't open this file!\n");
+    EXPECT_EQ(m.text, "Encryption is failed! \n\nNot done:\n  b.txt: Don't open this file! No such file or directory\n");
     EXPECT_EQ(m.caption, "Kelvanetrix Plus");
     EXPECT_EQ(m.barPosition, 0);
 }

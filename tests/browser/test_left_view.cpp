@@ -149,7 +149,8 @@ protected:
     ShellLog m_shell;
 };
 
-const QStringList kMenuTexts{ "&Open", "Open in File &Manager", "", "&Copy Path", "", "&Properties" };
+const QStringList kMenuTexts{ "&Open", "Open in File &Manager", "", "&Encrypt Files in Folder...",
+                              "&Decrypt Files in Folder...", "", "&Copy Path", "", "&Properties" };
 
 TEST_F(LeftViewTest, ReadsAFolderOnFirstExpansionOrSelectionAndNotAgainUntilRefreshAll)
 {

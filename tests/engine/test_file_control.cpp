@@ -3,6 +3,7 @@
 // source goes (a result that reads back differently, through the file
 // seam), and decryption finding the cipher by the header block.
 #include "batch_control.h"
+#include "engine_workers.h"
 #include "engine_recorders.h"
 #include "file_ops.h"
 #include "temp_dir.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <atomic>
+#include <mutex>
 #include <set>
 #include <sys/stat.h>
 
@@ -23,10 +26,13 @@ using Names = std::vector<std::string>;
 namespace {
 
 const std::string kKey = "control key";
-const Bytes kLarge = kvntest::random_bytes(3 * (1 << 20) + 77, 13); // several chunks
+// More chunks than the engine reads ahead, so a stop asked at the second read
+// still finds chunks left.
+const Bytes kLarge = kvntest::random_bytes(5 * CEngineWorkers::kChunk + 77, 13);
 
 // The real file system; asks the control to stop at the chosen read, and
-// changes a byte of whatever is read back from a temporary output.
+// changes a byte of whatever is read back from a temporary output. Reads
+// come from the engine's workers too.
 class ControlOps final : public CFileOps {
 public:
     CBatchControl* control = nullptr;
@@ -37,6 +43,7 @@ public:
     {
         const int fd = CFileOps::OpenRead(path);
         const std::string p = path;
+        std::lock_guard<std::mutex> lock(mutex);
         if (fd >= 0 && p.size() > 4 && p.compare(p.size() - 4, 4, ".tmp") == 0)
             readBack.insert(fd);
         return fd;
@@ -46,18 +53,21 @@ public:
         if (reads++ == stopAtRead)
             control->stop.store(true);
         const long n = CFileOps::Read(fd, buffer, size);
+        std::lock_guard<std::mutex> lock(mutex);
         if (spoilReadBack && readBack.count(fd) && n > 40)
             static_cast<unsigned char*>(buffer)[40] ^= 1;
         return n;
     }
     int Close(int fd) override
     {
+        std::lock_guard<std::mutex> lock(mutex);
         readBack.erase(fd);
         return CFileOps::Close(fd);
     }
 
 private:
-    int reads = 0;
+    std::atomic<int> reads{0};
+    std::mutex mutex;
     std::set<int> readBack;
 };
 
@@ -102,7 +112,7 @@ TEST(Stop, MidFileLeavesTheSourceAsItWasAndNoOutputInEveryMode)
             const Bytes before = read_file(source);
             const Names listed = list_dir(dir.path());
             ControlledRig r("3", replace);
-            r.ops.stopAtRead = 2; // after the header and the first chunk
+            r.ops.stopAtRead = 2; // while the first chunks are worked on
             const int result = decrypting ? r.rig.decrypt(source, dir.file("data"))
                                           : r.rig.encrypt(source, source + ".kvn");
             EXPECT_EQ(result, IDEA_SOURCE_FAILED);

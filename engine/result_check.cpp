@@ -3,25 +3,51 @@
 
 #include "batch_control.h"
 #include "file_format.h"
-#include "secure_zero.h"
+#include <algorithm>
 
 #include <cstring>
 
+namespace {
+
+// Pieces worth handing to another thread, as the file loops split theirs.
+constexpr std::size_t kPieceBytes = 64u << 10;
+
+} // namespace
+
 CResultCheck::CResultCheck(CIdea& engine, const CipherRow& row, CFileOps& ops)
-    : m_engine(engine), m_row(row), m_ops(ops), m_buffer(new unsigned char[2 * kChunk])
+    : m_engine(engine)
+    , m_row(row)
+    , m_ops(ops)
+    , m_workers(CEngineWorkers::For(engine))
+    , m_chunk(m_workers.Chunk())
+    , m_plain(m_workers.Buffer(0, m_chunk))
+    , m_encrypted(m_workers.Buffer(1, m_chunk))
 {
 }
 
 // Both chunks held plain text.
-CResultCheck::~CResultCheck() { tessiral::secure_zero(m_buffer.get(), 2 * kChunk); }
+CResultCheck::~CResultCheck()
+{
+    m_workers.Wipe(0, m_chunk);
+    m_workers.Wipe(1, m_chunk);
+}
 
 bool CResultCheck::Matches(unsigned char* plain, unsigned char* encrypted, std::size_t blocks, bool decipher)
 {
-    if (decipher)
-        m_row.decrypt_blocks(m_engine, encrypted, encrypted, blocks);
+    const unsigned b = m_row.block;
+    const auto cipher = [&](std::size_t first, std::size_t count) {
+        if (decipher)
+            m_row.decrypt_blocks(m_engine, encrypted + first * b, encrypted + first * b, count);
+        else
+            m_row.encrypt_blocks(m_engine, plain + first * b, plain + first * b, count);
+    };
+    const unsigned threads = m_workers.Threads();
+    const std::size_t pieces = std::min<std::size_t>(threads * 4u, blocks * b / kPieceBytes);
+    if (threads <= 1 || pieces <= 1)
+        cipher(0, blocks);
     else
-        m_row.encrypt_blocks(m_engine, plain, plain, blocks);
-    return std::memcmp(plain, encrypted, blocks * m_row.block) == 0;
+        m_workers.Pool().Split(blocks, pieces, threads - 1, cipher);
+    return std::memcmp(plain, encrypted, blocks * b) == 0;
 }
 
 CResultCheck::Verdict CResultCheck::Compare(int plainFd, int encryptedFd, bool decipher)
@@ -31,8 +57,8 @@ CResultCheck::Verdict CResultCheck::Compare(int plainFd, int encryptedFd, bool d
     else
         m_row.prepare_encrypt(m_engine);
     const unsigned b = m_row.block;
-    unsigned char* plain = m_buffer.get();
-    unsigned char* encrypted = m_buffer.get() + kChunk;
+    unsigned char* plain = m_plain;
+    unsigned char* encrypted = m_encrypted;
 
     // The header block: the cipher's text and the marker of the plain length.
     FileInfo info;
@@ -50,7 +76,7 @@ CResultCheck::Verdict CResultCheck::Compare(int plainFd, int encryptedFd, bool d
     for (;;) {
         if (control && control->stop.load())
             return Verdict::Stopped;
-        n = read_full(m_ops, plainFd, plain, kChunk);
+        n = read_full(m_ops, plainFd, plain, m_chunk);
         if (n < 0)
             return Verdict::Unreadable;
         const std::size_t have = std::size_t(n);
@@ -61,7 +87,7 @@ CResultCheck::Verdict CResultCheck::Compare(int plainFd, int encryptedFd, bool d
             return Verdict::Unreadable;
         if (std::size_t(got) != padded || !Matches(plain, encrypted, padded / b, decipher))
             return Verdict::Differs;
-        if (have < kChunk)
+        if (have < m_chunk)
             break;
     }
     // Nothing may follow on the encrypted side.

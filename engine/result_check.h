@@ -1,20 +1,19 @@
 // CResultCheck: a finished result read back against its source before the
 // source may go. The encrypted side is deciphered (after encryption) or the
 // plain side enciphered again (after decryption) a chunk at a time, so the
-// check runs the cipher the other way round from the work it checks and
-// holds two chunks whatever the file's size.
+// check runs the cipher the other way round from the work it checks. It
+// borrows two of the engine's chunk buffers (free once a file's loop is
+// done) and ciphers on all of its threads.
 #pragma once
 
 #include "cipher_table.h"
+#include "engine_workers.h"
 #include "file_ops.h"
 
 #include <cstddef>
-#include <memory>
 
 class CResultCheck {
 public:
-    static constexpr std::size_t kChunk = 1 << 20; // a whole number of blocks for every cipher
-
     enum class Verdict { Match, Differs, Unreadable, Stopped };
 
     CResultCheck(CIdea& engine, const CipherRow& row, CFileOps& ops);
@@ -33,5 +32,8 @@ private:
     CIdea& m_engine;
     const CipherRow& m_row;
     CFileOps& m_ops;
-    std::unique_ptr<unsigned char[]> m_buffer;
+    CEngineWorkers& m_workers;
+    const std::size_t m_chunk;
+    unsigned char* m_plain;
+    unsigned char* m_encrypted;
 };

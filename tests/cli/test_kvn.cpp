@@ -337,7 +337,7 @@ TEST(Kvn, RecursiveTakesEveryFileBelowSkipsLinksAndRefusesTooManyUpFront)
     kvntest::write_file(top + "/a", Bytes(1000, 'a'));
     kvntest::write_file(top + "/sub/b", Bytes(500, 'b'));
     ASSERT_EQ(symlink("a", (top + "/link").c_str()), 0);
-    Result r = run_kvn({"encrypt", "-r", "--replace", "-k", f.keyFile, top});
+    Result r = run_kvn({"encrypt", "-r", "--replace", "-c", "twofish", "-k", f.keyFile, top});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("kvn: 2 files, 0.0 MB\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(top + "/link: skipped"), std::string::npos) << r.err;
@@ -346,6 +346,7 @@ TEST(Kvn, RecursiveTakesEveryFileBelowSkipsLinksAndRefusesTooManyUpFront)
     kvntest::write_file(top + "/sub/plain", Bytes(3, 'p'));
     r = run_kvn({"decrypt", "-r", "-q", "-k", f.keyFile, top + "/sub"});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(top + "/sub/b.kvn: encrypted with Twofish, not AES"), std::string::npos) << r.err;
     EXPECT_EQ(kvntest::list_dir(top + "/sub"), (Names{"b", "b.kvn", "plain"}));
     for (int i = 0; i < 4000; ++i)
         kvntest::write_file(top + "/sub/f" + std::to_string(i), Bytes(1, 'x'));

@@ -3,6 +3,7 @@
 // turns anything thrown inside (an allocation, a string, a file operation)
 // into one failed file instead of the end of the calling program.
 #include "file_job.h"
+#include "file_loops.h"
 #include "messages.h"
 
 #include <new>
@@ -62,10 +63,10 @@ template <typename Body> int guarded(CIdea& engine, const char* source, Body bod
 
 int CIdea::IdeaEncrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return EncryptFile(source, destination); });
+    return guarded(*this, source, [&] { return encrypt_file(*this, source, destination); });
 }
 
 int CIdea::IdeaDecrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return DecryptFile(source, destination); });
+    return guarded(*this, source, [&] { return decrypt_file(*this, source, destination); });
 }

@@ -2,23 +2,24 @@
 // the key check before anything is created and the final naming of the result.
 #include "chunk_pipeline.h"
 #include "file_format.h"
+#include "file_loops.h"
 #include "file_job.h"
 #include "messages.h"
 #include "naming_rules.h"
 #include "progress/percent_progress_ctrl.h"
 
 
-int CIdea::DecryptFile(char* source, char* destination)
+int decrypt_file(CIdea& engine, char* source, char* destination)
 {
-    const CipherRow* row = find_cipher(m_strArith);
+    const CipherRow* row = find_cipher(engine.m_strArith);
     if (row == nullptr) {
-        if (m_pProgress)
-            m_pProgress->SetPos(100);
+        if (engine.m_pProgress)
+            engine.m_pProgress->SetPos(100);
         return IDEA_DONE;
     }
-    row->prepare_decrypt(*this);
+    row->prepare_decrypt(engine);
     const unsigned b = row->block;
-    CFileJob job(*this, *row);
+    CFileJob job(engine, *row);
     if (!job.OpenSource(source)) {
         job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), row->decryptOpenCaption,
                  MB_OKCANCEL | MB_ICONERROR);
@@ -28,7 +29,7 @@ int CIdea::DecryptFile(char* source, char* destination)
     unsigned char header[16] = {};
     if (job.ReadSource(header, b) < 0)
         return job.ReadFailed(source);
-    row->decrypt_blocks(*this, header, header, 1);
+    row->decrypt_blocks(engine, header, header, 1);
     if (!fileformat::header_matches(header, row->header, b)) {
         const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!\n" + source;
         job.Show(text.c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION);
@@ -40,7 +41,7 @@ int CIdea::DecryptFile(char* source, char* destination)
         return IDEA_SOURCE_FAILED;
     }
 
-    const bool replace = m_bReplace != 0;
+    const bool replace = engine.m_bReplace != 0;
     const std::string finalPath = naming::decrypted_path(naming::name_of(source), destination, replace);
     COutputFile out(job.Ops());
     if (!job.CreateOutput(out, finalPath, replace))
@@ -53,9 +54,9 @@ int CIdea::DecryptFile(char* source, char* destination)
     // Chunks are read ahead, deciphered on all threads and written behind.
     // The padding comes off the file's last block: a full chunk is the last
     // when the read after it gives nothing.
-    CChunkPipeline pipe(CEngineWorkers::For(*this), job.Ops(), job.SourceFd(), out, length - b, b);
-    const auto decrypt = [this, row](unsigned char* at, std::size_t count) {
-        row->decrypt_blocks(*this, at, at, count);
+    CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length - b, b);
+    const auto decrypt = [&engine, row](unsigned char* at, std::size_t count) {
+        row->decrypt_blocks(engine, at, at, count);
     };
     std::uint64_t total = b;
     for (;;) {

@@ -1,8 +1,10 @@
-// RC6 on AVX2: sixteen blocks per pass, each 32-bit lane one block's word.
+// RC6 on AVX2: 32 blocks per pass, each 32-bit lane one block's word.
 //
 // Register layout: a, b, c, d are four registers holding that word of eight
-// blocks; two such sets run side by side, so that one set's multiplies
-// overlap the other's rotations. The lanes of a set hold blocks
+// blocks; four such sets run side by side, because one round is a chain of
+// dependent steps (multiply, rotate, rotate) and only independent sets keep
+// the vector units busy. A tail of eight or more blocks runs one set at a
+// time, the rest on the portable code. The lanes of a set hold blocks
 // 0 2 4 6 | 1 3 5 7 (low | high 128 bits), the order an in-lane 4x4
 // transpose gives; the store undoes it the same way. AVX2 has no rotate: a
 // rotation is two shifts and an OR, by a variable count vpsllvd/vpsrlvd
@@ -19,11 +21,12 @@
 namespace {
 
 constexpr int kRounds = 20;
-constexpr int kSets = 2;
-constexpr std::size_t kPassBlocks = 8 * kSets;
+constexpr int kSets = 4;           // register sets per pass in the bulk
+constexpr std::size_t kSetBlocks = 8; // blocks per register set
 
+template <int Sets>
 struct State {
-    __m256i a[kSets], b[kSets], c[kSets], d[kSets];
+    __m256i a[Sets], b[Sets], c[Sets], d[Sets];
 };
 
 RC6_INLINE __m256i add(__m256i x, __m256i y) { return _mm256_add_epi32(x, y); }
@@ -60,9 +63,10 @@ RC6_INLINE __m256i quad(__m256i x)
 
 // One round on every set, the registers named in their current roles as in
 // rc6.cpp; the caller rotates the names.
+template <int Sets>
 RC6_INLINE void enc_round(__m256i* a, const __m256i* b, __m256i* c, const __m256i* d, const uint32* k)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         const __m256i t = quad(b[s]);
         const __m256i u = quad(d[s]);
         a[s] = add(rotl_var(_mm256_xor_si256(a[s], t), u), key(k, 0));
@@ -70,9 +74,10 @@ RC6_INLINE void enc_round(__m256i* a, const __m256i* b, __m256i* c, const __m256
     }
 }
 
+template <int Sets>
 RC6_INLINE void dec_round(__m256i* a, const __m256i* b, __m256i* c, const __m256i* d, const uint32* k)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         const __m256i t = quad(b[s]);
         const __m256i u = quad(d[s]);
         c[s] = _mm256_xor_si256(rotr_var(sub(c[s], key(k, 1)), t), u);
@@ -82,7 +87,8 @@ RC6_INLINE void dec_round(__m256i* a, const __m256i* b, __m256i* c, const __m256
 
 // Eight blocks' words a, b, c, d (little-endian, in block order) into four
 // registers, and back.
-RC6_INLINE void load_set(const uint8* in, State& st, int s)
+template <int Sets>
+RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
     const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32));
@@ -96,7 +102,8 @@ RC6_INLINE void load_set(const uint8* in, State& st, int s)
     st.d[s] = _mm256_unpackhi_epi64(hi01, hi23);
 }
 
-RC6_INLINE void store_set(uint8* out, const State& st, int s)
+template <int Sets>
+RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m256i ab_lo = _mm256_unpacklo_epi32(st.a[s], st.b[s]), cd_lo = _mm256_unpacklo_epi32(st.c[s], st.d[s]);
     const __m256i ab_hi = _mm256_unpackhi_epi32(st.a[s], st.b[s]), cd_hi = _mm256_unpackhi_epi32(st.c[s], st.d[s]);
@@ -106,65 +113,75 @@ RC6_INLINE void store_set(uint8* out, const State& st, int s)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 96), _mm256_unpackhi_epi64(ab_hi, cd_hi));
 }
 
-RC6_TARGET void encrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t passes)
+// Runs whole passes of Sets register sets; returns the blocks done.
+template <int Sets>
+RC6_TARGET std::size_t encrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t blocks)
 {
-    for (; passes != 0; --passes, in += 16 * kPassBlocks, out += 16 * kPassBlocks) {
-        State st;
-        for (int s = 0; s < kSets; ++s) {
+    constexpr std::size_t pass = kSetBlocks * Sets;
+    const std::size_t passes = blocks / pass;
+    for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
+        State<Sets> st;
+        for (int s = 0; s < Sets; ++s) {
             load_set(in + 128 * s, st, s);
             st.b[s] = add(st.b[s], key(S, 0));
             st.d[s] = add(st.d[s], key(S, 1));
         }
         for (int r = 0; r < kRounds; r += 4) {
-            enc_round(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
-            enc_round(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
-            enc_round(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
-            enc_round(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
+            enc_round<Sets>(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
+            enc_round<Sets>(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
+            enc_round<Sets>(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
+            enc_round<Sets>(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
         }
-        for (int s = 0; s < kSets; ++s) {
+        for (int s = 0; s < Sets; ++s) {
             st.a[s] = add(st.a[s], key(S, 2 * kRounds + 2));
             st.c[s] = add(st.c[s], key(S, 2 * kRounds + 3));
             store_set(out + 128 * s, st, s);
         }
     }
+    return passes * pass;
 }
 
-RC6_TARGET void decrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t passes)
+// Runs whole passes of Sets register sets; returns the blocks done.
+template <int Sets>
+RC6_TARGET std::size_t decrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t blocks)
 {
-    for (; passes != 0; --passes, in += 16 * kPassBlocks, out += 16 * kPassBlocks) {
-        State st;
-        for (int s = 0; s < kSets; ++s) {
+    constexpr std::size_t pass = kSetBlocks * Sets;
+    const std::size_t passes = blocks / pass;
+    for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
+        State<Sets> st;
+        for (int s = 0; s < Sets; ++s) {
             load_set(in + 128 * s, st, s);
             st.a[s] = sub(st.a[s], key(S, 2 * kRounds + 2));
             st.c[s] = sub(st.c[s], key(S, 2 * kRounds + 3));
         }
         for (int r = kRounds - 4; r >= 0; r -= 4) {
-            dec_round(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
-            dec_round(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
-            dec_round(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
-            dec_round(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
+            dec_round<Sets>(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
+            dec_round<Sets>(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
+            dec_round<Sets>(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
+            dec_round<Sets>(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
         }
-        for (int s = 0; s < kSets; ++s) {
+        for (int s = 0; s < Sets; ++s) {
             st.b[s] = sub(st.b[s], key(S, 0));
             st.d[s] = sub(st.d[s], key(S, 1));
             store_set(out + 128 * s, st, s);
         }
     }
+    return passes * pass;
 }
 
 } // namespace
 
 void rc6_encrypt_blocks_avx2(const CRc6& c, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    encrypt_passes(c.round_keys, in, out, passes);
+    std::size_t done = encrypt_passes<kSets>(c.round_keys, in, out, blocks);
+    done += encrypt_passes<1>(c.round_keys, in + 16 * done, out + 16 * done, blocks - done);
     c.encrypt_blocks(in + 16 * done, out + 16 * done, blocks - done);
 }
 
 void rc6_decrypt_blocks_avx2(const CRc6& c, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    decrypt_passes(c.round_keys, in, out, passes);
+    std::size_t done = decrypt_passes<kSets>(c.round_keys, in, out, blocks);
+    done += decrypt_passes<1>(c.round_keys, in + 16 * done, out + 16 * done, blocks - done);
     c.decrypt_blocks(in + 16 * done, out + 16 * done, blocks - done);
 }
 

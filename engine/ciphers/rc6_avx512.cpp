@@ -1,9 +1,10 @@
-// RC6 on AVX-512: thirty-two blocks per pass, each 32-bit lane one block's
-// word.
+// RC6 on AVX-512: 64 blocks per pass, each 32-bit lane one block's word.
 //
 // Register layout: a, b, c, d are four 512-bit registers holding that word of
-// sixteen blocks; two such sets run side by side, so that one set's
-// multiplies overlap the other's rotations. The lanes of a set hold blocks
+// sixteen blocks; four such sets run side by side, because one round is a
+// chain of dependent steps (multiply, rotate, rotate) and only independent
+// sets keep the vector units busy. A tail of sixteen or more blocks runs one
+// set at a time, the rest on the portable code. The lanes of a set hold blocks
 // 0 4 8 12 | 1 5 9 13 | 2 6 10 14 | 3 7 11 15 (one group per 128 bits), the
 // order an in-lane 4x4 transpose gives; the store undoes it the same way.
 // vprold / vprolvd rotate in one instruction and take the count modulo 32,
@@ -25,11 +26,12 @@
 namespace {
 
 constexpr int kRounds = 20;
-constexpr int kSets = 2;
-constexpr std::size_t kPassBlocks = 16 * kSets;
+constexpr int kSets = 4;           // register sets per pass in the bulk
+constexpr std::size_t kSetBlocks = 16; // blocks per register set
 
+template <int Sets>
 struct State {
-    __m512i a[kSets], b[kSets], c[kSets], d[kSets];
+    __m512i a[Sets], b[Sets], c[Sets], d[Sets];
 };
 
 RC6_INLINE __m512i add(__m512i x, __m512i y) { return _mm512_add_epi32(x, y); }
@@ -45,9 +47,10 @@ RC6_INLINE __m512i quad(__m512i x)
 
 // One round on every set, the registers named in their current roles as in
 // rc6.cpp; the caller rotates the names.
+template <int Sets>
 RC6_INLINE void enc_round(__m512i* a, const __m512i* b, __m512i* c, const __m512i* d, const uint32* k)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         const __m512i t = quad(b[s]);
         const __m512i u = quad(d[s]);
         a[s] = add(_mm512_rolv_epi32(_mm512_xor_si512(a[s], t), u), key(k, 0));
@@ -55,9 +58,10 @@ RC6_INLINE void enc_round(__m512i* a, const __m512i* b, __m512i* c, const __m512
     }
 }
 
+template <int Sets>
 RC6_INLINE void dec_round(__m512i* a, const __m512i* b, __m512i* c, const __m512i* d, const uint32* k)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         const __m512i t = quad(b[s]);
         const __m512i u = quad(d[s]);
         c[s] = _mm512_xor_si512(_mm512_rorv_epi32(sub(c[s], key(k, 1)), t), u);
@@ -67,7 +71,8 @@ RC6_INLINE void dec_round(__m512i* a, const __m512i* b, __m512i* c, const __m512
 
 // Sixteen blocks' words a, b, c, d (little-endian, in block order) into four
 // registers, and back.
-RC6_INLINE void load_set(const uint8* in, State& st, int s)
+template <int Sets>
+RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m512i r0 = _mm512_loadu_si512(in);
     const __m512i r1 = _mm512_loadu_si512(in + 64);
@@ -81,7 +86,8 @@ RC6_INLINE void load_set(const uint8* in, State& st, int s)
     st.d[s] = _mm512_unpackhi_epi64(hi01, hi23);
 }
 
-RC6_INLINE void store_set(uint8* out, const State& st, int s)
+template <int Sets>
+RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m512i ab_lo = _mm512_unpacklo_epi32(st.a[s], st.b[s]), cd_lo = _mm512_unpacklo_epi32(st.c[s], st.d[s]);
     const __m512i ab_hi = _mm512_unpackhi_epi32(st.a[s], st.b[s]), cd_hi = _mm512_unpackhi_epi32(st.c[s], st.d[s]);
@@ -91,65 +97,75 @@ RC6_INLINE void store_set(uint8* out, const State& st, int s)
     _mm512_storeu_si512(out + 192, _mm512_unpackhi_epi64(ab_hi, cd_hi));
 }
 
-RC6_TARGET void encrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t passes)
+// Runs whole passes of Sets register sets; returns the blocks done.
+template <int Sets>
+RC6_TARGET std::size_t encrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t blocks)
 {
-    for (; passes != 0; --passes, in += 16 * kPassBlocks, out += 16 * kPassBlocks) {
-        State st;
-        for (int s = 0; s < kSets; ++s) {
+    constexpr std::size_t pass = kSetBlocks * Sets;
+    const std::size_t passes = blocks / pass;
+    for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
+        State<Sets> st;
+        for (int s = 0; s < Sets; ++s) {
             load_set(in + 256 * s, st, s);
             st.b[s] = add(st.b[s], key(S, 0));
             st.d[s] = add(st.d[s], key(S, 1));
         }
         for (int r = 0; r < kRounds; r += 4) {
-            enc_round(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
-            enc_round(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
-            enc_round(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
-            enc_round(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
+            enc_round<Sets>(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
+            enc_round<Sets>(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
+            enc_round<Sets>(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
+            enc_round<Sets>(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
         }
-        for (int s = 0; s < kSets; ++s) {
+        for (int s = 0; s < Sets; ++s) {
             st.a[s] = add(st.a[s], key(S, 2 * kRounds + 2));
             st.c[s] = add(st.c[s], key(S, 2 * kRounds + 3));
             store_set(out + 256 * s, st, s);
         }
     }
+    return passes * pass;
 }
 
-RC6_TARGET void decrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t passes)
+// Runs whole passes of Sets register sets; returns the blocks done.
+template <int Sets>
+RC6_TARGET std::size_t decrypt_passes(const uint32* S, const uint8* in, uint8* out, std::size_t blocks)
 {
-    for (; passes != 0; --passes, in += 16 * kPassBlocks, out += 16 * kPassBlocks) {
-        State st;
-        for (int s = 0; s < kSets; ++s) {
+    constexpr std::size_t pass = kSetBlocks * Sets;
+    const std::size_t passes = blocks / pass;
+    for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
+        State<Sets> st;
+        for (int s = 0; s < Sets; ++s) {
             load_set(in + 256 * s, st, s);
             st.a[s] = sub(st.a[s], key(S, 2 * kRounds + 2));
             st.c[s] = sub(st.c[s], key(S, 2 * kRounds + 3));
         }
         for (int r = kRounds - 4; r >= 0; r -= 4) {
-            dec_round(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
-            dec_round(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
-            dec_round(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
-            dec_round(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
+            dec_round<Sets>(st.d, st.a, st.b, st.c, S + 8 + 2 * r);
+            dec_round<Sets>(st.c, st.d, st.a, st.b, S + 6 + 2 * r);
+            dec_round<Sets>(st.b, st.c, st.d, st.a, S + 4 + 2 * r);
+            dec_round<Sets>(st.a, st.b, st.c, st.d, S + 2 + 2 * r);
         }
-        for (int s = 0; s < kSets; ++s) {
+        for (int s = 0; s < Sets; ++s) {
             st.b[s] = sub(st.b[s], key(S, 0));
             st.d[s] = sub(st.d[s], key(S, 1));
             store_set(out + 256 * s, st, s);
         }
     }
+    return passes * pass;
 }
 
 } // namespace
 
 void rc6_encrypt_blocks_avx512(const CRc6& c, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    encrypt_passes(c.round_keys, in, out, passes);
+    std::size_t done = encrypt_passes<kSets>(c.round_keys, in, out, blocks);
+    done += encrypt_passes<1>(c.round_keys, in + 16 * done, out + 16 * done, blocks - done);
     c.encrypt_blocks(in + 16 * done, out + 16 * done, blocks - done);
 }
 
 void rc6_decrypt_blocks_avx512(const CRc6& c, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    decrypt_passes(c.round_keys, in, out, passes);
+    std::size_t done = decrypt_passes<kSets>(c.round_keys, in, out, blocks);
+    done += decrypt_passes<1>(c.round_keys, in + 16 * done, out + 16 * done, blocks - done);
     c.decrypt_blocks(in + 16 * done, out + 16 * done, blocks - done);
 }
 

@@ -1,8 +1,11 @@
-// Serpent on AVX-512, bitsliced, sixteen blocks per register and two sets of
-// registers per pass (32 blocks).
+// Serpent on AVX-512, bitsliced: sixteen blocks per register, four sets of
+// registers per pass (64 blocks).
 //
 // Register layout: one 512-bit register holds the same state word of sixteen
-// blocks, one 32-bit lane per block; x0..x3 make a set. The lanes hold blocks
+// blocks, one 32-bit lane per block; x0..x3 make a set. The round function is
+// a chain of dependent steps, so four independent sets run side by side to
+// keep the vector units busy; a tail of sixteen or more blocks runs one set
+// at a time, the rest on the portable code. The lanes hold blocks
 // 0 4 8 12 | 1 5 9 13 | 2 6 10 14 | 3 7 11 15 (one group per 128 bits), the
 // order an in-lane 4x4 transpose gives; the store undoes it the same way.
 // x0 is the block's last little-endian word (bytes 12-15), as in serpent.h.
@@ -32,9 +35,9 @@
 namespace {
 
 constexpr int kRounds = 32;
-constexpr int kSets = 2;
-constexpr std::size_t kPassBlocks = 16 * kSets;
-constexpr int kKeyWords = 8; // schedule words ahead of the round keys
+constexpr int kSets = 4;                // register sets per pass in the bulk
+constexpr std::size_t kSetBlocks = 16;  // blocks per register set
+constexpr int kKeyWords = 8;            // schedule words ahead of the round keys
 
 using Box = std::array<uint8, 16>;
 
@@ -80,8 +83,9 @@ SERPENT_INLINE __m512i tern(__m512i a, __m512i b, __m512i c)
     return _mm512_ternarylogic_epi32(a, b, c, Imm);
 }
 
+template <int Sets>
 struct State {
-    __m512i x[4][kSets]; // x[word][set]
+    __m512i x[4][Sets]; // x[word][set]
 };
 
 template <int S, bool Inverse, int Bit>
@@ -92,10 +96,10 @@ SERPENT_INLINE __m512i box_bit(__m512i x0, __m512i x1, __m512i x2, __m512i x3)
     return tern<kChooseByA>(x3, high, low);
 }
 
-template <int S, bool Inverse>
-SERPENT_INLINE void apply_box(State& st)
+template <int S, bool Inverse, int Sets>
+SERPENT_INLINE void apply_box(State<Sets>& st)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         const __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
         st.x[0][s] = box_bit<S, Inverse, 0>(x0, x1, x2, x3);
         st.x[1][s] = box_bit<S, Inverse, 1>(x0, x1, x2, x3);
@@ -104,18 +108,20 @@ SERPENT_INLINE void apply_box(State& st)
     }
 }
 
-SERPENT_INLINE void mix_key(State& st, const uint32* k)
+template <int Sets>
+SERPENT_INLINE void mix_key(State<Sets>& st, const uint32* k)
 {
     for (int w = 0; w < 4; ++w) {
         const __m512i key = _mm512_set1_epi32(int(k[w]));
-        for (int s = 0; s < kSets; ++s)
+        for (int s = 0; s < Sets; ++s)
             st.x[w][s] = _mm512_xor_si512(st.x[w][s], key);
     }
 }
 
-SERPENT_INLINE void linear(State& st)
+template <int Sets>
+SERPENT_INLINE void linear(State<Sets>& st)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
         x0 = _mm512_rol_epi32(x0, 13);
         x2 = _mm512_rol_epi32(x2, 3);
@@ -132,9 +138,10 @@ SERPENT_INLINE void linear(State& st)
     }
 }
 
-SERPENT_INLINE void linear_inverse(State& st)
+template <int Sets>
+SERPENT_INLINE void linear_inverse(State<Sets>& st)
 {
-    for (int s = 0; s < kSets; ++s) {
+    for (int s = 0; s < Sets; ++s) {
         __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
         x2 = _mm512_ror_epi32(x2, 22);
         x0 = _mm512_ror_epi32(x0, 5);
@@ -151,8 +158,8 @@ SERPENT_INLINE void linear_inverse(State& st)
     }
 }
 
-template <int R>
-SERPENT_INLINE void encrypt_round(State& st, const uint32* k)
+template <int R, int Sets>
+SERPENT_INLINE void encrypt_round(State<Sets>& st, const uint32* k)
 {
     mix_key(st, k + 4 * R);
     apply_box<R % 8, false>(st);
@@ -162,8 +169,8 @@ SERPENT_INLINE void encrypt_round(State& st, const uint32* k)
         mix_key(st, k + 4 * kRounds);
 }
 
-template <int R>
-SERPENT_INLINE void decrypt_round(State& st, const uint32* k)
+template <int R, int Sets>
+SERPENT_INLINE void decrypt_round(State<Sets>& st, const uint32* k)
 {
     if constexpr (R < kRounds - 1)
         linear_inverse(st);
@@ -173,21 +180,22 @@ SERPENT_INLINE void decrypt_round(State& st, const uint32* k)
     mix_key(st, k + 4 * R);
 }
 
-template <int... R>
-SERPENT_INLINE void encrypt_state(State& st, const uint32* k, std::integer_sequence<int, R...>)
+template <int Sets, int... R>
+SERPENT_INLINE void encrypt_state(State<Sets>& st, const uint32* k, std::integer_sequence<int, R...>)
 {
     (encrypt_round<R>(st, k), ...);
 }
 
-template <int... R>
-SERPENT_INLINE void decrypt_state(State& st, const uint32* k, std::integer_sequence<int, R...>)
+template <int Sets, int... R>
+SERPENT_INLINE void decrypt_state(State<Sets>& st, const uint32* k, std::integer_sequence<int, R...>)
 {
     (decrypt_round<kRounds - 1 - R>(st, k), ...);
 }
 
 // Sixteen blocks' words into four registers; the reversed word order makes
 // word 3 the state's x0.
-SERPENT_INLINE void load_set(const uint8* in, State& st, int s)
+template <int Sets>
+SERPENT_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m512i r0 = _mm512_loadu_si512(in);
     const __m512i r1 = _mm512_loadu_si512(in + 64);
@@ -201,7 +209,8 @@ SERPENT_INLINE void load_set(const uint8* in, State& st, int s)
     st.x[3][s] = _mm512_unpacklo_epi64(lo01, lo23);
 }
 
-SERPENT_INLINE void store_set(uint8* out, const State& st, int s)
+template <int Sets>
+SERPENT_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
     const __m512i a = _mm512_unpacklo_epi32(x3, x2), b = _mm512_unpacklo_epi32(x1, x0);
@@ -212,37 +221,41 @@ SERPENT_INLINE void store_set(uint8* out, const State& st, int s)
     _mm512_storeu_si512(out + 192, _mm512_unpackhi_epi64(c, d));
 }
 
-template <bool Decrypt>
-SERPENT_TARGET void crypt_passes(const uint32* schedule, const uint8* in, uint8* out, std::size_t passes)
+// Runs whole passes of Sets register sets; returns the blocks done.
+template <bool Decrypt, int Sets>
+SERPENT_TARGET std::size_t crypt_passes(const uint32* schedule, const uint8* in, uint8* out, std::size_t blocks)
 {
+    constexpr std::size_t pass = kSetBlocks * Sets;
+    const std::size_t passes = blocks / pass;
     const uint32* k = schedule + kKeyWords;
     constexpr auto rounds = std::make_integer_sequence<int, kRounds>{};
-    for (; passes != 0; --passes, in += 16 * kPassBlocks, out += 16 * kPassBlocks) {
-        State st;
-        for (int s = 0; s < kSets; ++s)
+    for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
+        State<Sets> st;
+        for (int s = 0; s < Sets; ++s)
             load_set(in + 256 * s, st, s);
         if constexpr (Decrypt)
             decrypt_state(st, k, rounds);
         else
             encrypt_state(st, k, rounds);
-        for (int s = 0; s < kSets; ++s)
+        for (int s = 0; s < Sets; ++s)
             store_set(out + 256 * s, st, s);
     }
+    return passes * pass;
 }
 
 } // namespace
 
 void serpent_encrypt_blocks_avx512(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    crypt_passes<false>(ctx->schedule, in, out, passes);
+    std::size_t done = crypt_passes<false, kSets>(ctx->schedule, in, out, blocks);
+    done += crypt_passes<false, 1>(ctx->schedule, in + 16 * done, out + 16 * done, blocks - done);
     encrypt_serpent_blocks(ctx, in + 16 * done, out + 16 * done, blocks - done);
 }
 
 void serpent_decrypt_blocks_avx512(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
 {
-    const std::size_t passes = blocks / kPassBlocks, done = passes * kPassBlocks;
-    crypt_passes<true>(ctx->schedule, in, out, passes);
+    std::size_t done = crypt_passes<true, kSets>(ctx->schedule, in, out, blocks);
+    done += crypt_passes<true, 1>(ctx->schedule, in + 16 * done, out + 16 * done, blocks - done);
     decrypt_serpent_blocks(ctx, in + 16 * done, out + 16 * done, blocks - done);
 }
 

@@ -1,12 +1,22 @@
 // The one place that knows every cipher: its algorithm code, block size,
 // header text, key call and bulk block calls. The file loops and SetKey look
-// a row up here instead of repeating themselves per cipher.
+// a row up here instead of repeating themselves per cipher. The bulk calls
+// run the kernels cpu/cipher_kernels.cpp picks for the CPU level.
 #pragma once
 
+#include "cpu/cpu_features.h"
 #include "idea.h"
 
 #include <cstddef>
 #include <string>
+
+// One cipher's bulk block calls on one CPU level.
+struct CipherPath {
+    const char* name;         // the kernels' name, e.g. "portable"
+    tessiral::CpuLevel level; // the level they need: at most the one asked for
+    void (*encrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
+    void (*decrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
+};
 
 struct CipherRow {
     const char* code;        // exact, case-sensitive algorithm code
@@ -17,8 +27,11 @@ struct CipherRow {
     void (*set_key)(CIdea& engine, unsigned char* key);
     void (*prepare_encrypt)(CIdea& engine); // schedules computed when a file starts
     void (*prepare_decrypt)(CIdea& engine);
+    // The bulk calls of path(cpu_level()), chosen once.
     void (*encrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
     void (*decrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
+    // The bulk calls on any level (never above the CPU's), for comparing paths.
+    CipherPath (*path)(tessiral::CpuLevel level);
 };
 
 // The row for an algorithm code, or null when the code selects no cipher.

@@ -3,6 +3,7 @@
 // byte order, which encrypted files depend on).
 #include "idea.h"
 
+#include "idea_blocks.h"
 #include "secure_zero.h"
 
 #include <cstring>
@@ -83,34 +84,39 @@ void CIdea::de_key_idea(unsigned short* z, unsigned short* dk)
     tessiral::secure_zero(t, sizeof t);
 }
 
-void CIdea::cipher_idea(unsigned char* in, unsigned char* out, unsigned short* z)
+void CIdea::cipher_idea(unsigned char* in, unsigned char* out, unsigned short* z) { idea_crypt_blocks(z, in, out, 1); }
+
+void idea_crypt_blocks(const unsigned short* subkeys, const uint8* in, uint8* out, std::size_t blocks)
 {
-    unsigned short x1 = static_cast<unsigned short>(in[0] | (in[1] << 8));
-    unsigned short x2 = static_cast<unsigned short>(in[2] | (in[3] << 8));
-    unsigned short x3 = static_cast<unsigned short>(in[4] | (in[5] << 8));
-    unsigned short x4 = static_cast<unsigned short>(in[6] | (in[7] << 8));
-    for (int r = 0; r < 8; ++r, z += 6) {
-        x1 = mul16(x1, z[0]);
-        x2 = static_cast<unsigned short>(x2 + z[1]);
-        x3 = static_cast<unsigned short>(x3 + z[2]);
-        x4 = mul16(x4, z[3]);
-        unsigned short t2 = mul16(static_cast<unsigned short>(x1 ^ x3), z[4]);
-        const unsigned short t1 = mul16(static_cast<unsigned short>(t2 + (x2 ^ x4)), z[5]);
-        t2 = static_cast<unsigned short>(t1 + t2);
-        x1 ^= t1;
-        x4 ^= t2;
-        t2 ^= x2;
-        x2 = static_cast<unsigned short>(x3 ^ t1);
-        x3 = t2;
-    }
-    const unsigned short y[4] = {
-        mul16(x1, z[0]),
-        static_cast<unsigned short>(x3 + z[1]),
-        static_cast<unsigned short>(x2 + z[2]),
-        mul16(x4, z[3]),
-    };
-    for (int i = 0; i < 4; ++i) {
-        out[2 * i] = static_cast<unsigned char>(y[i] & 0xFF);
-        out[2 * i + 1] = static_cast<unsigned char>(y[i] >> 8);
+    for (std::size_t b = 0; b < blocks; ++b, in += 8, out += 8) {
+        const unsigned short* z = subkeys;
+        unsigned short x1 = static_cast<unsigned short>(in[0] | (in[1] << 8));
+        unsigned short x2 = static_cast<unsigned short>(in[2] | (in[3] << 8));
+        unsigned short x3 = static_cast<unsigned short>(in[4] | (in[5] << 8));
+        unsigned short x4 = static_cast<unsigned short>(in[6] | (in[7] << 8));
+        for (int r = 0; r < 8; ++r, z += 6) {
+            x1 = mul16(x1, z[0]);
+            x2 = static_cast<unsigned short>(x2 + z[1]);
+            x3 = static_cast<unsigned short>(x3 + z[2]);
+            x4 = mul16(x4, z[3]);
+            unsigned short t2 = mul16(static_cast<unsigned short>(x1 ^ x3), z[4]);
+            const unsigned short t1 = mul16(static_cast<unsigned short>(t2 + (x2 ^ x4)), z[5]);
+            t2 = static_cast<unsigned short>(t1 + t2);
+            x1 ^= t1;
+            x4 ^= t2;
+            t2 ^= x2;
+            x2 = static_cast<unsigned short>(x3 ^ t1);
+            x3 = t2;
+        }
+        const unsigned short y[4] = {
+            mul16(x1, z[0]),
+            static_cast<unsigned short>(x3 + z[1]),
+            static_cast<unsigned short>(x2 + z[2]),
+            mul16(x4, z[3]),
+        };
+        for (int i = 0; i < 4; ++i) {
+            out[2 * i] = static_cast<unsigned char>(y[i] & 0xFF);
+            out[2 * i + 1] = static_cast<unsigned char>(y[i] >> 8);
+        }
     }
 }

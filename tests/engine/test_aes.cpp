@@ -1,6 +1,8 @@
 // AES against the published vectors: FIPS-197 appendix C, the known-answer
 // file and the ECB records, plus the properties the file loop relies on.
+#include "bulk_blocks.h"
 #include "ciphers/aes.h"
+#include "cpu/cipher_kernels.h"
 #include "vectors.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +18,13 @@ Bytes encrypt(const Bytes& key, const Bytes& plain)
 {
     CAes aes;
     aes.set_key(key.data(), uint32(key.size() * 8));
-    Bytes out(plain.size());
-    for (std::size_t i = 0; i < plain.size(); i += 16)
-        aes.encrypt(plain.data() + i, out.data() + i);
+    const auto kernels = tessiral::aes_kernels(tessiral::cpu_level());
+    Bytes out;
+    for (std::size_t i = 0; i < plain.size(); i += 16) {
+        const Bytes block = kvntest::through_bulk(Bytes(plain.begin() + long(i), plain.begin() + long(i) + 16),
+            [&](const uint8* in, uint8* o, std::size_t n) { kernels.encrypt(aes, in, o, n); });
+        out.insert(out.end(), block.begin(), block.end());
+    }
     return out;
 }
 
@@ -26,9 +32,13 @@ Bytes decrypt(const Bytes& key, const Bytes& cipher)
 {
     CAes aes;
     aes.set_key(key.data(), uint32(key.size() * 8));
-    Bytes out(cipher.size());
-    for (std::size_t i = 0; i < cipher.size(); i += 16)
-        aes.decrypt(cipher.data() + i, out.data() + i);
+    const auto kernels = tessiral::aes_kernels(tessiral::cpu_level());
+    Bytes out;
+    for (std::size_t i = 0; i < cipher.size(); i += 16) {
+        const Bytes block = kvntest::through_bulk(Bytes(cipher.begin() + long(i), cipher.begin() + long(i) + 16),
+            [&](const uint8* in, uint8* o, std::size_t n) { kernels.decrypt(aes, in, o, n); });
+        out.insert(out.end(), block.begin(), block.end());
+    }
     return out;
 }
 

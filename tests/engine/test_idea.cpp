@@ -1,6 +1,8 @@
 // IDEA inside the engine object: the published vectors in the engine's byte
 // order, the modular helpers, and the engine object's key and string calls.
+#include "bulk_blocks.h"
 #include "cipher_table.h"
+#include "cpu/cipher_kernels.h"
 #include "idea_access.h"
 #include "vectors.h"
 
@@ -27,6 +29,11 @@ Bytes run(CIdea& e, const Bytes& key, const Bytes& in, bool decrypt)
     CIdeaAccess::de_key_idea(e, z, dk);
     Bytes block = in, out(8);
     CIdeaAccess::cipher_idea(e, block.data(), out.data(), decrypt ? dk : z);
+    // The same through the bulk kernels of the engine's CPU level.
+    const auto kernels = tessiral::idea_kernels(tessiral::cpu_level());
+    const auto bulk = decrypt ? kernels.decrypt : kernels.encrypt;
+    EXPECT_EQ(kvntest::through_bulk(in, [&](const uint8* i, uint8* o, std::size_t n) { bulk(decrypt ? dk : z, i, o, n); }),
+              out);
     return out;
 }
 

@@ -1,0 +1,51 @@
+// The cipher benchmarks' shared helpers and summary rows.
+#include "cipher_bench.h"
+
+#include <random>
+
+namespace cipherbench {
+
+namespace {
+std::vector<Entry>& list()
+{
+    static std::vector<Entry> all;
+    return all;
+}
+} // namespace
+
+std::vector<unsigned char> random_bytes(std::size_t n, std::uint32_t seed)
+{
+    std::mt19937 gen(seed);
+    std::vector<unsigned char> v(n);
+    for (auto& b : v)
+        b = static_cast<unsigned char>(gen());
+    return v;
+}
+
+std::vector<unsigned char> key_buffer()
+{
+    std::vector<unsigned char> key = random_bytes(56, 7);
+    key.resize(128, 0);
+    return key;
+}
+
+void set_throughput(benchmark::State& state)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(kBufferBytes));
+}
+
+void add_entry(Entry entry) { list().push_back(std::move(entry)); }
+
+const std::vector<Entry>& entries() { return list(); }
+
+void register_crypt(const Entry& entry, std::function<void(benchmark::State&, bool encrypt)> crypt)
+{
+    for (bool encrypt : {true, false})
+        benchmark::RegisterBenchmark((entry.id + (encrypt ? "/encrypt" : "/decrypt")).c_str(),
+                                     [crypt, encrypt](benchmark::State& state) { crypt(state, encrypt); })
+            ->Unit(benchmark::kMicrosecond);
+    add_entry(entry);
+}
+
+} // namespace cipherbench

@@ -11,7 +11,7 @@
 // (a count of 32 shifts everything out, which makes a rotation by 0 work).
 #include "rc6_simd.h"
 
-#if defined(TESSIRAL_RC6_SIMD)
+#if TESSIRAL_X86_KERNELS
 
 #include <immintrin.h>
 

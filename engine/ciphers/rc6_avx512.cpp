@@ -11,7 +11,7 @@
 // as the cipher wants.
 #include "rc6_simd.h"
 
-#if defined(TESSIRAL_RC6_SIMD)
+#if TESSIRAL_X86_KERNELS
 
 // GCC before 12.3 warns that the merge source its AVX-512 intrinsics leave
 // undefined on purpose may be used uninitialized (its bug 105593).

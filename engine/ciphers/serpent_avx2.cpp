@@ -11,7 +11,7 @@
 // x0 is the block's last little-endian word (bytes 12-15), as in serpent.h.
 #include "serpent_simd.h"
 
-#if defined(TESSIRAL_SERPENT_SIMD)
+#if TESSIRAL_X86_KERNELS
 
 #include <immintrin.h>
 

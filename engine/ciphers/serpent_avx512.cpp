@@ -17,7 +17,7 @@
 // their immediates worked out at compile time from the published tables.
 #include "serpent_simd.h"
 
-#if defined(TESSIRAL_SERPENT_SIMD)
+#if TESSIRAL_X86_KERNELS
 
 // GCC before 12.3 warns that the merge source its AVX-512 intrinsics leave
 // undefined on purpose may be used uninitialized (its bug 105593).

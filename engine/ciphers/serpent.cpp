@@ -1,5 +1,5 @@
-// Serpent in bitslice form. The S-boxes are fixed Boolean circuits, so the
-// same code runs one block in plain words or eight blocks in SSE2 lanes.
+// Serpent in bitslice form: the round function of serpent_circuits.h on one
+// block in plain words or on eight blocks in SSE2 lanes; the key schedule.
 #include "serpent.h"
 
 #include "serpent_circuits.h"

@@ -3,11 +3,11 @@
 //
 // Register layout: one register holds the same state word of eight blocks,
 // one 32-bit lane per block; four registers (x0..x3) make one set of eight
-// blocks, and two sets run side by side so the vector units stay busy (a
-// third would not fit the sixteen registers). A tail of eight or more blocks
-// runs one set at a time, the rest on the portable code. The
-// lanes of a set hold blocks 0 2 4 6 | 1 3 5 7 (low | high 128 bits), the
-// order an in-lane 4x4 transpose gives; the store undoes it the same way.
+// blocks, and two sets run side by side so the vector units stay busy (with
+// a third, the sixteen registers overflow). A tail of eight or more blocks
+// runs one set at a time, the rest on the portable code. The lanes of a set
+// hold blocks 0 2 4 6 | 1 3 5 7 (low | high 128 bits), the order an in-lane
+// 4x4 transpose gives; the store undoes it the same way.
 // x0 is the block's last little-endian word (bytes 12-15), as in serpent.h.
 #include "serpent_simd.h"
 

@@ -8,6 +8,7 @@
 #include "key_bar.h"
 #include "key_status_bar.h"
 #include "left_view.h"
+#include "settings_entries.h"
 #include "settings_store.h"
 #include "toolbar_art.h"
 
@@ -42,7 +43,11 @@ CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), 
     // Restored from maximised, the window is as large as the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size());
-    m_tree->InitialUpdate();
+    // The tree opens where the user last worked, and remembers every move.
+    connect(m_tree, &CLeftView::folderShown, this, [](const QString& path) {
+        batch::settings::WriteLastFolder(CSettingsStore::Instance(), path.toStdString());
+    });
+    m_tree->InitialUpdate(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())));
 }
 
 CMainFrame::~CMainFrame() = default;

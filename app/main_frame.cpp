@@ -15,7 +15,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QToolBar>
+#include <QUrl>
 
 CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
 {
@@ -192,12 +195,57 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace {
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files << QDir::cleanPath(url.toLocalFile());
+    return files;
+}
+
+} // namespace
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
+    if (!LocalFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-// A dropped file opens the empty document, as a file named on the command
-// line does: the window stays as it is and nothing is read.
-void CMainFrame::dropEvent(QDropEvent* event) { event->acceptProposedAction(); }
+// Dropped files are shown and selected, as files named on the command line
+// are: nothing is read from them.
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenFiles(files);
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths)
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (paths.isEmpty())
+        return;
+    const QFileInfo first(paths.front());
+    if (!first.exists() || !m_tree->ShowFolder(first.isDir() ? first.absoluteFilePath() : first.absolutePath()))
+        return;
+    // The list names its files after the folder it shows, as written there.
+    const QString folder = m_doc->m_strFolder;
+    const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
+    QStringList shown;
+    for (const QString& path : paths) {
+        const QFileInfo file(path);
+        if (!file.isDir() && QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(folder))
+            shown << QDir::toNativeSeparators(base + file.fileName());
+    }
+    m_list->SelectPaths(shown);
+    m_wndKeyBar->KeyBox()->setFocus();
+}

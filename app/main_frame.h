@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 
 class CCipherDoc;
 class CCipherView;
@@ -44,6 +45,10 @@ public:
     void OnToolbarStyle(bool simple);
     void OnHelpFile(const QString& name, const QString& failure);
     void OnRefreshAll();
+    // Comes to the front; shows the folder of the first of `paths` (or that
+    // folder itself), selects those of them it holds and puts the focus in
+    // the key box. Command-line files, drops and hand-overs end here.
+    void OpenFiles(const QStringList& paths);
 
     int m_bKeyShown = 0;
 

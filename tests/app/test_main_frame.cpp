@@ -6,9 +6,14 @@
 #include "gui_rig.h"
 #include "key_bar.h"
 #include "key_status_bar.h"
+#include "left_view.h"
 #include "main_frame.h"
+#include "settings_entries.h"
 
 #include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,7 +34,65 @@ struct Frame {
     }
 };
 
+QStringList SelectedNames(const CMainFrame& frame)
+{
+    QStringList names;
+    for (int row : frame.GetFileList()->SelectedRows())
+        names << frame.GetFileList()->ItemText(row, CCipherView::NameColumn);
+    return names;
+}
+
 } // namespace
+
+TEST(MainFrame, OpensWhereTheUserLastWorkedAndRefreshAllStaysThere)
+{
+    GuiRig rig;
+    kvntest::TempDir files;
+    const QString one = QString::fromStdString(files.file("one"));
+    const QString two = QString::fromStdString(files.file("two"));
+    ASSERT_TRUE(QDir().mkpath(one) && QDir().mkpath(two));
+    batch::settings::WriteLastFolder(CSettingsStore::Instance(), one.toStdString());
+    {
+        Frame f;
+        EXPECT_EQ(f.doc.m_strFolder, one);
+        ASSERT_TRUE(f.frame.GetFolderTree()->ShowFolder(two));
+        EXPECT_EQ(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())), two);
+        kvntest::write_file(files.file("two/new.txt"), {'x'});
+        f.frame.Action(cmd::RefreshAll)->trigger();
+        EXPECT_EQ(f.doc.m_strFolder, two);
+        EXPECT_EQ(f.frame.GetFileList()->RowCount(), 1);
+    }
+    // Gone since: the tree opens at its first item.
+    ASSERT_TRUE(QDir(two).removeRecursively());
+    Frame f;
+    EXPECT_EQ(f.frame.GetFolderTree()->currentIndex(), f.frame.GetFolderTree()->model()->index(0, 0));
+}
+
+TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
+{
+    GuiRig rig;
+    kvntest::TempDir files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        kvntest::write_file(files.file(name), {'x'});
+    Frame f;
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/a.txt")});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.file("c.txt"))),
+                     QUrl::fromLocalFile(QString::fromStdString(files.file("a.txt")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &drop);
+    EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
+    EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+    EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
+}
 
 TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)
 {

@@ -2,6 +2,7 @@
 #include "cipher_app.h"
 
 #include "cipher_doc.h"
+#include "focus_style.h"
 #include "main_frame.h"
 #include "settings_store.h"
 #include "single_instance.h"
@@ -62,6 +63,8 @@ bool CCipherApp::InitInstance(const QStringList& arguments)
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
     QApplication::setOrganizationName(QStringLiteral(KVN_PRODUCT_NAME " Setting"));
     CSettingsStore::Instance(); // the settings key is fixed before anything reads
+    if (!qobject_cast<CFocusStyle*>(QApplication::style()))
+        QApplication::setStyle(new CFocusStyle);
 
     // Files given on the command line are shown and selected, nothing is
     // read from them; so are those a later start hands over.

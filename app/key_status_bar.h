@@ -4,6 +4,7 @@
 
 #include <QStatusBar>
 
+class CArtLabel;
 class QLabel;
 
 class CKeyStatusBar : public QStatusBar {
@@ -28,7 +29,7 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    QLabel* m_light;
+    CArtLabel* m_light;
     QLabel* m_length;
     QLabel* m_cipher;
     QLabel* m_caps;

@@ -113,6 +113,7 @@ void CMainFrame::CreateToolBar()
 {
     m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_wndToolBar->setAccessibleName(QStringLiteral("Toolbar"));
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_wndToolBar->setIconSize(QSize(55, 40));
     m_wndToolBar->setMovable(true);
@@ -141,6 +142,14 @@ void CMainFrame::CreateToolBar()
         if (command->isCheckable())
             connect(command, &QAction::toggled, button, &QAction::setChecked);
         m_wndToolBar->addAction(button);
+        // What a screen reader says for the picture: the command's full name.
+        if (QWidget* widget = m_wndToolBar->widgetForAction(button)) {
+            QString name = command->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')).trimmed();
+            if (name.endsWith(QLatin1String("...")))
+                name.chop(3);
+            widget->setAccessibleName(name);
+            widget->setAccessibleDescription(command->statusTip());
+        }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     QAction* toggle = m_actions[cmd::ViewToolbar];
@@ -153,6 +162,7 @@ void CMainFrame::CreateKeyBar()
     addToolBarBreak(Qt::TopToolBarArea);
     m_keyBand = new QToolBar(QStringLiteral("Key"), this);
     m_keyBand->setObjectName(QStringLiteral("keyBand"));
+    m_keyBand->setAccessibleName(QStringLiteral("Key"));
     m_wndKeyBar = new CKeyBar(m_keyBand);
     m_keyBand->addWidget(m_wndKeyBar);
     addToolBar(Qt::TopToolBarArea, m_keyBand);

@@ -67,6 +67,7 @@ void CCipherView::BuildViews()
 {
     m_details = new QTreeView;
     m_details->setObjectName(QStringLiteral("fileListDetails"));
+    m_details->setAccessibleName(QStringLiteral("Files"));
     m_details->setModel(m_model);
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
@@ -89,6 +90,7 @@ void CCipherView::BuildViews()
 
     m_icons = new QListView;
     m_icons->setObjectName(QStringLiteral("fileListIcons"));
+    m_icons->setAccessibleName(QStringLiteral("Files"));
     m_icons->setModel(m_model);
     m_icons->setSelectionModel(m_selection);
     m_icons->setModelColumn(CFileListModel::Name);

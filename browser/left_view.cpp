@@ -40,6 +40,7 @@ CLeftView::CLeftView(CCipherDoc* doc, CFolderTreeModel::PlacesSource places, QWi
     , m_model(new CFolderTreeModel(std::move(places), this))
 {
     setObjectName(QStringLiteral("folderTree"));
+    setAccessibleName(QStringLiteral("Folders"));
     setModel(m_model);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -3,21 +3,25 @@
 #include "cipher_doc.h"
 #include "cipher_view.h"
 #include "command_table.h"
+#include "focus_style.h"
 #include "gui_rig.h"
 #include "key_bar.h"
 #include "key_status_bar.h"
 #include "left_view.h"
 #include "main_frame.h"
 #include "settings_entries.h"
+#include "toolbar_art.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using kvntest::GuiRig;
@@ -92,6 +96,65 @@ TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
     EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
     EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
     EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
+}
+
+TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)
+{
+    GuiRig rig;
+    Frame f;
+    for (const char* name : {"keyPicture", "keyBox", "confirmBox", "showKey", "strengthLight", "folderTree",
+                             "fileListDetails", "fileListIcons"}) {
+        const auto* widget = f.frame.findChild<QWidget*>(name);
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+    }
+    auto* toolBar = f.frame.findChild<QToolBar*>("toolBar");
+    for (QAction* button : toolBar->actions()) {
+        if (!button->isSeparator()) {
+            EXPECT_FALSE(toolBar->widgetForAction(button)->accessibleName().isEmpty()) << button->text().toStdString();
+        }
+    }
+    EXPECT_EQ(toolBar->widgetForAction(toolBar->findChild<QAction*>(QStringLiteral("tb%1").arg(cmd::Configuration)))
+                  ->accessibleName(),
+              "Configuration");
+    // The light says what its colour shows.
+    const auto* light = f.frame.findChild<QLabel*>("strengthLight");
+    EXPECT_TRUE(light->accessibleDescription().startsWith("Weak"));
+    QTest::keyClicks(f.frame.KeyBar()->KeyBox(), "0123456789abcdef");
+    EXPECT_EQ(light->accessibleDescription(), "Strong key");
+    EXPECT_EQ(light->pixmap().devicePixelRatio(), light->devicePixelRatioF());
+}
+
+TEST(MainFrame, ArtIsDrawnForTheScreensPixelRatio)
+{
+    const auto sharp = [](const QIcon& art, QSize size) {
+        const QPixmap twice = art.pixmap(size, 2.0);
+        EXPECT_EQ(twice.size(), size * 2);
+        EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+        // Drawn at the larger size, not the smaller one enlarged.
+        const QImage enlarged = art.pixmap(size, 1.0).scaled(size * 2).toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_NE(twice.toImage().convertToFormat(QImage::Format_ARGB32), enlarged);
+    };
+    sharp(ToolbarArt::StrengthLight(false), QSize(16, 16));
+    sharp(ToolbarArt::KeyPicture(), QSize(22, 22));
+    sharp(ToolbarArt::Image(0, ToolbarArt::Style::MultiColor), QSize(55, 40));
+    sharp(ToolbarArt::Image(4, ToolbarArt::Style::Simple), QSize(55, 40));
+}
+
+TEST(MainFrame, AListWithTheKeyboardFocusShowsItEvenWhenEmpty)
+{
+    GuiRig rig;
+    QApplication::setStyle(new CFocusStyle);
+    kvntest::TempDir empty;
+    batch::settings::WriteLastFolder(CSettingsStore::Instance(), empty.path());
+    Frame f;
+    ASSERT_EQ(f.frame.GetFileList()->RowCount(), 0);
+    QWidget* list = f.frame.GetFileList()->CurrentView();
+    f.frame.KeyBar()->KeyBox()->setFocus(Qt::TabFocusReason);
+    const QImage without = list->grab().toImage();
+    list->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_NE(list->grab().toImage(), without);
 }
 
 TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDir>
 #include <QDropEvent>
@@ -25,8 +26,11 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+
+#include <utility>
 
 CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
 {
@@ -242,6 +246,35 @@ void CMainFrame::OpenFiles(const QStringList& paths)
     show();
     raise();
     activateWindow();
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog && dialog != this) {
+        dialog->raise();
+        dialog->activateWindow();
+        if (paths.isEmpty())
+            return;
+        // The latest files win; the list changes once the dialog is gone.
+        m_waitingFiles = paths;
+        if (!m_filesWait) {
+            m_filesWait = true;
+            QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+        }
+        return;
+    }
+    ShowFiles(paths);
+}
+
+void CMainFrame::ShowWaitingFiles()
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+        return;
+    }
+    m_filesWait = false;
+    ShowFiles(std::exchange(m_waitingFiles, {}));
+}
+
+void CMainFrame::ShowFiles(const QStringList& paths)
+{
     if (paths.isEmpty())
         return;
     const QFileInfo first(paths.front());

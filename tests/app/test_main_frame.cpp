@@ -13,6 +13,7 @@
 #include "toolbar_art.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -96,6 +98,17 @@ TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
     EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
     EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
     EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
+
+    // While a dialog holds the window (a batch runs), files wait until it closes.
+    QDialog dialog(&f.frame);
+    QTimer::singleShot(0, &dialog, [&] {
+        f.frame.OpenFiles({QString::fromStdString(files.file("b.txt"))});
+        QTest::qWait(300);
+        EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(f.frame) == QStringList{"b.txt"}; }, 5000));
 }
 
 TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)

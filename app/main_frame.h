@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 
 class CCipherDoc;
 class CCipherView;
@@ -44,6 +45,12 @@ public:
     void OnToolbarStyle(bool simple);
     void OnHelpFile(const QString& name, const QString& failure);
     void OnRefreshAll();
+    // Comes to the front; shows the folder of the first of `paths` (or that
+    // folder itself), selects those of them it holds and puts the focus in
+    // the key box. Command-line files, drops and hand-overs end here. While
+    // a dialog (a running batch) holds the window, that dialog comes to the
+    // front and the files wait until it has closed.
+    void OpenFiles(const QStringList& paths);
 
     // None: only the View menu shows and hides the bars.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -65,6 +72,8 @@ private:
     void OnKeyChanged(const QString& text);
     void SyncViewModeMarks();
     void RunBatchCommand(batch::Direction direction);
+    void ShowFiles(const QStringList& paths);
+    void ShowWaitingFiles();
 
     CCipherDoc* m_doc;
     QSplitter* m_wndSplitter = nullptr;
@@ -76,4 +85,6 @@ private:
     CKeyBar* m_wndKeyBar = nullptr;
     QActionGroup* m_viewModes = nullptr;
     QHash<int, QAction*> m_actions;
+    QStringList m_waitingFiles;
+    bool m_filesWait = false;
 };

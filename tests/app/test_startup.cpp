@@ -2,6 +2,8 @@
 // settings say, files on the command line, and one copy per user.
 #include "cipher_app.h"
 #include "cipher_doc.h"
+#include "cipher_view.h"
+#include "key_bar.h"
 #include "main_frame.h"
 #include "program_folder.h"
 #include "settings_store.h"
@@ -9,7 +11,10 @@
 #include "tip_dlg.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -37,6 +42,13 @@ struct StartUpRig {
     }
 };
 
+QStringList SelectedNames(const CMainFrame* frame)
+{
+    QStringList names;
+    for (int row : frame->GetFileList()->SelectedRows())
+        names << frame->GetFileList()->ItemText(row, CCipherView::NameColumn);
+    return names;
+}
 
 } // namespace
 
@@ -76,6 +88,42 @@ TEST(StartUp, TipShownAfterTheWindowUnlessTurnedOffOrEmbedded)
         ASSERT_TRUE(app.InitInstance({"Kelvanetrix", "-Embedding"}));
         EXPECT_TRUE(seen.isEmpty());
     }
+}
+
+TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
+{
+    StartUpRig rig(1);
+    kvntest::TempDir files;
+    const QString folder = QString::fromStdString(files.path());
+    for (const char* name : {"a.txt", "b.kvn", "c.txt"})
+        kvntest::write_file(files.file(name), {'x'});
+    CCipherApp app;
+    ASSERT_TRUE(app.InitInstance({"Kelvanetrix", folder + "/b.kvn", "file://" + folder + "/c.txt", "/no/such/file"}));
+    CMainFrame* frame = app.MainFrame();
+    EXPECT_EQ(app.Document()->m_strFolder, folder);
+    EXPECT_EQ(SelectedNames(frame), QStringList({"b.kvn", "c.txt"}));
+    EXPECT_EQ(frame->focusWidget(), frame->KeyBar()->KeyBox());
+
+    // A name relative to where the later start ran; that copy ends at once.
+    frame->showMinimized();
+    const QString wasCurrent = QDir::currentPath();
+    QDir::setCurrent(folder);
+    {
+        CCipherApp later;
+        EXPECT_FALSE(later.InitInstance({"Kelvanetrix", "a.txt"}));
+    }
+    QDir::setCurrent(wasCurrent);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(frame) == QStringList{"a.txt"}; }, 5000));
+    EXPECT_FALSE(frame->isMinimized());
+
+    // Started bare, it only brings the running copy to the front.
+    frame->showMinimized();
+    {
+        CCipherApp bare;
+        EXPECT_FALSE(bare.InitInstance({"Kelvanetrix"}));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isMinimized(); }, 5000));
+    EXPECT_EQ(SelectedNames(frame), QStringList{"a.txt"});
 }
 
 TEST(StartUp, SecondCopyEndsSilentlyAndAStaleLockIsTakenOver)

@@ -28,7 +28,7 @@ Bytes key_of(std::size_t bytes)
 const Bytes kBlock = from_hex("00112233445566778899AABBCCDDEEFF");
 
 template <class Cipher>
-Bytes encrypted(const Cipher& c, const Bytes& block)
+Bytes encrypted(Cipher& c, const Bytes& block)
 {
     Bytes out(16);
     c.encrypt(block.data(), out.data());

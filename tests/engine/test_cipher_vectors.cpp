@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -84,6 +85,12 @@ struct Vector {
     std::size_t line; // 1-based, among the file's vectors for this test
     kvntest::KnownAnswer bytes; // in the engine's byte order
 };
+
+// Names a vector by its file and place there, in test names and failures.
+void PrintTo(const Vector& v, std::ostream* out)
+{
+    *out << v.file->file << " #" << v.line;
+}
 
 std::vector<Vector> all_vectors()
 {

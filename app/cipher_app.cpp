@@ -2,6 +2,7 @@
 #include "cipher_app.h"
 
 #include "cipher_doc.h"
+#include "focus_style.h"
 #include "main_frame.h"
 #include "settings_store.h"
 #include "single_instance.h"
@@ -9,37 +10,71 @@
 #include "product_version.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 
 CCipherApp::CCipherApp() = default;
 CCipherApp::~CCipherApp() = default;
 
+namespace {
+
+bool IsNoUiFlag(const QString& argument)
+{
+    const QString flag = argument.toLower();
+    return flag == QLatin1String("-embedding") || flag == QLatin1String("/embedding")
+        || flag == QLatin1String("-automation") || flag == QLatin1String("/automation");
+}
+
+} // namespace
+
 bool CCipherApp::StartsWithoutUi(const QStringList& arguments)
 {
-    for (const QString& a : arguments.mid(1)) {
-        const QString flag = a.toLower();
-        if (flag == QLatin1String("-embedding") || flag == QLatin1String("/embedding")
-            || flag == QLatin1String("-automation") || flag == QLatin1String("/automation"))
+    for (const QString& a : arguments.mid(1))
+        if (IsNoUiFlag(a))
             return true;
-    }
     return false;
+}
+
+QStringList CCipherApp::FileArguments(const QStringList& arguments)
+{
+    QStringList files;
+    for (const QString& a : arguments.mid(1)) {
+        if (IsNoUiFlag(a))
+            continue;
+        // Some desktops pass file URLs rather than paths.
+        const QString path = a.startsWith(QLatin1String("file:")) ? QUrl(a).toLocalFile() : a;
+        const QFileInfo info(path);
+        if (!path.isEmpty() && info.exists())
+            files << QDir::cleanPath(info.absoluteFilePath());
+    }
+    return files;
 }
 
 bool CCipherApp::InitInstance(const QStringList& arguments)
 {
     m_instance = std::make_unique<CSingleInstance>(QString::fromLatin1(kAppName));
-    if (!m_instance->Acquire())
+    const QStringList files = FileArguments(arguments);
+    if (!m_instance->Acquire()) {
+        m_instance->HandOver(files); // the running copy shows them; this one ends
         return false;
+    }
 
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
     QApplication::setOrganizationName(QStringLiteral(KVN_PRODUCT_NAME " Setting"));
     CSettingsStore::Instance(); // the settings key is fixed before anything reads
+    if (!qobject_cast<CFocusStyle*>(QApplication::style()))
+        QApplication::setStyle(new CFocusStyle);
 
-    // A ".kvn" file given on the command line or dropped on the window opens
-    // the normal, empty document: nothing is read from it.
+    // Files given on the command line are shown and selected, nothing is
+    // read from them; so are those a later start hands over.
     m_doc = std::make_unique<CCipherDoc>();
     m_frame = std::make_unique<CMainFrame>(m_doc.get());
     m_frame->showMaximized();
     m_frame->setWindowTitle(QString::fromLatin1(kTitle));
+    QObject::connect(m_instance.get(), &CSingleInstance::filesHandedOver, m_frame.get(), &CMainFrame::OpenFiles);
+    if (!files.isEmpty())
+        m_frame->OpenFiles(files);
 
     if (!StartsWithoutUi(arguments)) {
         CTipDlg tip(m_frame.get());

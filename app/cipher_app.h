@@ -19,7 +19,8 @@ public:
     CCipherApp();
     ~CCipherApp();
 
-    // False when the program is to end at once (another copy runs).
+    // False when the program is to end at once: another copy runs, and has
+    // been handed the files named on the command line.
     bool InitInstance(const QStringList& arguments);
 
     CCipherDoc* Document() const { return m_doc.get(); }
@@ -28,6 +29,9 @@ public:
     // Whether the command line asks for no start-up window (an embedding or
     // automation start, as the desktop may request).
     static bool StartsWithoutUi(const QStringList& arguments);
+    // The files and folders the command line names ("Open With", a double
+    // click), made absolute; flags and names of nothing are left out.
+    static QStringList FileArguments(const QStringList& arguments);
 
 private:
     std::unique_ptr<CSingleInstance> m_instance;

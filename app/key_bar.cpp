@@ -1,6 +1,7 @@
 // The key bar's widgets.
 #include "key_bar.h"
 
+#include "art_label.h"
 #include "toolbar_art.h"
 
 #include <QHBoxLayout>
@@ -11,8 +12,10 @@
 CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("keyBar"));
-    auto* picture = new QLabel(this);
-    picture->setPixmap(ToolbarArt::KeyPicture());
+    auto* picture = new CArtLabel(QSize(22, 22), this);
+    picture->setObjectName(QStringLiteral("keyPicture"));
+    picture->SetArt(ToolbarArt::KeyPicture());
+    picture->setAccessibleName(QStringLiteral("Key"));
     auto make_box = [this](const char* name) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(name));
@@ -22,7 +25,9 @@ CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
         return box;
     };
     m_key = make_box("keyBox");
+    m_key->setAccessibleName(QStringLiteral("Key"));
     m_confirm = make_box("confirmBox");
+    m_confirm->setAccessibleName(QStringLiteral("Verify key"));
     auto* keyLabel = new QLabel(QStringLiteral("Key"), this);
     keyLabel->setBuddy(m_key);
     auto* verifyLabel = new QLabel(QStringLiteral("Verify"), this);
@@ -32,6 +37,8 @@ CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
     m_showKey->setCheckable(true);
     m_showKey->setFlat(true);
     m_showKey->setFocusPolicy(Qt::TabFocus);
+    m_showKey->setAccessibleName(QStringLiteral("Show Key"));
+    m_showKey->setAccessibleDescription(QStringLiteral("Shows the key and its confirmation as plain text"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);

@@ -1,6 +1,7 @@
 // The status bar's panes.
 #include "key_status_bar.h"
 
+#include "art_label.h"
 #include "toolbar_art.h"
 
 #include <QLabel>
@@ -9,15 +10,18 @@
 CKeyStatusBar::CKeyStatusBar(QWidget* parent) : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("statusBar"));
-    auto pane = [this](const QString& text, const char* name) {
-        auto* l = new QLabel(text, this);
+    auto pane = [this](const QString& text, const char* name, QLabel* l = nullptr) {
+        if (!l)
+            l = new QLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));
         l->setFrameShape(QFrame::StyledPanel);
         l->setFrameShadow(QFrame::Sunken);
         addPermanentWidget(l);
         return l;
     };
-    m_light = pane(QString(), "strengthLight");
+    m_light = new CArtLabel(QSize(16, 16), this);
+    pane(QString(), "strengthLight", m_light);
+    m_light->setAccessibleName(QStringLiteral("Key strength"));
     m_length = pane(QStringLiteral(" Key Length: 0 Bit     "), "keyLength");
     m_cipher = pane(QStringLiteral(" AES    "), "cipherName");
     m_caps = pane(QStringLiteral("Cap"), "capsLock");
@@ -43,8 +47,10 @@ void CKeyStatusBar::ShowKeyLength(int characters)
 void CKeyStatusBar::SetStrongKey(bool strong)
 {
     m_bStrongKey = strong ? 1 : 0;
-    m_light->setPixmap(ToolbarArt::StrengthLight(strong));
-    m_light->setToolTip(strong ? QStringLiteral("Strong key") : QStringLiteral("Weak key: 15 characters or fewer"));
+    m_light->SetArt(ToolbarArt::StrengthLight(strong));
+    const QString says = strong ? QStringLiteral("Strong key") : QStringLiteral("Weak key: 15 characters or fewer");
+    m_light->setToolTip(says);
+    m_light->setAccessibleDescription(says);
 }
 
 void CKeyStatusBar::SetCipherText(const QString& text) { m_cipher->setText(text); }

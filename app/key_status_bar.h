@@ -4,6 +4,7 @@
 
 #include <QStatusBar>
 
+class CArtLabel;
 class QLabel;
 
 class CKeyStatusBar : public QStatusBar {
@@ -25,7 +26,7 @@ public:
     int m_bStrongKey = 0;
 
 private:
-    QLabel* m_light;
+    CArtLabel* m_light;
     QLabel* m_length;
     QLabel* m_cipher;
     QLabel* m_caps;

@@ -8,13 +8,17 @@
 #include "key_bar.h"
 #include "key_status_bar.h"
 #include "left_view.h"
+#include "settings_entries.h"
 #include "settings_store.h"
 #include "toolbar_art.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,7 +26,11 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
+
+#include <utility>
 
 CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
 {
@@ -42,7 +50,11 @@ CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), 
     // Restored from maximised, the window is as large as the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size());
-    m_tree->InitialUpdate();
+    // The tree opens where the user last worked, and remembers every move.
+    connect(m_tree, &CLeftView::folderShown, this, [](const QString& path) {
+        batch::settings::WriteLastFolder(CSettingsStore::Instance(), path.toStdString());
+    });
+    m_tree->InitialUpdate(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())));
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -105,6 +117,7 @@ void CMainFrame::CreateToolBar()
 {
     m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_wndToolBar->setAccessibleName(QStringLiteral("Toolbar"));
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_wndToolBar->setIconSize(QSize(55, 40));
     m_wndToolBar->setMovable(true);
@@ -133,6 +146,14 @@ void CMainFrame::CreateToolBar()
         if (command->isCheckable())
             connect(command, &QAction::toggled, button, &QAction::setChecked);
         m_wndToolBar->addAction(button);
+        // What a screen reader says for the picture: the command's full name.
+        if (QWidget* widget = m_wndToolBar->widgetForAction(button)) {
+            QString name = command->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')).trimmed();
+            if (name.endsWith(QLatin1String("...")))
+                name.chop(3);
+            widget->setAccessibleName(name);
+            widget->setAccessibleDescription(command->statusTip());
+        }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     QAction* toggle = m_actions[cmd::ViewToolbar];
@@ -150,6 +171,7 @@ void CMainFrame::CreateKeyBar()
     addToolBarBreak(Qt::TopToolBarArea);
     m_keyBand = new QToolBar(QStringLiteral("Key"), this);
     m_keyBand->setObjectName(QStringLiteral("keyBand"));
+    m_keyBand->setAccessibleName(QStringLiteral("Key"));
     m_wndKeyBar = new CKeyBar(m_keyBand);
     m_keyBand->addWidget(m_wndKeyBar);
     addToolBar(Qt::TopToolBarArea, m_keyBand);
@@ -192,12 +214,86 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace {
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files << QDir::cleanPath(url.toLocalFile());
+    return files;
+}
+
+} // namespace
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
+    if (!LocalFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-// A dropped file opens the empty document, as a file named on the command
-// line does: the window stays as it is and nothing is read.
-void CMainFrame::dropEvent(QDropEvent* event) { event->acceptProposedAction(); }
+// Dropped files are shown and selected, as files named on the command line
+// are: nothing is read from them.
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenFiles(files);
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths)
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog && dialog != this) {
+        dialog->raise();
+        dialog->activateWindow();
+        if (paths.isEmpty())
+            return;
+        // The latest files win; the list changes once the dialog is gone.
+        m_waitingFiles = paths;
+        if (!m_filesWait) {
+            m_filesWait = true;
+            QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+        }
+        return;
+    }
+    ShowFiles(paths);
+}
+
+void CMainFrame::ShowWaitingFiles()
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+        return;
+    }
+    m_filesWait = false;
+    ShowFiles(std::exchange(m_waitingFiles, {}));
+}
+
+void CMainFrame::ShowFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QFileInfo first(paths.front());
+    if (!first.exists() || !m_tree->ShowFolder(first.isDir() ? first.absoluteFilePath() : first.absolutePath()))
+        return;
+    // The list names its files after the folder it shows, as written there.
+    const QString folder = m_doc->m_strFolder;
+    const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
+    QStringList shown;
+    for (const QString& path : paths) {
+        const QFileInfo file(path);
+        if (!file.isDir() && QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(folder))
+            shown << QDir::toNativeSeparators(base + file.fileName());
+    }
+    m_list->SelectPaths(shown);
+    m_wndKeyBar->KeyBox()->setFocus();
+}

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 
 class CCipherDoc;
 class CCipherView;
@@ -48,6 +49,12 @@ public:
     void OnToolbarStyle(bool simple);
     void OnHelpFile(const QString& name, const QString& failure);
     void OnRefreshAll();
+    // Comes to the front; shows the folder of the first of `paths` (or that
+    // folder itself), selects those of them it holds and puts the focus in
+    // the key box. Command-line files, drops and hand-overs end here. While
+    // a dialog (a running batch) holds the window, that dialog comes to the
+    // front and the files wait until it has closed.
+    void OpenFiles(const QStringList& paths);
 
     // None: only the View menu shows and hides the bars.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -72,6 +79,8 @@ private:
     void RunFolderCommand(batch::Direction direction, const QString& folder);
     bool KeyChecked(batch::Direction direction, std::size_t count);
     void RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources);
+    void ShowFiles(const QStringList& paths);
+    void ShowWaitingFiles();
 
     CCipherDoc* m_doc;
     QSplitter* m_wndSplitter = nullptr;
@@ -83,4 +92,6 @@ private:
     CKeyBar* m_wndKeyBar = nullptr;
     QActionGroup* m_viewModes = nullptr;
     QHash<int, QAction*> m_actions;
+    QStringList m_waitingFiles;
+    bool m_filesWait = false;
 };

@@ -15,6 +15,7 @@ COLORREF colorref_of(const QColor& c) { return RGB(unsigned(c.red()), unsigned(c
 CPercentProgressWidget::CPercentProgressWidget(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("percentProgress"));
+    setAccessibleName(QStringLiteral("Progress"));
     setAttribute(Qt::WA_OpaquePaintEvent); // we paint every pixel: no erase, no flicker
     const QPalette pal = palette();
     m_model.SetFillColor(colorref_of(pal.color(QPalette::Highlight)));

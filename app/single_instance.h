@@ -1,22 +1,43 @@
-// One running copy per user: a lock file in the runtime folder. A second copy
-// finds it held and ends; a lock left by a copy that died is taken over.
+// One running copy per user: a lock file in the runtime folder decides which
+// copy runs; beside it a local socket on which the running copy takes the
+// files a later start was given. A lock left by a copy that died is taken
+// over, and its socket with it.
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
+class QLocalServer;
 class QLockFile;
 
-class CSingleInstance {
+class CSingleInstance : public QObject {
+    Q_OBJECT
 public:
-    explicit CSingleInstance(const QString& name);
-    ~CSingleInstance();
+    explicit CSingleInstance(const QString& name, QObject* parent = nullptr);
+    ~CSingleInstance() override;
 
-    // True when this process now holds the lock (until it ends).
+    // True when this process now holds the lock (until it ends); it then
+    // listens for later starts.
     bool Acquire();
+    // In a copy that did not get the lock: hands `files` (absolute paths,
+    // possibly none) to the running copy, waiting up to `waitMs` for it to
+    // listen. False when no copy answered.
+    bool HandOver(const QStringList& files, int waitMs = 5000) const;
+
     QString LockPath() const { return m_path; }
+    QString SocketPath() const { return m_socketPath; }
+
+signals:
+    // A later start handed these files over (empty: it was started bare).
+    void filesHandedOver(const QStringList& files);
 
 private:
+    void OnConnection();
+
     QString m_path;
+    QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
 };

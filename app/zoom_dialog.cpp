@@ -50,12 +50,14 @@ CKeyMessageDlg::CKeyMessageDlg(Kind kind, const QPoint& anchor, QWidget* parent)
     setObjectName(noKey ? QStringLiteral("noKeyDlg") : QStringLiteral("confirmKeyDlg"));
     setWindowTitle(QString::fromLatin1(noKey ? batch::texts::kNoKeyTitle : batch::texts::kConfirmTitle));
     // The picture: a large key on a soft band, drawn here.
-    QPixmap art(358, 142);
+    // Drawn for the screen's pixel ratio, so it is sharp at any scaling.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap art(QSize(358, 142) * ratio);
+    art.setDevicePixelRatio(ratio);
     art.fill(QColor(236, 241, 250));
     {
         QPainter p(&art);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawPixmap(QRect(24, 27, 88, 88), ToolbarArt::KeyPicture());
+        ToolbarArt::KeyPicture().paint(&p, QRect(24, 27, 88, 88));
         QFont f = p.font();
         f.setPixelSize(22);
         f.setBold(true);
@@ -66,6 +68,7 @@ CKeyMessageDlg::CKeyMessageDlg(Kind kind, const QPoint& anchor, QWidget* parent)
     }
     auto* picture = new QLabel(this);
     picture->setPixmap(art);
+    picture->setAccessibleName(noKey ? QStringLiteral("No key yet") : QStringLiteral("Keys differ"));
     auto* text = new QLabel(QString::fromLatin1(noKey ? batch::texts::kNoKeyText : batch::texts::kConfirmText), this);
     text->setObjectName(QStringLiteral("message"));
     text->setAlignment(Qt::AlignCenter);

@@ -86,4 +86,7 @@ bool FullRowSelect(CSettingsAccess& s)
 
 void WriteFullRowSelect(CSettingsAccess& s, bool on) { s.WriteProfileString("ViewOption", "Select", bit(on)); }
 
+std::string LastFolder(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Folder"); }
+void WriteLastFolder(CSettingsAccess& s, const std::string& path) { s.WriteProfileString("ViewOption", "Folder", path); }
+
 } // namespace batch::settings

@@ -54,4 +54,9 @@ std::string StoredFullRowSelect(CSettingsAccess& s);
 bool FullRowSelect(CSettingsAccess& s);
 void WriteFullRowSelect(CSettingsAccess& s, bool on);
 
+// "ViewOption"/"Folder": the folder the file list last showed, a UTF-8 path;
+// empty until one was shown. Whether it still exists is the reader's concern.
+std::string LastFolder(CSettingsAccess& s);
+void WriteLastFolder(CSettingsAccess& s, const std::string& path);
+
 } // namespace batch::settings

@@ -13,12 +13,16 @@
 #include "trash_files.h"
 #include "product_version.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QScrollBar>
 #include <QSet>
 #include <QShortcut>
 #include <QHeaderView>
 #include <QListView>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -54,12 +58,18 @@ CCipherView::CCipherView(CCipherDoc* doc, QWidget* parent)
     m_menu = new CFileListMenu(this);
     ConnectMenu();
     SetViewMode(ViewMode::Details);
+    m_watcher = new QFileSystemWatcher(this);
+    m_refillTimer = new QTimer(this);
+    m_refillTimer->setSingleShot(true);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &CCipherView::OnFolderChanged);
+    connect(m_refillTimer, &QTimer::timeout, this, &CCipherView::RefillKeepingSelection);
 }
 
 void CCipherView::BuildViews()
 {
     m_details = new QTreeView;
     m_details->setObjectName(QStringLiteral("fileListDetails"));
+    m_details->setAccessibleName(QStringLiteral("Files"));
     m_details->setModel(m_model);
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
@@ -82,6 +92,7 @@ void CCipherView::BuildViews()
 
     m_icons = new QListView;
     m_icons->setObjectName(QStringLiteral("fileListIcons"));
+    m_icons->setAccessibleName(QStringLiteral("Files"));
     m_icons->setModel(m_model);
     m_icons->setSelectionModel(m_selection);
     m_icons->setModelColumn(CFileListModel::Name);
@@ -158,7 +169,53 @@ void CCipherView::FillList()
 {
     const std::string option = batch::settings::ViewFilter(CSettingsStore::Instance());
     const QString folder = m_doc ? m_doc->m_strFolder : QString();
+    m_refillTimer->stop(); // whatever changed so far is read now
+    WatchFolder(folder);
     m_model->Fill(folder, CFileListModel::FilterFromOption(option), m_sortColumn, m_ascending);
+}
+
+void CCipherView::RefillKeepingSelection()
+{
+    QStringList selected;
+    for (int row : SelectedRows())
+        selected << ItemText(row, PathColumn);
+    const QModelIndex current = m_selection->currentIndex();
+    const QString currentPath = current.isValid() ? ItemText(current.row(), PathColumn) : QString();
+    QAbstractItemView* view = CurrentView();
+    const int across = view->horizontalScrollBar()->value();
+    const int down = view->verticalScrollBar()->value();
+
+    FillList();
+
+    m_selection->select(RowsOf(selected, nullptr), QItemSelectionModel::ClearAndSelect);
+    int currentRow = -1;
+    if (!currentPath.isEmpty())
+        RowsOf({currentPath}, &currentRow);
+    if (currentRow >= 0)
+        m_selection->setCurrentIndex(m_model->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+    view->horizontalScrollBar()->setValue(across);
+    view->verticalScrollBar()->setValue(down);
+}
+
+void CCipherView::WatchFolder(const QString& folder)
+{
+    const QStringList watched = m_watcher->directories();
+    if (watched.size() == 1 && watched.front() == folder)
+        return;
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    // A folder that is gone or unwatchable is simply not followed.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        m_watcher->addPath(folder);
+}
+
+void CCipherView::OnFolderChanged()
+{
+    if (!m_refillTimer->isActive())
+        m_firstChange.start();
+    // Each change pushes the refill back, until changes have gone on too long.
+    if (m_firstChange.elapsed() < kRefillLongestWaitMs)
+        m_refillTimer->start(kRefillQuietMs);
 }
 
 void CCipherView::ApplySelectOption()
@@ -272,19 +329,32 @@ void CCipherView::SelectAll()
     CurrentView()->setFocus();
 }
 
-int CCipherView::SelectPaths(const QStringList& paths)
+QItemSelection CCipherView::RowsOf(const QStringList& paths, int* firstRow) const
 {
     const QSet<QString> wanted(paths.begin(), paths.end());
     QItemSelection rows;
-    int found = 0;
-    for (int r = 0; r < m_model->rowCount(); ++r) {
+    if (firstRow)
+        *firstRow = -1;
+    for (int r = 0; r < m_model->rowCount() && !wanted.isEmpty(); ++r) {
         if (!wanted.contains(ItemText(r, PathColumn)))
             continue;
         rows.select(m_model->index(r, 0), m_model->index(r, CFileListModel::ColumnCount - 1));
-        if (found++ == 0)
-            CurrentView()->scrollTo(m_model->index(r, 0));
+        if (firstRow && *firstRow < 0)
+            *firstRow = r;
     }
+    return rows;
+}
+
+int CCipherView::SelectPaths(const QStringList& paths)
+{
+    int first = -1;
+    const QItemSelection rows = RowsOf(paths, &first);
+    if (first >= 0)
+        CurrentView()->scrollTo(m_model->index(first, 0));
     m_selection->select(rows, QItemSelectionModel::ClearAndSelect);
+    int found = 0;
+    for (const QItemSelectionRange& range : rows)
+        found += range.height();
     return found;
 }
 

@@ -3,6 +3,7 @@
 // and one selection, with its sort, selection commands and context menu.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QWidget>
 
@@ -12,9 +13,12 @@ class CCipherDoc;
 class CFileListMenu;
 class CFileListModel;
 class QAbstractItemView;
+class QFileSystemWatcher;
+class QItemSelection;
 class QItemSelectionModel;
 class QListView;
 class QStackedWidget;
+class QTimer;
 class QTreeView;
 
 class CCipherView : public QWidget {
@@ -24,11 +28,22 @@ public:
     enum class ViewMode { LargeIcons, SmallIcons, List, Details };
     enum Column { NameColumn, SizeColumn, TypeColumn, ModifiedColumn, AttributeColumn, PathColumn };
 
+    // Changes other programs make in the shown folder are gathered for this
+    // long after the last one, but never longer than the second, before the
+    // list is read again: a batch writing thousands of files refills it a
+    // few times, not thousands.
+    static constexpr int kRefillQuietMs = 250;
+    static constexpr int kRefillLongestWaitMs = 2000;
+
     explicit CCipherView(CCipherDoc* doc, QWidget* parent = nullptr);
 
     // Reads the current folder and the hidden/system filter afresh and
-    // replaces every row, in the sort order last chosen.
+    // replaces every row, in the sort order last chosen; from then on the
+    // folder is watched for changes.
     void FillList();
+    // FillList, keeping the selection, the current row and the scrolled
+    // position of the files that remain.
+    void RefillKeepingSelection();
     // Full-row selection from "ViewOption"/"Select"; read at first display
     // and whenever the settings may have changed.
     void ApplySelectOption();
@@ -81,6 +96,9 @@ private:
     void Sort();
     std::vector<char> SelectedMarks() const;
     void ShowContextMenu(QAbstractItemView* view, const QPoint& pos);
+    void WatchFolder(const QString& folder);
+    void OnFolderChanged();
+    QItemSelection RowsOf(const QStringList& paths, int* firstRow) const;
 
     CCipherDoc* m_doc;
     CFileListModel* m_model = nullptr;
@@ -90,6 +108,9 @@ private:
     QItemSelectionModel* m_selection = nullptr;
     NameColumnDelegate* m_delegate = nullptr;
     CFileListMenu* m_menu = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_refillTimer = nullptr;
+    QElapsedTimer m_firstChange;
 
     ViewMode m_viewMode = ViewMode::Details;
     int m_sortColumn = 0;

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIconEngine>
+#include <QPainter>
 
 #include <algorithm>
 #include <vector>
@@ -30,18 +32,45 @@ bool HasSubfolder(const QString& path)
     return !filelist::ReadSubfolders(path, false, true).isEmpty();
 }
 
-// A selected folder shows the theme's open folder, where the theme has one.
+// A selected folder shows the theme's open folder. Both stay the theme's
+// own icons, drawn for whatever size and pixel ratio the view asks for, so
+// they are sharp at any scaling.
+class OpenWhenSelected : public QIconEngine {
+public:
+    OpenWhenSelected(QIcon closed, QIcon open) : m_closed(std::move(closed)), m_open(std::move(open)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        For(mode).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return For(mode).actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return For(mode).pixmap(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return For(mode).availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new OpenWhenSelected(*this); }
+
+private:
+    const QIcon& For(QIcon::Mode mode) const { return mode == QIcon::Selected ? m_open : m_closed; }
+
+    QIcon m_closed;
+    QIcon m_open;
+};
+
+// The theme's open folder for a selected folder, where the theme has one.
 QIcon WithOpenState(const QIcon& closed)
 {
-    const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
+    QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
     if (open.isNull())
         return closed;
-    QIcon both;
-    for (int side : { 16, 22, 24, 32, 48 }) {
-        both.addPixmap(closed.pixmap(side), QIcon::Normal);
-        both.addPixmap(open.pixmap(side), QIcon::Selected);
-    }
-    return both;
+    return QIcon(new OpenWhenSelected(closed, std::move(open)));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "local_path.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 
@@ -17,6 +19,14 @@ namespace {
 struct LayoutDelegate : QStyledItemDelegate {
     using QStyledItemDelegate::initStyleOption;
 };
+
+// Whether `path` is `folder` or lies below it (both clean and absolute).
+bool IsWithin(const QString& path, const QString& folder)
+{
+    if (path == folder)
+        return true;
+    return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
+}
 
 } // namespace
 
@@ -31,6 +41,7 @@ CLeftView::CLeftView(CCipherDoc* doc, CFolderTreeModel::PlacesSource places, QWi
     , m_model(new CFolderTreeModel(std::move(places), this))
 {
     setObjectName(QStringLiteral("folderTree"));
+    setAccessibleName(QStringLiteral("Folders"));
     setModel(m_model);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -41,18 +52,37 @@ CLeftView::CLeftView(CCipherDoc* doc, CFolderTreeModel::PlacesSource places, QWi
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
-void CLeftView::InitialUpdate()
+void CLeftView::InitialUpdate(const QString& folder)
 {
-    Populate();
+    m_model->Populate();
+    if (folder.isEmpty() || !ShowFolder(folder))
+        SelectFirst();
 }
 
 void CLeftView::RefreshAll()
 {
     m_listFilled = false;
-    Populate();
-    // Selecting the first item has refilled the list unless that item is virtual.
+    InitialUpdate(m_doc->m_strFolder);
+    // Selecting an item has refilled the list unless that item is virtual.
     if (!m_listFilled)
         FillList();
+}
+
+bool CLeftView::ShowFolder(const QString& folder)
+{
+    const Located found = Locate(folder);
+    if (!found.index.isValid())
+        return false;
+    for (QModelIndex up = found.index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    m_listFilled = false;
+    setCurrentIndex(found.index);
+    scrollTo(found.index);
+    // The item was selected already, or the tree does not list the folder
+    // (it lies below a hidden one): the list is pointed at it here.
+    if (!m_listFilled || !found.exact)
+        ShowInList(found.path);
+    return true;
 }
 
 std::unique_ptr<QMenu> CLeftView::CreateFolderMenu(const QModelIndex& index)
@@ -95,14 +125,51 @@ void CLeftView::selectionChanged(const QItemSelection& selected, const QItemSele
         OnSelected(now.first());
 }
 
-void CLeftView::Populate()
+void CLeftView::SelectFirst()
 {
-    m_model->Populate();
     const QModelIndex first = m_model->index(0, 0);
     if (!first.isValid())
         return;
     expand(first);
     setCurrentIndex(first);
+}
+
+CLeftView::Located CLeftView::Locate(const QString& folder)
+{
+    Located found;
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir())
+        return found;
+    found.path = QDir::cleanPath(info.absoluteFilePath());
+    // Start at the top-level item holding it most closely: the home folder
+    // rather than the file system root.
+    QString reached;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex top = m_model->index(row, 0);
+        const QString path = QDir::cleanPath(m_model->PathOf(top));
+        if (!m_model->PathOf(top).isEmpty() && IsWithin(found.path, path) && path.size() > reached.size()) {
+            found.index = top;
+            reached = path;
+        }
+    }
+    // Then down one name at a time, reading each level as expanding it would.
+    while (found.index.isValid() && reached != found.path) {
+        m_model->ReadChildren(found.index);
+        const QString below = reached.endsWith(u'/') ? reached : reached + u'/';
+        const QString next = below + found.path.mid(below.size()).section(u'/', 0, 0);
+        QModelIndex child;
+        for (int row = 0; row < m_model->rowCount(found.index) && !child.isValid(); ++row) {
+            const QModelIndex candidate = m_model->index(row, 0, found.index);
+            if (QDir::cleanPath(m_model->PathOf(candidate)) == next)
+                child = candidate;
+        }
+        if (!child.isValid())
+            return found; // not listed: the nearest ancestor stands in
+        found.index = child;
+        reached = next;
+    }
+    found.exact = found.index.isValid();
+    return found;
 }
 
 void CLeftView::OnSelected(const QModelIndex& index)
@@ -115,8 +182,14 @@ void CLeftView::OnSelected(const QModelIndex& index)
     m_model->ReadChildren(index);
     if (path.isEmpty())
         return; // a virtual item: the list keeps its folder
+    ShowInList(path);
+}
+
+void CLeftView::ShowInList(const QString& path)
+{
     m_doc->m_strFolder = path;
     FillList();
+    emit folderShown(path);
 }
 
 void CLeftView::FillList()

@@ -24,21 +24,38 @@ public:
     // the main frame passes the list's fill here.
     void SetListView(std::function<void()> fillList) { m_fillList = std::move(fillList); }
 
-    // First display: the top level, its first item expanded and selected.
-    void InitialUpdate();
-    // Empties the tree and builds it as at first display, then refills the list.
+    // First display: the top level with `folder` opened and selected, or,
+    // when none is given or it is gone, the first item expanded and selected.
+    void InitialUpdate(const QString& folder = QString());
+    // Empties the tree and builds it afresh, staying in the folder the list
+    // shows while it exists, then refills the list.
     void RefreshAll();
+    // Opens the tree down to `folder` and selects it, so the list shows it;
+    // false when it is no folder or lies under none of the top-level items.
+    bool ShowFolder(const QString& folder);
 
     // The context menu of an item; none for a virtual item. It must not outlive the view.
     std::unique_ptr<QMenu> CreateFolderMenu(const QModelIndex& index);
+
+signals:
+    // The list now shows this folder.
+    void folderShown(const QString& path);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    void Populate();
+    struct Located {
+        QModelIndex index; // the folder's item, or its nearest listed ancestor
+        QString path; // the folder, made absolute
+        bool exact = false;
+    };
+
+    void SelectFirst();
+    Located Locate(const QString& folder);
     void OnSelected(const QModelIndex& index);
+    void ShowInList(const QString& path);
     void FillList();
     QModelIndex RowAt(const QPoint& pos) const;
     QRect IconAndLabelRect(const QModelIndex& index) const;

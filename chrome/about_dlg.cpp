@@ -17,7 +17,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("aboutDlg"));
     setWindowTitle(QStringLiteral("About " KVN_PRODUCT_NAME " " KVN_VERSION));
     auto* icon = new QLabel(this);
-    icon->setPixmap(ToolbarArt::AppIcon().pixmap(64, 64));
+    icon->setPixmap(ToolbarArt::AppIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
+    icon->setAccessibleName(QStringLiteral(KVN_PRODUCT_NAME));
     auto* title = new QLabel(QStringLiteral("<b>" KVN_PRODUCT_NAME " " KVN_VERSION "</b>"), this);
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);

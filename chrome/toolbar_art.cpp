@@ -2,6 +2,8 @@
 // hand: rounded shapes, a soft outline, one accent colour per command.
 #include "toolbar_art.h"
 
+#include "art_icon_engine.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -124,12 +126,8 @@ void draw_help(QPainter& p, const Palette& c)
     p.drawText(QRectF(13.5, 6, 28, 28), Qt::AlignCenter, QStringLiteral("?"));
 }
 
-QPixmap draw(int index, Style style, bool hot)
+void draw(QPainter& p, int index, Style style, bool hot)
 {
-    QPixmap pm(kW, kH);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
     const Palette c = palette_for(index, style, hot);
     switch (index) {
     case 0: draw_padlock(p, c, false); break;
@@ -138,68 +136,58 @@ QPixmap draw(int index, Style style, bool hot)
     case 3: case 4: case 5: case 6: draw_view(p, c, index - 3); break;
     default: draw_help(p, c); break;
     }
-    return pm;
+}
+
+QIcon drawn(QSize box, CArtIconEngine::Drawing drawing)
+{
+    return QIcon(new CArtIconEngine(box, std::move(drawing)));
 }
 
 } // namespace
 
 QIcon Image(int index, Style style)
 {
-    QIcon icon(draw(index, style, false));
-    if (style == Style::Simple)
-        icon.addPixmap(draw(index, style, true), QIcon::Active);
-    return icon;
+    // The simple style shows its colours under the mouse only.
+    return drawn(QSize(kW, kH), [index, style](QPainter& p, QIcon::Mode mode) {
+        draw(p, index, style, mode == QIcon::Active);
+    });
 }
 
-QPixmap StrengthLight(bool strong)
+QIcon StrengthLight(bool strong)
 {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor base = strong ? QColor(40, 180, 70) : QColor(215, 45, 40);
-    QRadialGradient g(QPointF(6, 5.5), 8);
-    g.setColorAt(0, base.lighter(170));
-    g.setColorAt(1, base);
-    p.setPen(QPen(base.darker(170), 1));
-    p.setBrush(g);
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    return pm;
+    return drawn(QSize(16, 16), [strong](QPainter& p, QIcon::Mode) {
+        const QColor base = strong ? QColor(40, 180, 70) : QColor(215, 45, 40);
+        QRadialGradient g(QPointF(6, 5.5), 8);
+        g.setColorAt(0, base.lighter(170));
+        g.setColorAt(1, base);
+        p.setPen(QPen(base.darker(170), 1));
+        p.setBrush(g);
+        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    });
 }
 
-QPixmap KeyPicture()
+QIcon KeyPicture()
 {
-    QPixmap pm(22, 22);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor gold(200, 150, 40);
-    p.setPen(QPen(gold.darker(160), 1.2));
-    p.setBrush(gold);
-    p.drawEllipse(QRectF(1.5, 6.5, 9, 9));
-    p.drawRect(QRectF(9.5, 9.8, 11, 2.6));
-    p.drawRect(QRectF(15.5, 12, 2.2, 3.5));
-    p.drawRect(QRectF(18.5, 12, 2.2, 2.5));
-    p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(4.2, 9.2, 3.6, 3.6));
-    return pm;
+    return drawn(QSize(22, 22), [](QPainter& p, QIcon::Mode) {
+        const QColor gold(200, 150, 40);
+        p.setPen(QPen(gold.darker(160), 1.2));
+        p.setBrush(gold);
+        p.drawEllipse(QRectF(1.5, 6.5, 9, 9));
+        p.drawRect(QRectF(9.5, 9.8, 11, 2.6));
+        p.drawRect(QRectF(15.5, 12, 2.2, 3.5));
+        p.drawRect(QRectF(18.5, 12, 2.2, 2.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(4.2, 9.2, 3.6, 3.6));
+    });
 }
 
 QIcon AppIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 40.0, size / 40.0);
+    return drawn(QSize(40, 40), [](QPainter& p, QIcon::Mode) {
         p.translate(-7.5, 0);
         draw_padlock(p, Palette{QColor(45, 100, 200), QColor(25, 60, 130), QColor(170, 200, 240), QColor(250, 250, 252)},
                      false);
-        icon.addPixmap(pm);
-    }
-    return icon;
+    });
 }
 
 } // namespace ToolbarArt

@@ -1,5 +1,4 @@
-// Marks what the engine library exports: the members of CIdea and nothing else
-// (TESSIRAL_LOCAL keeps a member of CIdea inside the library).
+// Marks what the engine library exports: the members of CIdea and nothing else.
 #pragma once
 
 #if defined(_WIN32)
@@ -12,10 +11,4 @@
 #endif
 #else
 #define TESSIRAL_API __attribute__((visibility("default")))
-#endif
-
-#if defined(_WIN32)
-#define TESSIRAL_LOCAL
-#else
-#define TESSIRAL_LOCAL __attribute__((visibility("hidden")))
 #endif

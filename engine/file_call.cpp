@@ -4,6 +4,7 @@
 // into one failed file instead of the end of the calling program.
 #include "batch_control.h"
 #include "file_job.h"
+#include "file_loops.h"
 #include "messages.h"
 
 #include <new>
@@ -71,10 +72,10 @@ template <typename Body> int guarded(CIdea& engine, const char* source, Body bod
 
 int CIdea::IdeaEncrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return EncryptFile(source, destination); });
+    return guarded(*this, source, [&] { return encrypt_file(*this, source, destination); });
 }
 
 int CIdea::IdeaDecrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return DecryptFile(source, destination); });
+    return guarded(*this, source, [&] { return decrypt_file(*this, source, destination); });
 }

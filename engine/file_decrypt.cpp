@@ -3,7 +3,7 @@
 #include "batch_control.h"
 #include "chunk_pipeline.h"
 #include "file_format.h"
-#include "idea_access.h"
+#include "file_loops.h"
 #include "file_job.h"
 #include "messages.h"
 #include "naming_rules.h"
@@ -47,22 +47,22 @@ int DecryptFoundCipher(CIdea& engine, const CipherRow& found, char* source, char
     engine.m_strArith.swap(restore.code);
     engine.m_pControl->findCipher = false;
     engine.m_pControl->cipherFound = found.name;
-    return CIdeaAccess::decrypt_file(engine, source, destination);
+    return decrypt_file(engine, source, destination);
 }
 
 } // namespace
 
-int CIdea::DecryptFile(char* source, char* destination)
+int decrypt_file(CIdea& engine, char* source, char* destination)
 {
-    const CipherRow* row = find_cipher(m_strArith);
+    const CipherRow* row = find_cipher(engine.m_strArith);
     if (row == nullptr) {
-        if (m_pProgress)
-            m_pProgress->SetPos(100);
+        if (engine.m_pProgress)
+            engine.m_pProgress->SetPos(100);
         return IDEA_DONE;
     }
-    row->prepare_decrypt(*this);
+    row->prepare_decrypt(engine);
     const unsigned b = row->block;
-    CFileJob job(*this, *row);
+    CFileJob job(engine, *row);
     if (!job.OpenSource(source)) {
         job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), row->decryptOpenCaption,
                  MB_OKCANCEL | MB_ICONERROR);
@@ -74,15 +74,15 @@ int CIdea::DecryptFile(char* source, char* destination)
         return job.ReadFailed(source);
     unsigned char sealed[16] = {};
     std::memcpy(sealed, header, b);
-    row->decrypt_blocks(*this, header, header, 1);
+    row->decrypt_blocks(engine, header, header, 1);
     if (!fileformat::header_matches(header, row->header, b)) {
-        if (m_pControl && m_pControl->findCipher) {
+        if (engine.m_pControl && engine.m_pControl->findCipher) {
             // The first 16 bytes hold the header block of every cipher.
             if (b < sizeof sealed && job.ReadSource(sealed + b, sizeof sealed - b) < 0)
                 return job.ReadFailed(source);
-            if (const CipherRow* found = FindCipher(*this, *row, sealed)) {
+            if (const CipherRow* found = FindCipher(engine, *row, sealed)) {
                 job.CloseSource();
-                return DecryptFoundCipher(*this, *found, source, destination);
+                return DecryptFoundCipher(engine, *found, source, destination);
             }
         }
         const std::string text = std::string(msg::kKeyCheckPrefix) + row->name + "!\n" + source;
@@ -95,7 +95,7 @@ int CIdea::DecryptFile(char* source, char* destination)
         return IDEA_SOURCE_FAILED;
     }
 
-    const bool replace = m_bReplace != 0;
+    const bool replace = engine.m_bReplace != 0;
     const std::string finalPath = naming::decrypted_path(naming::name_of(source), destination, replace);
     COutputFile out(job.Ops());
     if (!job.CreateOutput(out, finalPath, replace))
@@ -108,9 +108,9 @@ int CIdea::DecryptFile(char* source, char* destination)
     // Chunks are read ahead, deciphered on all threads and written behind.
     // The padding comes off the file's last block: a full chunk is the last
     // when the read after it gives nothing.
-    CChunkPipeline pipe(CEngineWorkers::For(*this), job.Ops(), job.SourceFd(), out, length - b, b);
-    const auto decrypt = [this, row](unsigned char* at, std::size_t count) {
-        row->decrypt_blocks(*this, at, at, count);
+    CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length - b, b);
+    const auto decrypt = [&engine, row](unsigned char* at, std::size_t count) {
+        row->decrypt_blocks(engine, at, at, count);
     };
     std::uint64_t total = b;
     for (;;) {

@@ -1,21 +1,22 @@
 // The body of IdeaEncrypt: one file into the encrypted-file format.
 #include "chunk_pipeline.h"
 #include "file_format.h"
+#include "file_loops.h"
 #include "file_job.h"
 #include "messages.h"
 #include "progress/percent_progress_ctrl.h"
 
-int CIdea::EncryptFile(char* source, char* destination)
+int encrypt_file(CIdea& engine, char* source, char* destination)
 {
-    const CipherRow* row = find_cipher(m_strArith);
+    const CipherRow* row = find_cipher(engine.m_strArith);
     if (row == nullptr) {
-        if (m_pProgress)
-            m_pProgress->SetPos(100);
+        if (engine.m_pProgress)
+            engine.m_pProgress->SetPos(100);
         return IDEA_DONE;
     }
-    row->prepare_encrypt(*this);
+    row->prepare_encrypt(engine);
     const unsigned b = row->block;
-    CFileJob job(*this, *row);
+    CFileJob job(engine, *row);
     if (!job.OpenSource(source)) {
         job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), msg::kOpenFailedCaption,
                  MB_OKCANCEL | MB_ICONERROR);
@@ -23,8 +24,8 @@ int CIdea::EncryptFile(char* source, char* destination)
     }
     // With replace on and the extension not added, the encrypted file takes
     // the source's own name; the destination given is only a working name.
-    const bool replace = m_bReplace != 0;
-    const std::string finalPath = replace && m_bAddExt == 0 ? std::string(source) : std::string(destination);
+    const bool replace = engine.m_bReplace != 0;
+    const std::string finalPath = replace && engine.m_bAddExt == 0 ? std::string(source) : std::string(destination);
     COutputFile out(job.Ops());
     if (!job.CreateOutput(out, finalPath, replace))
         return IDEA_DEST_FAILED;
@@ -34,14 +35,14 @@ int CIdea::EncryptFile(char* source, char* destination)
     fileformat::build_header(header, row->header, b, fileformat::marker_for(length, b));
     job.Announce(source, msg::kEncrypting);
     job.ProgressStart(length);
-    row->encrypt_blocks(*this, header, header, 1);
+    row->encrypt_blocks(engine, header, header, 1);
     if (!out.Write(header, b))
         return job.WriteFailed(out);
 
     // Chunks are read ahead, ciphered on all threads and written behind.
-    CChunkPipeline pipe(CEngineWorkers::For(*this), job.Ops(), job.SourceFd(), out, length, b);
-    const auto encrypt = [this, row](unsigned char* at, std::size_t count) {
-        row->encrypt_blocks(*this, at, at, count);
+    CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, b);
+    const auto encrypt = [&engine, row](unsigned char* at, std::size_t count) {
+        row->encrypt_blocks(engine, at, at, count);
     };
     std::uint64_t total = 0;
     for (;;) {

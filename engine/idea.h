@@ -73,11 +73,6 @@ private:
     unsigned short m_ideaEncSubkeys[52] = {};
     unsigned short m_ideaDecSubkeys[52] = {};
 
-    // The file calls' bodies; the exported calls wrap them in the refusals
-    // made before a file is opened and in the net for anything thrown.
-    TESSIRAL_LOCAL int EncryptFile(char* source, char* destination);
-    TESSIRAL_LOCAL int DecryptFile(char* source, char* destination);
-
     void MakeRadomKey(unsigned char*);
     void cipher_idea(unsigned char* in, unsigned char* out, unsigned short* subkeys);
     void en_key_idea(unsigned char* key, unsigned short* subkeys);

@@ -19,5 +19,4 @@ struct CIdeaAccess {
     static void de_key_idea(CIdea& e, unsigned short* z, unsigned short* dk) { e.de_key_idea(z, dk); }
     static unsigned short mul(CIdea& e, unsigned short a, unsigned short b) { return e.mul(a, b); }
     static unsigned short inv(CIdea& e, unsigned short x) { return e.inv(x); }
-    static int decrypt_file(CIdea& e, char* source, char* destination) { return e.DecryptFile(source, destination); }
 };

@@ -71,10 +71,12 @@ QString TipText(const QByteArray& line)
     return text;
 }
 
-QPixmap BulbPicture()
+// Drawn for the screen's pixel ratio, so it is sharp at any scaling.
+QPixmap BulbPicture(qreal ratio)
 {
     constexpr int side = 48;
-    QPixmap picture(side, side);
+    QPixmap picture(QSize(side, side) * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -145,7 +147,7 @@ void CTipDlg::BuildWindow()
 
     auto* picture = new QLabel(tipFrame);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(BulbPicture());
+    picture->setPixmap(BulbPicture(devicePixelRatioF()));
 
     auto* heading = new QLabel(QString::fromLatin1(kHeading), tipFrame);
     heading->setObjectName(QStringLiteral("heading"));

@@ -18,6 +18,8 @@
 #include "ciphers/aes_vector.h"
 #include "ciphers/mars_x4.h"
 #include "ciphers/twofish_vector.h"
+#include "ciphers/rc6_simd.h"
+#include "ciphers/serpent_simd.h"
 #endif
 
 namespace tessiral {
@@ -82,12 +84,20 @@ const MarsKernels kMars[] = {
 };
 
 const Rc6Kernels kRc6[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, None, "avx512 x64", rc6_encrypt_blocks_avx512, rc6_decrypt_blocks_avx512},
+    {CpuLevel::Avx2, None, "avx2 x32", rc6_encrypt_blocks_avx2, rc6_decrypt_blocks_avx2},
+#endif
     {P, None, "portable",
      [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
      [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},
 };
 
 const SerpentKernels kSerpent[] = {
+#if TESSIRAL_X86_KERNELS
+    {CpuLevel::Avx512, None, "avx512 x64", serpent_encrypt_blocks_avx512, serpent_decrypt_blocks_avx512},
+    {CpuLevel::Avx2, None, "avx2 x16", serpent_encrypt_blocks_avx2, serpent_decrypt_blocks_avx2},
+#endif
     {P, None, "portable", encrypt_serpent_blocks, decrypt_serpent_blocks},
 };
 

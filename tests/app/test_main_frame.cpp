@@ -3,16 +3,27 @@
 #include "cipher_doc.h"
 #include "cipher_view.h"
 #include "command_table.h"
+#include "focus_style.h"
 #include "gui_rig.h"
 #include "key_bar.h"
 #include "key_status_bar.h"
+#include "left_view.h"
 #include "main_frame.h"
+#include "settings_entries.h"
+#include "toolbar_art.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using kvntest::GuiRig;
@@ -29,7 +40,135 @@ struct Frame {
     }
 };
 
+QStringList SelectedNames(const CMainFrame& frame)
+{
+    QStringList names;
+    for (int row : frame.GetFileList()->SelectedRows())
+        names << frame.GetFileList()->ItemText(row, CCipherView::NameColumn);
+    return names;
+}
+
 } // namespace
+
+TEST(MainFrame, OpensWhereTheUserLastWorkedAndRefreshAllStaysThere)
+{
+    GuiRig rig;
+    kvntest::TempDir files;
+    const QString one = QString::fromStdString(files.file("one"));
+    const QString two = QString::fromStdString(files.file("two"));
+    ASSERT_TRUE(QDir().mkpath(one) && QDir().mkpath(two));
+    batch::settings::WriteLastFolder(CSettingsStore::Instance(), one.toStdString());
+    {
+        Frame f;
+        EXPECT_EQ(f.doc.m_strFolder, one);
+        ASSERT_TRUE(f.frame.GetFolderTree()->ShowFolder(two));
+        EXPECT_EQ(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())), two);
+        kvntest::write_file(files.file("two/new.txt"), {'x'});
+        f.frame.Action(cmd::RefreshAll)->trigger();
+        EXPECT_EQ(f.doc.m_strFolder, two);
+        EXPECT_EQ(f.frame.GetFileList()->RowCount(), 1);
+    }
+    // Gone since: the tree opens at its first item.
+    ASSERT_TRUE(QDir(two).removeRecursively());
+    Frame f;
+    EXPECT_EQ(f.frame.GetFolderTree()->currentIndex(), f.frame.GetFolderTree()->model()->index(0, 0));
+}
+
+TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
+{
+    GuiRig rig;
+    kvntest::TempDir files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        kvntest::write_file(files.file(name), {'x'});
+    Frame f;
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/a.txt")});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.file("c.txt"))),
+                     QUrl::fromLocalFile(QString::fromStdString(files.file("a.txt")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&f.frame, &drop);
+    EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
+    EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+    EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
+
+    // While a dialog holds the window (a batch runs), files wait until it closes.
+    QDialog dialog(&f.frame);
+    QTimer::singleShot(0, &dialog, [&] {
+        f.frame.OpenFiles({QString::fromStdString(files.file("b.txt"))});
+        QTest::qWait(300);
+        EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(f.frame) == QStringList{"b.txt"}; }, 5000));
+}
+
+TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)
+{
+    GuiRig rig;
+    Frame f;
+    for (const char* name : {"keyPicture", "keyBox", "confirmBox", "showKey", "strengthLight", "folderTree",
+                             "fileListDetails", "fileListIcons"}) {
+        const auto* widget = f.frame.findChild<QWidget*>(name);
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+    }
+    auto* toolBar = f.frame.findChild<QToolBar*>("toolBar");
+    for (QAction* button : toolBar->actions()) {
+        if (!button->isSeparator()) {
+            EXPECT_FALSE(toolBar->widgetForAction(button)->accessibleName().isEmpty()) << button->text().toStdString();
+        }
+    }
+    EXPECT_EQ(toolBar->widgetForAction(toolBar->findChild<QAction*>(QStringLiteral("tb%1").arg(cmd::Configuration)))
+                  ->accessibleName(),
+              "Configuration");
+    // The light says what its colour shows.
+    const auto* light = f.frame.findChild<QLabel*>("strengthLight");
+    EXPECT_TRUE(light->accessibleDescription().startsWith("Weak"));
+    QTest::keyClicks(f.frame.KeyBar()->KeyBox(), "0123456789abcdef");
+    EXPECT_EQ(light->accessibleDescription(), "Strong key");
+    EXPECT_EQ(light->pixmap().devicePixelRatio(), light->devicePixelRatioF());
+}
+
+TEST(MainFrame, ArtIsDrawnForTheScreensPixelRatio)
+{
+    const auto sharp = [](const QIcon& art, QSize size) {
+        const QPixmap twice = art.pixmap(size, 2.0);
+        EXPECT_EQ(twice.size(), size * 2);
+        EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+        // Drawn at the larger size, not the smaller one enlarged.
+        const QImage enlarged = art.pixmap(size, 1.0).scaled(size * 2).toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_NE(twice.toImage().convertToFormat(QImage::Format_ARGB32), enlarged);
+    };
+    sharp(ToolbarArt::StrengthLight(false), QSize(16, 16));
+    sharp(ToolbarArt::KeyPicture(), QSize(22, 22));
+    sharp(ToolbarArt::Image(0, ToolbarArt::Style::MultiColor), QSize(55, 40));
+    sharp(ToolbarArt::Image(4, ToolbarArt::Style::Simple), QSize(55, 40));
+}
+
+TEST(MainFrame, AListWithTheKeyboardFocusShowsItEvenWhenEmpty)
+{
+    GuiRig rig;
+    QApplication::setStyle(new CFocusStyle);
+    kvntest::TempDir empty;
+    batch::settings::WriteLastFolder(CSettingsStore::Instance(), empty.path());
+    Frame f;
+    ASSERT_EQ(f.frame.GetFileList()->RowCount(), 0);
+    QWidget* list = f.frame.GetFileList()->CurrentView();
+    f.frame.KeyBar()->KeyBox()->setFocus(Qt::TabFocusReason);
+    const QImage without = list->grab().toImage();
+    list->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_NE(list->grab().toImage(), without);
+}
 
 TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)
 {

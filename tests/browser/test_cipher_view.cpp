@@ -345,5 +345,30 @@ TEST_F(Sorting, SelectedFilesStaySelectedThroughASort)
     EXPECT_EQ(view->SelectedRows(), (QList<int>{ 1, 3 }));
 }
 
+TEST_F(Sorting, ChangesByOtherProgramsRefillTheListInFewStepsKeepingSortAndSelection)
+{
+    for (const char* name : { "a.txt", "b.txt", "c.txt", "d.txt" })
+        Write(name);
+    auto view = ShownView();
+    view->SortByHeading(CCipherView::NameColumn); // descending
+    ClickRow(*view, "b.txt");
+    ClickRow(*view, "d.txt", Qt::ControlModifier);
+    int refills = 0;
+    QObject::connect(view->CurrentView()->model(), &QAbstractItemModel::modelReset, [&refills] { ++refills; });
+
+    // Each change is seen on its own, as when another program writes slowly.
+    for (int i = 0; i < 300; ++i) {
+        Write(QStringLiteral("new%1.txt").arg(i, 3, 10, QLatin1Char('0')));
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(QFile::remove(PathOf("d.txt")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->RowCount() == 303; }, 10000));
+    QTest::qWait(2 * CCipherView::kRefillQuietMs); // nothing left pending
+    EXPECT_LT(refills, 20); // one per change would be 301; one per two seconds of changes is expected
+    EXPECT_EQ(Names(*view).front(), "new299.txt");
+    EXPECT_EQ(Names(*view).back(), "a.txt");
+    EXPECT_EQ(SelectedNames(*view), QStringList{ "b.txt" });
+}
+
 } // namespace
 } // namespace kvntest

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -216,14 +217,50 @@ TEST_F(LeftViewTest, StartsOnTheFirstTopItemAndEverySelectedFolderBecomesTheList
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
-TEST_F(LeftViewTest, RefreshAllStartsOverAtTheFirstItemAndRefillsTheListOnce)
+TEST_F(LeftViewTest, RefreshAllRereadsButStaysInTheShownFolderUntilItIsGone)
 {
     MakeFolders({ "alpha" });
     auto view = MakeView();
     view->setCurrentIndex(Find(*view, Top(*view), "alpha"));
+    MakeFolders({ "beta" });
+    view->RefreshAll();
+    EXPECT_EQ(Names(*view, Top(*view)), QStringList({ "alpha", "beta" }));
+    EXPECT_EQ(view->currentIndex(), Find(*view, Top(*view), "alpha"));
+    EXPECT_EQ(m_fills, QStringList({ m_root, PathOf("alpha"), PathOf("alpha") }));
+
+    ASSERT_TRUE(QDir(PathOf("alpha")).removeRecursively());
     view->RefreshAll();
     EXPECT_EQ(view->currentIndex(), Top(*view));
-    EXPECT_EQ(m_fills, QStringList({ m_root, PathOf("alpha"), m_root }));
+    EXPECT_EQ(m_fills.last(), m_root);
+}
+
+TEST_F(LeftViewTest, OpensAtAGivenFolderBelowTheClosestTopItemOrAtTheFirstWhenGone)
+{
+    MakeFolders({ "alpha/x/deep", ".hidden/inside" });
+    m_places.append({ "Alpha", PathOf("alpha"), CFolderPlace::Kind::Folder, {} });
+    auto view = MakeView();
+    QSignalSpy shown(view.get(), &CLeftView::folderShown);
+
+    view->InitialUpdate(PathOf("alpha/x/deep/"));
+    const QModelIndex deep = view->currentIndex();
+    EXPECT_EQ(deep.data().toString(), "deep");
+    EXPECT_EQ(deep.parent().parent(), Top(*view, 1)); // under "Alpha", not under "Root"
+    EXPECT_TRUE(view->isExpanded(deep.parent()));
+    EXPECT_EQ(m_fills.last(), PathOf("alpha/x/deep"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.front().front().toString(), PathOf("alpha/x/deep"));
+
+    // Below a hidden folder the tree stops at the nearest item it lists,
+    // while the list shows the folder itself.
+    EXPECT_TRUE(view->ShowFolder(PathOf(".hidden/inside")));
+    EXPECT_EQ(view->currentIndex(), Top(*view));
+    EXPECT_EQ(m_doc.m_strFolder, PathOf(".hidden/inside"));
+
+    EXPECT_FALSE(view->ShowFolder(QDir::rootPath()));
+    view->InitialUpdate(PathOf("gone"));
+    EXPECT_EQ(view->currentIndex(), Top(*view));
+    EXPECT_EQ(m_fills.last(), m_root);
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(LeftViewTest, AVirtualItemLeavesTheDocumentAndTheListAsTheyWere)

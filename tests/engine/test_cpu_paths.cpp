@@ -2,6 +2,9 @@
 // portable path's bytes, both directions: block counts around every vector
 // width, buffers off any alignment, separate output and in place.
 #include "cipher_table.h"
+#include "cpu/cipher_kernels.h"
+#include "idea_access.h"
+#include "idea_blocks.h"
 #include "vectors.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +81,34 @@ TEST(CpuPaths, EveryLevelGivesThePortableBytes)
                     }
                 }
             }
+        }
+    }
+}
+
+// 0 stands for 65536 in the multiplications; random keys and data almost
+// never meet it, so every level's kernels get zero subkeys and zero words.
+TEST(Idea, ZeroWordsAndSubkeysOnEveryLevel)
+{
+    Bytes data(8 * 67);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = (i / 2) % 3 == 0 ? 0 : static_cast<uint8>(i * 37 + 11);
+    CIdea e;
+    Bytes key = kvntest::from_hex("00000000000000000000000000000000"); // every subkey 0
+    unsigned short zero[52], mixed[52];
+    CIdeaAccess::en_key_idea(e, key.data(), zero);
+    key = kvntest::from_hex("0123456789ABCDEF0011223344556677");
+    CIdeaAccess::en_key_idea(e, key.data(), mixed);
+    mixed[0] = mixed[3] = mixed[4] = mixed[5] = mixed[51] = 0;
+    for (const unsigned short* z : {zero, mixed}) {
+        Bytes want(data.size());
+        idea_crypt_blocks(z, data.data(), want.data(), 67);
+        for (tessiral::CpuLevel level : tessiral::kCpuLevels) {
+            if (level > tessiral::detected_cpu_level())
+                continue;
+            const auto kernels = tessiral::idea_kernels(level);
+            Bytes got(data.size());
+            kernels.encrypt(z, data.data(), got.data(), 67);
+            EXPECT_EQ(got, want) << kernels.name;
         }
     }
 }

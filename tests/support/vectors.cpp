@@ -125,6 +125,8 @@ std::vector<KnownAnswer> read_dat(const std::string& relative)
     std::vector<KnownAnswer> out;
     std::vector<std::string> pending;
     for (const auto& raw : read_lines(relative)) {
+        if (!raw.empty() && raw[0] == '#')
+            continue;
         std::istringstream fields(raw);
         std::string f;
         while (fields >> f)

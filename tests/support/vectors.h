@@ -24,7 +24,8 @@ struct KnownAnswer {
 // Absolute path of a file below tests/data.
 std::string data_path(const std::string& relative);
 
-// KEY PLAINTEXT CIPHERTEXT per vector; also the three-line layout of rc6val.dat.
+// KEY PLAINTEXT CIPHERTEXT per vector (lines starting with # are comments);
+// also the three-line layout of rc6val.dat.
 std::vector<KnownAnswer> read_dat(const std::string& relative);
 
 // One record of a .txt file: the fields in force when a `Test:` line was met

@@ -3,9 +3,12 @@
 // released.
 #pragma once
 
+#include "update_check.h"
+
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 
 namespace kvntest {
 
@@ -77,6 +80,19 @@ private:
     QList<QPointer<QTcpSocket>> m_held;
     QList<QByteArray> m_requests;
 };
+
+// Lets whatever was already sent to this process arrive before a test checks
+// that nothing came of it: a whole request to a second server, answered, goes
+// through the event loop after anything that was waiting there.
+inline bool LetPendingAnswersArrive()
+{
+    LocalHttpServer other;
+    CUpdateCheck probe;
+    bool finished = false;
+    QObject::connect(&probe, &CUpdateCheck::Finished, [&finished](const CheckOutcome&) { finished = true; });
+    probe.Start(QUrl("http://" + other.HostAndPort() + "/version.txt"));
+    return QTest::qWaitFor([&finished] { return finished; }, 20000);
+}
 
 // Loopback must never be sent to a proxy the environment may name.
 inline void BypassProxyForLoopback()

@@ -84,7 +84,7 @@ TEST_F(UpdateCheckTest, AbandonedRequestIsNeverHeardOf)
         ASSERT_TRUE(QTest::qWaitFor([this] { return m_server.HeldCount() == 2; }, 20000));
     }
     m_server.Release();
-    QTest::qWait(200);
+    ASSERT_TRUE(kvntest::LetPendingAnswersArrive());
     EXPECT_TRUE(m_outcomes.isEmpty());
 }
 

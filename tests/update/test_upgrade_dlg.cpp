@@ -173,7 +173,7 @@ TEST_F(UpgradeDlgTest, WithoutAConnectionOnlyAMessage)
     EXPECT_EQ(m_messages[0].icon, QMessageBox::Information);
     EXPECT_EQ(m_messages[0].owner, m_dlg.get());
     ExpectIdle();
-    QTest::qWait(50);
+    ASSERT_TRUE(kvntest::LetPendingAnswersArrive());
     EXPECT_TRUE(m_server.Requests().isEmpty());
 }
 
@@ -186,7 +186,7 @@ TEST_F(UpgradeDlgTest, ClosedOrDestroyedDuringACheck)
     QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
     EXPECT_FALSE(m_dlg->isVisible());
     m_server.Release();
-    QTest::qWait(200);
+    ASSERT_TRUE(kvntest::LetPendingAnswersArrive());
     ExpectIdle();
 
     m_server.Hold();
@@ -195,7 +195,7 @@ TEST_F(UpgradeDlgTest, ClosedOrDestroyedDuringACheck)
     ASSERT_TRUE(WaitForHeld(1));
     m_dlg.reset();
     m_server.Release();
-    QTest::qWait(200);
+    ASSERT_TRUE(kvntest::LetPendingAnswersArrive());
     EXPECT_TRUE(m_opened.isEmpty());
 }
 

@@ -1,0 +1,2 @@
+// The one source file of each precompiled-header target: CMake compiles the
+// header set beside it.

@@ -19,7 +19,10 @@
 
 namespace {
 
-QMessageBox::Icon icon_of(unsigned icon) { return icon ? QMessageBox::Information : QMessageBox::NoIcon; }
+QMessageBox::Icon icon_of(unsigned icon)
+{
+    return icon ? QMessageBox::Information : QMessageBox::NoIcon;
+}
 
 } // namespace
 
@@ -33,7 +36,8 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
 
     const batch::CheckResult check = batch::CheckSelectionAndKey(direction, std::size_t(selected), key, confirm);
     switch (check.refusal) {
-    case batch::Refusal::None: break;
+    case batch::Refusal::None:
+        break;
     case batch::Refusal::KeyMissing:
     case batch::Refusal::ConfirmMissing:
     case batch::Refusal::ConfirmDiffers: {
@@ -53,7 +57,7 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     }
     default:
         CMessageService::Show(this, QString::fromStdString(check.text), QString::fromStdString(check.caption),
-                              QMessageBox::Ok, icon_of(check.icon));
+            QMessageBox::Ok, icon_of(check.icon));
         return;
     }
 
@@ -61,8 +65,8 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     for (int row : m_list->SelectedRows())
         sources.push_back(m_list->ItemText(row, CCipherView::PathColumn).toStdString());
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
-        ? batch::EncryptOptions(settings.GetProfileString("EncryptOption", "replace"),
-                                settings.GetProfileString("EncryptOption", "add"))
+        ? batch::EncryptOptions(
+            settings.GetProfileString("EncryptOption", "replace"), settings.GetProfileString("EncryptOption", "add"))
         : batch::DecryptOptions(settings.GetProfileString("DecryptOption", "replace"));
     const batch::Batch plan = batch::PlanBatch(direction, code, options, sources);
 
@@ -73,7 +77,7 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
     const batch::CheckResult attributes = batch::CheckAttributes(direction, options.replace != 0, sources);
     if (!attributes.ok()) {
         CMessageService::Show(this, QString::fromStdString(attributes.text), QString::fromStdString(attributes.caption),
-                              QMessageBox::Ok, icon_of(attributes.icon));
+            QMessageBox::Ok, icon_of(attributes.icon));
         return;
     }
 
@@ -97,6 +101,12 @@ void CMainFrame::RunBatchCommand(batch::Direction direction)
         m_list->SelectPaths(results);
 }
 
-void CMainFrame::OnEncrypt() { RunBatchCommand(batch::Direction::Encrypt); }
+void CMainFrame::OnEncrypt()
+{
+    RunBatchCommand(batch::Direction::Encrypt);
+}
 
-void CMainFrame::OnDecrypt() { RunBatchCommand(batch::Direction::Decrypt); }
+void CMainFrame::OnDecrypt()
+{
+    RunBatchCommand(batch::Direction::Decrypt);
+}

@@ -9,7 +9,8 @@
 void CLabelWnd::SetWindowText(const char* text)
 {
     const QString value = QString::fromUtf8(text ? text : "");
-    QMetaObject::invokeMethod(m_label, [label = m_label, value] { label->setText(value); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_label, [label = m_label, value] { label->setText(value); }, Qt::QueuedConnection);
 }
 
 int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned style)
@@ -19,7 +20,7 @@ int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned 
     r.caption = QString::fromUtf8(caption ? caption : "");
     r.buttons = (style & 0xF) == MB_OKCANCEL ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
     const unsigned icon = style & 0xF0;
-    r.icon = icon == MB_ICONERROR ? QMessageBox::Critical
+    r.icon = icon == MB_ICONERROR    ? QMessageBox::Critical
         : icon == MB_ICONINFORMATION ? QMessageBox::Information
                                      : QMessageBox::NoIcon;
     QMessageBox::StandardButton answer = QMessageBox::Ok;

@@ -12,7 +12,10 @@ class QWidget;
 // A label the engine writes its status or count text into.
 class CLabelWnd final : public CWnd {
 public:
-    explicit CLabelWnd(QLabel* label) : m_label(label) {}
+    explicit CLabelWnd(QLabel* label)
+        : m_label(label)
+    {
+    }
     void SetWindowText(const char* text) override;
 
 private:
@@ -22,7 +25,10 @@ private:
 // The engine's message boxes, shown on the GUI thread without an owner.
 class CEngineMessages final : public CMessageSink {
 public:
-    explicit CEngineMessages(QWidget* context) : m_context(context) {}
+    explicit CEngineMessages(QWidget* context)
+        : m_context(context)
+    {
+    }
     int MessageBox(const char* text, const char* caption, unsigned style) override;
 
 private:

@@ -8,7 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
+CKeyBar::CKeyBar(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("keyBar"));
     auto* picture = new QLabel(this);

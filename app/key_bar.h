@@ -12,7 +12,7 @@ class CKeyBar : public QWidget {
 public:
     explicit CKeyBar(QWidget* parent = nullptr);
 
-    QLineEdit* KeyBox() const { return m_key; }         // control 1000
+    QLineEdit* KeyBox() const { return m_key; } // control 1000
     QLineEdit* ConfirmBox() const { return m_confirm; } // control 1003
     QPushButton* ShowKeyButton() const { return m_showKey; } // control 1013
 

@@ -6,8 +6,8 @@
 #include <QEvent>
 #include <QLabel>
 
-
-CKeyStatusBar::CKeyStatusBar(QWidget* parent) : QStatusBar(parent)
+CKeyStatusBar::CKeyStatusBar(QWidget* parent)
+    : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("statusBar"));
     auto pane = [this](const QString& text, const char* name) {
@@ -42,11 +42,20 @@ void CKeyStatusBar::SetStrongKey(bool strong)
     m_light->setToolTip(strong ? QStringLiteral("Strong key") : QStringLiteral("Weak key: 15 characters or fewer"));
 }
 
-void CKeyStatusBar::SetCipherText(const QString& text) { m_cipher->setText(text); }
+void CKeyStatusBar::SetCipherText(const QString& text)
+{
+    m_cipher->setText(text);
+}
 
-QString CKeyStatusBar::KeyLengthText() const { return m_length->text(); }
+QString CKeyStatusBar::KeyLengthText() const
+{
+    return m_length->text();
+}
 
-QString CKeyStatusBar::CipherText() const { return m_cipher->text(); }
+QString CKeyStatusBar::CipherText() const
+{
+    return m_cipher->text();
+}
 
 // Qt does not tell the lock keys' state portably; the panes keep their
 // place and stay greyed, as an indicator that is off looks.

@@ -24,7 +24,9 @@
 #include <QSplitter>
 #include <QToolBar>
 
-CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
+CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent)
+    : QMainWindow(parent)
+    , m_doc(doc)
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(ToolbarArt::AppIcon());
@@ -67,7 +69,7 @@ void CMainFrame::CreateActions()
         m_actions.insert(c.id, a);
     }
     m_viewModes = new QActionGroup(this);
-    for (int id : {cmd::LargeIcon, cmd::SmallIcon, cmd::ListView, cmd::Details}) {
+    for (int id : { cmd::LargeIcon, cmd::SmallIcon, cmd::ListView, cmd::Details }) {
         m_actions[id]->setCheckable(true);
         m_viewModes->addAction(m_actions[id]);
     }
@@ -111,11 +113,15 @@ void CMainFrame::CreateToolBar()
     const bool simple = CSettingsStore::Instance().GetString(QStringLiteral("ToolBar"), QStringLiteral("Color"))
         == QLatin1String("2");
     const auto style = simple ? ToolbarArt::Style::Simple : ToolbarArt::Style::MultiColor;
-    struct Button { int command; const char* text; int image; };
-    const Button buttons[] = {{cmd::Encrypt, "Encrypt", 0}, {cmd::Decrypt, "Decrypt", 1}, {cmd::Configuration, "Config", 2},
-                              {0, nullptr, 0},             {cmd::LargeIcon, "Large", 3}, {cmd::SmallIcon, "Small", 4},
-                              {cmd::ListView, "List", 5},   {cmd::Details, "Details", 6}, {0, nullptr, 0},
-                              {cmd::HelpContent, "Help", 7}, {0, nullptr, 0}};
+    struct Button {
+        int command;
+        const char* text;
+        int image;
+    };
+    const Button buttons[] = { { cmd::Encrypt, "Encrypt", 0 }, { cmd::Decrypt, "Decrypt", 1 },
+        { cmd::Configuration, "Config", 2 }, { 0, nullptr, 0 }, { cmd::LargeIcon, "Large", 3 },
+        { cmd::SmallIcon, "Small", 4 }, { cmd::ListView, "List", 5 }, { cmd::Details, "Details", 6 }, { 0, nullptr, 0 },
+        { cmd::HelpContent, "Help", 7 }, { 0, nullptr, 0 } };
     for (const Button& b : buttons) {
         if (b.command == 0) {
             m_wndToolBar->addSeparator();
@@ -165,7 +171,7 @@ void CMainFrame::CreatePanes()
     m_wndSplitter->addWidget(m_tree);
     m_wndSplitter->addWidget(m_list);
     m_wndSplitter->setStretchFactor(1, 1);
-    m_wndSplitter->setSizes({225, 800});
+    m_wndSplitter->setSizes({ 225, 800 });
     setCentralWidget(m_wndSplitter);
     m_tree->SetListView([this] { m_list->FillList(); });
     connect(m_list, &CCipherView::encryptRequested, this, &CMainFrame::OnEncrypt);
@@ -195,4 +201,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 // A dropped file opens the empty document, as a file named on the command
 // line does: the window stays as it is and nothing is read.
-void CMainFrame::dropEvent(QDropEvent* event) { event->acceptProposedAction(); }
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+}

@@ -20,9 +20,12 @@ QMessageBox::StandardButton CMessageService::Show(const MessageRequest& r)
 }
 
 QMessageBox::StandardButton CMessageService::Show(QWidget* owner, const QString& text, const QString& caption,
-                                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
-    return Show(MessageRequest{owner, text, caption, buttons, icon});
+    return Show(MessageRequest{ owner, text, caption, buttons, icon });
 }
 
-void CMessageService::SetHandler(Handler h) { handler() = std::move(h); }
+void CMessageService::SetHandler(Handler h)
+{
+    handler() = std::move(h);
+}

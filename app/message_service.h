@@ -23,8 +23,7 @@ public:
     // Shows the box (modal) and answers the button pressed.
     static QMessageBox::StandardButton Show(const MessageRequest& request);
     static QMessageBox::StandardButton Show(QWidget* owner, const QString& text, const QString& caption,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                            QMessageBox::Icon icon = QMessageBox::NoIcon);
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok, QMessageBox::Icon icon = QMessageBox::NoIcon);
     // Replaces the real boxes (tests); an empty handler restores them.
     static void SetHandler(Handler handler);
 };

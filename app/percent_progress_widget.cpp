@@ -6,13 +6,20 @@
 
 namespace {
 
-QColor color_of(COLORREF c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor color_of(COLORREF c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
-COLORREF colorref_of(const QColor& c) { return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue())); }
+COLORREF colorref_of(const QColor& c)
+{
+    return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+}
 
 } // namespace
 
-CPercentProgressWidget::CPercentProgressWidget(QWidget* parent) : QWidget(parent)
+CPercentProgressWidget::CPercentProgressWidget(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("percentProgress"));
     setAttribute(Qt::WA_OpaquePaintEvent); // we paint every pixel: no erase, no flicker
@@ -24,7 +31,10 @@ CPercentProgressWidget::CPercentProgressWidget(QWidget* parent) : QWidget(parent
     m_model.Attach(this);
 }
 
-CPercentProgressWidget::~CPercentProgressWidget() { m_model.Detach(); }
+CPercentProgressWidget::~CPercentProgressWidget()
+{
+    m_model.Detach();
+}
 
 void CPercentProgressWidget::RedrawNow()
 {
@@ -32,7 +42,10 @@ void CPercentProgressWidget::RedrawNow()
     QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
-void CPercentProgressWidget::Invalidate() { QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection); }
+void CPercentProgressWidget::Invalidate()
+{
+    QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
 
 void CPercentProgressWidget::resizeEvent(QResizeEvent* event)
 {

@@ -28,10 +28,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    QSize sizeHint() const override { return {300, 22}; }
+    QSize sizeHint() const override { return { 300, 22 }; }
 
 private:
     CPercentProgressCtrl m_model;
-    std::atomic<int> m_width{0};
-    std::atomic<int> m_requests{0};
+    std::atomic<int> m_width{ 0 };
+    std::atomic<int> m_requests{ 0 };
 };

@@ -26,7 +26,9 @@ struct CProgressDlg::Host {
     CEngineMessages messages;
 };
 
-CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialog(parent), m_direction(direction)
+CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent)
+    : QDialog(parent)
+    , m_direction(direction)
 {
     const bool enc = direction == batch::Direction::Encrypt;
     setObjectName(enc ? QStringLiteral("encryptWindow") : QStringLiteral("decryptWindow"));
@@ -38,7 +40,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     icon->setPixmap(ToolbarArt::Image(enc ? 0 : 1, ToolbarArt::Style::MultiColor).pixmap(QSize(44, 32)));
     auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
                                     : QStringLiteral("Do you want to decrypt these files now?"),
-                                this);
+        this);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("fileList"));
     m_list->setSortingEnabled(true);
@@ -110,7 +112,7 @@ void CProgressDlg::showEvent(QShowEvent* event)
     m_initialised = true;
     for (const auto& f : m_pBatch->files)
         m_list->addItem(QString::fromStdString(f.name));
-    m_host = std::make_unique<Host>(Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this)});
+    m_host = std::make_unique<Host>(Host{ CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this) });
     m_pIdea->m_pStatusWnd = &m_host->status;
     m_pIdea->m_pCountWnd = &m_host->count;
     m_pIdea->m_pProgress = &m_progress->Model();
@@ -161,7 +163,7 @@ void CProgressDlg::OnWorkerDone()
     m_progress->Model().SetPos(m.barPosition);
     m_status->setText(QString::fromStdString(m.status));
     CMessageService::Show(m.ownedByWindow ? this : nullptr, QString::fromStdString(m.text),
-                          QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
+        QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
     m_running = false;
     m_close->setEnabled(true);
     m_close->setFocus();
@@ -172,7 +174,8 @@ void CProgressDlg::UpdateSpeed()
     if (m_totalBytes < (8 << 20))
         return;
     const double seconds = (QDateTime::currentMSecsSinceEpoch() - m_startedMs) / 1000.0;
-    const double done = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
+    const double done
+        = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
     if (seconds < 0.5 || done <= 0)
         return;
     const double rate = done / seconds;
@@ -198,7 +201,8 @@ void CProgressDlg::closeEvent(QCloseEvent* event)
 
 void CProgressDlg::keyPressEvent(QKeyEvent* event)
 {
-    if (m_running && (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (m_running
+        && (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         event->accept();
         return;
     }

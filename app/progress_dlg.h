@@ -63,8 +63,8 @@ private:
     bool m_running = false;
     batch::BatchOutcome m_outcome;
     // For the speed display: bytes of the files before the current one.
-    std::atomic<long long> m_doneBytes{0};
-    std::atomic<long long> m_currentBytes{0};
+    std::atomic<long long> m_doneBytes{ 0 };
+    std::atomic<long long> m_currentBytes{ 0 };
     long long m_totalBytes = 0;
     qint64 m_startedMs = 0;
     struct Host;
@@ -73,10 +73,16 @@ private:
 
 class CEnProgressDlg final : public CProgressDlg {
 public:
-    explicit CEnProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Encrypt, parent) {}
+    explicit CEnProgressDlg(QWidget* parent = nullptr)
+        : CProgressDlg(batch::Direction::Encrypt, parent)
+    {
+    }
 };
 
 class CDeProgressDlg final : public CProgressDlg {
 public:
-    explicit CDeProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Decrypt, parent) {}
+    explicit CDeProgressDlg(QWidget* parent = nullptr)
+        : CProgressDlg(batch::Direction::Decrypt, parent)
+    {
+    }
 };

@@ -22,16 +22,19 @@ bool call_file_manager(const QString& method, const QString& path)
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service).value())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                      service, method);
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"), service, method);
+    call << QStringList{ QUrl::fromLocalFile(path).toString() } << QString();
     const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace
 
-bool CShellService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool CShellService::OpenUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
 
 bool CShellService::MoveToTrash(const QString& path, QString* error)
 {
@@ -61,4 +64,7 @@ CShellService& CShellService::Instance()
     return *service;
 }
 
-void CShellService::SetInstance(std::unique_ptr<CShellService> service) { instance() = std::move(service); }
+void CShellService::SetInstance(std::unique_ptr<CShellService> service)
+{
+    instance() = std::move(service);
+}

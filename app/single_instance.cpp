@@ -18,4 +18,7 @@ CSingleInstance::CSingleInstance(const QString& name)
 
 CSingleInstance::~CSingleInstance() = default;
 
-bool CSingleInstance::Acquire() { return m_lock->tryLock(0); }
+bool CSingleInstance::Acquire()
+{
+    return m_lock->tryLock(0);
+}

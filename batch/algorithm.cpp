@@ -18,7 +18,12 @@ struct Cipher {
 
 // In the engine's comparison order.
 const Cipher kCiphers[] = {
-    {"1", "AES", 32}, {"10", "IDEA", 16}, {"2", "MARS", 56}, {"3", "RC6", 32}, {"4", "Serpent", 32}, {"5", "Twofish", 32},
+    { "1", "AES", 32 },
+    { "10", "IDEA", 16 },
+    { "2", "MARS", 56 },
+    { "3", "RC6", 32 },
+    { "4", "Serpent", 32 },
+    { "5", "Twofish", 32 },
 };
 
 const Cipher* find(const std::string& code)
@@ -31,7 +36,10 @@ const Cipher* find(const std::string& code)
 
 } // namespace
 
-std::string SelectAlgorithm(const std::string& stored) { return find(stored) ? stored : "1"; }
+std::string SelectAlgorithm(const std::string& stored)
+{
+    return find(stored) ? stored : "1";
+}
 
 std::string ResolveAlgorithm(CSettingsAccess& settings)
 {
@@ -42,11 +50,20 @@ std::string ResolveAlgorithm(CSettingsAccess& settings)
     return "1";
 }
 
-bool IsAlgorithmCode(const std::string& code) { return find(code) != nullptr; }
+bool IsAlgorithmCode(const std::string& code)
+{
+    return find(code) != nullptr;
+}
 
-int KeyLimit(const std::string& code) { return find(SelectAlgorithm(code))->keyLimit; }
+int KeyLimit(const std::string& code)
+{
+    return find(SelectAlgorithm(code))->keyLimit;
+}
 
-const char* CipherName(const std::string& code) { return find(SelectAlgorithm(code))->name; }
+const char* CipherName(const std::string& code)
+{
+    return find(SelectAlgorithm(code))->name;
+}
 
 std::string CodeFromName(const std::string& nameOrCode)
 {

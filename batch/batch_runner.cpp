@@ -9,16 +9,15 @@
 namespace batch {
 
 Batch PlanBatch(Direction direction, const std::string& code, const OutputOptions& options,
-                const std::vector<std::string>& sources, bool foldCase)
+    const std::vector<std::string>& sources, bool foldCase)
 {
-    Batch b{direction, code, options, {}};
+    Batch b{ direction, code, options, {} };
     b.files.reserve(sources.size());
     for (const auto& s : sources) {
         const auto slash = s.find_last_of('/');
-        b.files.push_back({s,
-                           direction == Direction::Encrypt ? EncryptDestination(s, options)
-                                                           : DecryptDestination(s, foldCase),
-                           slash == std::string::npos ? s : s.substr(slash + 1)});
+        b.files.push_back(
+            { s, direction == Direction::Encrypt ? EncryptDestination(s, options) : DecryptDestination(s, foldCase),
+                slash == std::string::npos ? s : s.substr(slash + 1) });
     }
     return b;
 }
@@ -33,7 +32,10 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key)
     engine.SetKey(key.data());
 }
 
-bool IsFailure(int result) { return result == 100 || result == 200; }
+bool IsFailure(int result)
+{
+    return result == 100 || result == 200;
+}
 
 BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile)
 {
@@ -47,7 +49,7 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
             ? engine.IdeaEncrypt(source.data(), destination.data())
             : engine.IdeaDecrypt(source.data(), destination.data());
         const bool failed = IsFailure(result);
-        outcome.files.push_back({result, failed});
+        outcome.files.push_back({ result, failed });
         if (failed && !outcome.failed) {
             outcome.failed = true;
             outcome.firstFailure = i;
@@ -77,13 +79,13 @@ OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)
     const bool encrypting = batch.direction == Direction::Encrypt;
     if (outcome.failed) {
         if (encrypting)
-            return {texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0};
-        return {texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
-                texts::kDecryptFailedCaption, false, 0};
+            return { texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0 };
+        return { texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
+            texts::kDecryptFailedCaption, false, 0 };
     }
     if (encrypting)
-        return {texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100};
-    return {texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100};
+        return { texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100 };
+    return { texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100 };
 }
 
 } // namespace batch

@@ -29,7 +29,7 @@ struct Batch {
 };
 
 Batch PlanBatch(Direction direction, const std::string& code, const OutputOptions& options,
-                const std::vector<std::string>& sources, bool foldCase = kFoldCase);
+    const std::vector<std::string>& sources, bool foldCase = kFoldCase);
 
 // Algorithm code, flags, batch size and key, in the engine's calling order.
 void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key);
@@ -42,7 +42,7 @@ struct FileOutcome {
 struct BatchOutcome {
     std::vector<FileOutcome> files; // one per file attempted
     bool failed = false;
-    std::size_t firstFailure = 0;   // index of the first failed file, when failed
+    std::size_t firstFailure = 0; // index of the first failed file, when failed
 };
 
 // The engine's result codes 100 and 200 are failures; anything else is done.
@@ -50,19 +50,18 @@ bool IsFailure(int result);
 
 // Runs the files on the calling thread; `onFile` (optional) hears of each
 // file before the engine starts it.
-BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
-                      const std::function<void(std::size_t index)>& onFile = {});
+BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t index)>& onFile = {});
 
 // Where file `index`'s result ends up when it succeeds (what the engine names
 // it: the destination, the source's own path, or "de~" beside it).
 std::string ResultPath(const Batch& batch, std::size_t index);
 
 struct OutcomeMessage {
-    std::string status;  // "Completed" or "Failure"
+    std::string status; // "Completed" or "Failure"
     std::string text;
     std::string caption;
-    bool ownedByWindow;  // encryption's box belongs to the batch window
-    int barPosition;     // 100 or 0
+    bool ownedByWindow; // encryption's box belongs to the batch window
+    int barPosition; // 100 or 0
 };
 
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome);

@@ -9,7 +9,7 @@ namespace batch {
 FileAttributes QueryAttributes(const std::string& path)
 {
     FileAttributes a;
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return a;
     a.found = true;

@@ -19,15 +19,15 @@ std::string lower(std::string s)
 OutputOptions EncryptOptions(const std::string& replace, const std::string& add)
 {
     if (replace.empty())
-        return {1, 1};
+        return { 1, 1 };
     if (replace == "1")
-        return {1, add == "1" ? 1 : 0};
-    return {0, 1};
+        return { 1, add == "1" ? 1 : 0 };
+    return { 0, 1 };
 }
 
 OutputOptions DecryptOptions(const std::string& replace)
 {
-    return {replace.empty() || replace == "1" ? 1 : 0, 1};
+    return { replace.empty() || replace == "1" ? 1 : 0, 1 };
 }
 
 std::string EncryptDestination(const std::string& source, const OutputOptions& options)

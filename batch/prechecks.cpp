@@ -6,12 +6,12 @@
 
 namespace batch {
 
-CheckResult CheckSelectionAndKey(Direction direction, std::size_t selected, const std::string& key,
-                                 const std::string& confirm)
+CheckResult CheckSelectionAndKey(
+    Direction direction, std::size_t selected, const std::string& key, const std::string& confirm)
 {
     CheckResult r;
     if (selected > std::size_t(MAX_BATCH_FILES))
-        r = {Refusal::TooManyFiles, texts::kTooManyFiles, texts::kAppTitle, 0, {}};
+        r = { Refusal::TooManyFiles, texts::kTooManyFiles, texts::kAppTitle, 0, {} };
     else if (key.empty())
         r.refusal = Refusal::KeyMissing;
     else if (confirm.empty())
@@ -19,14 +19,14 @@ CheckResult CheckSelectionAndKey(Direction direction, std::size_t selected, cons
     else if (key != confirm)
         r.refusal = Refusal::ConfirmDiffers;
     else if (selected == 0)
-        r = {Refusal::NothingSelected,
-             direction == Direction::Encrypt ? texts::kSelectToEncrypt : texts::kSelectToDecrypt, texts::kHelp,
-             texts::kIconInformation, {}};
+        r = { Refusal::NothingSelected,
+            direction == Direction::Encrypt ? texts::kSelectToEncrypt : texts::kSelectToDecrypt, texts::kHelp,
+            texts::kIconInformation, {} };
     return r;
 }
 
-CheckResult CheckAttributes(Direction direction, bool replace, const std::vector<std::string>& sources,
-                            const AttributeQuery& query)
+CheckResult CheckAttributes(
+    Direction direction, bool replace, const std::vector<std::string>& sources, const AttributeQuery& query)
 {
     if (!replace)
         return {};
@@ -39,10 +39,10 @@ CheckResult CheckAttributes(Direction direction, bool replace, const std::vector
         const auto slash = source.find_last_of('/');
         const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
         if (a.readOnly || a.hidden || a.system)
-            return {Refusal::Attributes, name + texts::kAttributeSuffix, caption,
-                    encrypting ? texts::kIconInformation : 0u, source};
+            return { Refusal::Attributes, name + texts::kAttributeSuffix, caption,
+                encrypting ? texts::kIconInformation : 0u, source };
         if (a.size == 0)
-            return {Refusal::EmptyFile, name + texts::kEmptySuffix, caption, texts::kIconInformation, source};
+            return { Refusal::EmptyFile, name + texts::kEmptySuffix, caption, texts::kIconInformation, source };
     }
     return {};
 }

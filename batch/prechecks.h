@@ -15,13 +15,13 @@ namespace batch {
 
 enum class Refusal {
     None,
-    TooManyFiles,    // message box
-    KeyMissing,      // the key-missing window, focus to the key box
-    ConfirmMissing,  // the confirm-key window, focus to the confirm box
-    ConfirmDiffers,  // the confirm-key window, focus to the confirm box
+    TooManyFiles, // message box
+    KeyMissing, // the key-missing window, focus to the key box
+    ConfirmMissing, // the confirm-key window, focus to the confirm box
+    ConfirmDiffers, // the confirm-key window, focus to the confirm box
     NothingSelected, // message box
-    Attributes,      // message box naming the file
-    EmptyFile,       // message box naming the file
+    Attributes, // message box naming the file
+    EmptyFile, // message box naming the file
 };
 
 struct CheckResult {
@@ -29,14 +29,14 @@ struct CheckResult {
     std::string text;
     std::string caption;
     unsigned icon = 0; // 0 none, else MB_ICONINFORMATION
-    std::string file;  // the refused file, for the attribute checks
+    std::string file; // the refused file, for the attribute checks
 
     bool ok() const { return refusal == Refusal::None; }
 };
 
 // Count, key, confirmation, selection — before anything is set up.
-CheckResult CheckSelectionAndKey(Direction direction, std::size_t selected, const std::string& key,
-                                 const std::string& confirm);
+CheckResult CheckSelectionAndKey(
+    Direction direction, std::size_t selected, const std::string& key, const std::string& confirm);
 
 using AttributeQuery = std::function<FileAttributes(const std::string& path)>;
 
@@ -44,6 +44,6 @@ using AttributeQuery = std::function<FileAttributes(const std::string& path)>;
 // empty refuses the whole batch. A source that is not found passes (the
 // engine reports it). Without replace nothing is looked at.
 CheckResult CheckAttributes(Direction direction, bool replace, const std::vector<std::string>& sources,
-                            const AttributeQuery& query = QueryAttributes);
+    const AttributeQuery& query = QueryAttributes);
 
 } // namespace batch

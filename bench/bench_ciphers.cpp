@@ -44,8 +44,12 @@ struct Cipher {
 };
 
 const Cipher kCiphers[] = {
-    {"AES", "1", 32},     {"MARS", "2", 56},    {"RC6", "3", 32},
-    {"Serpent", "4", 32}, {"Twofish", "5", 32}, {"IDEA", "10", 16},
+    { "AES", "1", 32 },
+    { "MARS", "2", 56 },
+    { "RC6", "3", 32 },
+    { "Serpent", "4", 32 },
+    { "Twofish", "5", 32 },
+    { "IDEA", "10", 16 },
 };
 
 std::vector<unsigned char> random_bytes(std::size_t n, std::uint32_t seed)
@@ -66,8 +70,7 @@ std::vector<unsigned char> key_buffer()
 
 void set_throughput(benchmark::State& state)
 {
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(kBufferBytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBufferBytes));
 }
 
 // ---- the engine, through the same table rows its file loops use ----
@@ -143,8 +146,7 @@ private:
 
 using AesMode = CpuFeatureMask::Aes;
 
-template <class Block>
-void cryptopp_crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
+template <class Block> void cryptopp_crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
 {
     CpuFeatureMask mask(mode);
     const std::vector<unsigned char> key = key_buffer();
@@ -167,8 +169,7 @@ void cryptopp_crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt,
     set_throughput(state);
 }
 
-template <class Block>
-void cryptopp_set_key(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
+template <class Block> void cryptopp_set_key(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
 {
     CpuFeatureMask mask(mode);
     const std::vector<unsigned char> key = key_buffer();
@@ -199,7 +200,7 @@ struct CryptoppCipher {
 template <class Block>
 constexpr CryptoppCipher peer(const char* label, const char* variant, AesMode mode = AesMode::Native)
 {
-    return {label, variant, mode, &cryptopp_crypt<Block>, &cryptopp_set_key<Block>};
+    return { label, variant, mode, &cryptopp_crypt<Block>, &cryptopp_set_key<Block> };
 }
 
 const CryptoppCipher kPeers[] = {
@@ -215,7 +216,7 @@ const CryptoppCipher kPeers[] = {
 
 #endif // KVN_BENCH_CRYPTOPP
 
-const char* const kOps[] = {"encrypt", "decrypt", "setkey_enc", "setkey_dec"};
+const char* const kOps[] = { "encrypt", "decrypt", "setkey_enc", "setkey_dec" };
 
 // Registered op by op and cipher by cipher, so the engine and its peers come
 // out next to each other in the report.
@@ -250,7 +251,10 @@ void register_all()
 // binary MiB/s) and key setting times, engine against Crypto++.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    explicit SummaryReporter(OutputOptions options) : ConsoleReporter(options) {}
+    explicit SummaryReporter(OutputOptions options)
+        : ConsoleReporter(options)
+    {
+    }
 
     // The table wants each repetition's own figures; the console shows those
     // and leaves out the aggregates, which the table's best run supersedes.
@@ -281,12 +285,13 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const std::string title = std::string("Throughput, MB/s (10^6 bytes/s), ") +
-                                  (m_medians ? "median" : "best run") + ", 1 MiB in place, one thread, CPU time";
-        table(title.c_str(),
-              [this](const std::string& name) { return mbps(name); }, "encrypt", "decrypt", true);
-        table("Key setting, CPU ns per key (engine: key call plus the direction's schedule)",
-              [this](const std::string& name) { return ns(name); }, "setkey_enc", "setkey_dec", false);
+        const std::string title = std::string("Throughput, MB/s (10^6 bytes/s), ") + (m_medians ? "median" : "best run")
+            + ", 1 MiB in place, one thread, CPU time";
+        table(
+            title.c_str(), [this](const std::string& name) { return mbps(name); }, "encrypt", "decrypt", true);
+        table(
+            "Key setting, CPU ns per key (engine: key call plus the direction's schedule)",
+            [this](const std::string& name) { return ns(name); }, "setkey_enc", "setkey_dec", false);
         std::fflush(stdout);
     }
 
@@ -319,13 +324,13 @@ private:
             const std::string engine = std::string("engine/") + c.label + "/";
             for (const std::string& variant : variants(c.label)) {
                 const std::string peer = "cryptopp/" + variant + "/";
-                const std::string cells[4] = {cell(engine + enc), cell(peer + enc), cell(engine + dec),
-                                              cell(peer + dec)};
+                const std::string cells[4]
+                    = { cell(engine + enc), cell(peer + enc), cell(engine + dec), cell(peer + dec) };
                 if (std::all_of(std::begin(cells), std::end(cells), [](const std::string& t) { return t == "-"; }))
                     continue;
                 if (!headed) {
                     std::printf("\n%s\n%-22s %12s %12s %12s %12s\n", title, "cipher", "engine enc", "Crypto++ enc",
-                                "engine dec", "Crypto++ dec");
+                        "engine dec", "Crypto++ dec");
                     headed = true;
                 }
                 std::string caption = variant.empty() ? c.label : variant;
@@ -333,7 +338,7 @@ private:
                 if (withProvider && !provider.empty())
                     caption += " [" + provider + "]";
                 std::printf("%-22s %12s %12s %12s %12s\n", caption.c_str(), cells[0].c_str(), cells[1].c_str(),
-                            cells[2].c_str(), cells[3].c_str());
+                    cells[2].c_str(), cells[3].c_str());
             }
         }
     }
@@ -341,10 +346,14 @@ private:
     static double to_ns(benchmark::TimeUnit unit)
     {
         switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        case benchmark::kNanosecond: break;
+        case benchmark::kSecond:
+            return 1e9;
+        case benchmark::kMillisecond:
+            return 1e6;
+        case benchmark::kMicrosecond:
+            return 1e3;
+        case benchmark::kNanosecond:
+            break;
         }
         return 1;
     }
@@ -359,13 +368,13 @@ private:
             if (name.rfind("cryptopp/", 0) != 0)
                 continue;
             const std::string variant = name.substr(9, name.find('/', 9) - 9);
-            if (variant.rfind(cipher, 0) == 0 && (variant.size() == cipher.size() || variant[cipher.size()] == '-') &&
-                std::find(found.begin(), found.end(), variant) == found.end())
+            if (variant.rfind(cipher, 0) == 0 && (variant.size() == cipher.size() || variant[cipher.size()] == '-')
+                && std::find(found.begin(), found.end(), variant) == found.end())
                 found.push_back(variant);
         }
         // The plain name first, then its variants.
-        std::stable_sort(found.begin(), found.end(),
-                         [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+        std::stable_sort(
+            found.begin(), found.end(), [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
         if (found.empty())
             found.emplace_back();
         return found;
@@ -421,7 +430,7 @@ int main(int argc, char** argv)
         benchmark::RunSpecifiedBenchmarks();
     } else {
         SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                        : benchmark::ConsoleReporter::OO_Tabular);
+                                                       : benchmark::ConsoleReporter::OO_Tabular);
         benchmark::RunSpecifiedBenchmarks(&reporter);
     }
     benchmark::Shutdown();

@@ -10,9 +10,9 @@
 #include "shell_service.h"
 #include "trash_files.h"
 
-#include <QSet>
 #include <QHeaderView>
 #include <QListView>
+#include <QSet>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTreeView>

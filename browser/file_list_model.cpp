@@ -15,7 +15,6 @@ namespace {
 // The type our encrypted files are registered under.
 constexpr const char* kKvnType = "application/x-kelvanetrix";
 
-
 const char* const kHeadings[CFileListModel::ColumnCount] = {
     "File Name",
     "Size",
@@ -118,7 +117,8 @@ QString CFileListModel::TypeName(const QString& mimeName)
     if (it == m_typeNames.constEnd()) {
         const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
         const bool ours = mimeName == QLatin1String(kKvnType);
-        it = m_typeNames.insert(mimeName, ours && !type.isValid() ? QStringLiteral("Kelvanetrix Document") : type.comment());
+        it = m_typeNames.insert(
+            mimeName, ours && !type.isValid() ? QStringLiteral("Kelvanetrix Document") : type.comment());
     }
     return it.value();
 }

@@ -11,7 +11,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutDlg"));
     setWindowTitle(QStringLiteral("About Kelvanetrix Plus 3.32"));
@@ -23,7 +24,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     title->setFont(big);
     auto* text = new QLabel(QStringLiteral("File encryption with AES, MARS, RC6, Serpent, Twofish and IDEA.\n"
                                            "Copyright \u00A9 the Kelvanetrix Plus developers."),
-                            this);
+        this);
     auto* home = new CStaticLink(QStringLiteral("Visit our homepage"), QUrl(QString::fromLatin1(kHomePage)), this);
     home->setObjectName(QStringLiteral("homeLink"));
     auto* mail = new CStaticLink(QStringLiteral("Send e-mail to us"), QUrl(QString::fromLatin1(kSupportMail)), this);

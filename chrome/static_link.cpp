@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-CStaticLink::CStaticLink(const QString& text, const QUrl& url, QWidget* parent) : QLabel(parent), m_url(url)
+CStaticLink::CStaticLink(const QString& text, const QUrl& url, QWidget* parent)
+    : QLabel(parent)
+    , m_url(url)
 {
     setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
     setTextInteractionFlags(Qt::NoTextInteraction);

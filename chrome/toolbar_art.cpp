@@ -18,11 +18,11 @@ struct Palette {
 Palette palette_for(int index, Style style, bool hot)
 {
     if (style == Style::Simple && !hot)
-        return {QColor(90, 96, 110), QColor(60, 64, 74), QColor(200, 204, 212), QColor(245, 246, 248)};
-    static const QColor accents[] = {QColor(38, 132, 76), QColor(200, 110, 30), QColor(90, 90, 160), QColor(40, 110, 200),
-                                     QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(30, 140, 170)};
+        return { QColor(90, 96, 110), QColor(60, 64, 74), QColor(200, 204, 212), QColor(245, 246, 248) };
+    static const QColor accents[] = { QColor(38, 132, 76), QColor(200, 110, 30), QColor(90, 90, 160),
+        QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(30, 140, 170) };
     const QColor a = accents[index % 8];
-    return {a, a.darker(160), a.lighter(170), QColor(252, 252, 250)};
+    return { a, a.darker(160), a.lighter(170), QColor(252, 252, 250) };
 }
 
 void draw_padlock(QPainter& p, const Palette& c, bool open)
@@ -132,11 +132,24 @@ QPixmap draw(int index, Style style, bool hot)
     p.setRenderHint(QPainter::Antialiasing);
     const Palette c = palette_for(index, style, hot);
     switch (index) {
-    case 0: draw_padlock(p, c, false); break;
-    case 1: draw_padlock(p, c, true); break;
-    case 2: draw_gear(p, c); break;
-    case 3: case 4: case 5: case 6: draw_view(p, c, index - 3); break;
-    default: draw_help(p, c); break;
+    case 0:
+        draw_padlock(p, c, false);
+        break;
+    case 1:
+        draw_padlock(p, c, true);
+        break;
+    case 2:
+        draw_gear(p, c);
+        break;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        draw_view(p, c, index - 3);
+        break;
+    default:
+        draw_help(p, c);
+        break;
     }
     return pm;
 }
@@ -188,15 +201,15 @@ QPixmap KeyPicture()
 QIcon AppIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128}) {
+    for (int size : { 16, 32, 48, 64, 128 }) {
         QPixmap pm(size, size);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);
         p.scale(size / 40.0, size / 40.0);
         p.translate(-7.5, 0);
-        draw_padlock(p, Palette{QColor(45, 100, 200), QColor(25, 60, 130), QColor(170, 200, 240), QColor(250, 250, 252)},
-                     false);
+        draw_padlock(p,
+            Palette{ QColor(45, 100, 200), QColor(25, 60, 130), QColor(170, 200, 240), QColor(250, 250, 252) }, false);
         icon.addPixmap(pm);
     }
     return icon;

@@ -5,25 +5,26 @@
 
 namespace kvn {
 
-const char* const kUsage =
-    "usage: kvn encrypt [options] FILE...\n"
-    "       kvn decrypt [options] FILE...\n"
-    "  -c, --cipher NAME|CODE  aes, mars, rc6, serpent, twofish, idea, or \"1\",\"2\",\"3\",\"4\",\"5\",\"10\"; default aes\n"
-    "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
-    "      --key-env VAR       the key is the value of environment variable VAR\n"
-    "      --keep              keep the sources; results are written beside them (default)\n"
-    "      --replace           results take the sources' places\n"
-    "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
-    "  -q, --quiet             no progress output\n"
-    "  -h, --help; --version\n"
-    "Without -k or --key-env the key is asked for twice on the terminal.\n"
-    "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key\n";
+const char* const kUsage
+    = "usage: kvn encrypt [options] FILE...\n"
+      "       kvn decrypt [options] FILE...\n"
+      "  -c, --cipher NAME|CODE  aes, mars, rc6, serpent, twofish, idea, or \"1\",\"2\",\"3\",\"4\",\"5\",\"10\"; "
+      "default aes\n"
+      "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
+      "      --key-env VAR       the key is the value of environment variable VAR\n"
+      "      --keep              keep the sources; results are written beside them (default)\n"
+      "      --replace           results take the sources' places\n"
+      "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
+      "  -q, --quiet             no progress output\n"
+      "  -h, --help; --version\n"
+      "Without -k or --key-env the key is asked for twice on the terminal.\n"
+      "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key\n";
 
 namespace {
 
 // "--name=value", "--name value", "-x value" and "-xvalue".
 bool take_value(const std::vector<std::string>& args, std::size_t& i, const std::string& longName, char shortName,
-                std::string& value, bool& matched, std::string& error)
+    std::string& value, bool& matched, std::string& error)
 {
     const std::string& a = args[i];
     matched = false;

@@ -44,7 +44,7 @@ bool read_line(int fd, std::string& line)
 // prompt is ever shown or thrown away.
 std::string ask(int tty, const char* prompt)
 {
-    termios saved {};
+    termios saved{};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
     if (isTerminal) {
         termios quiet = saved;

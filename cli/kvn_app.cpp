@@ -70,9 +70,9 @@ int Run(const std::vector<std::string>& args)
         return fail("the key is empty", kUsageError);
     const std::size_t limit = std::size_t(batch::KeyLimit(o.code));
     if (batch::CharacterCount(key.value) > limit)
-        return fail("the key is longer than " + std::to_string(limit) + " characters, the most " +
-                        batch::CipherName(o.code) + " takes",
-                    kUsageError);
+        return fail("the key is longer than " + std::to_string(limit) + " characters, the most "
+                + batch::CipherName(o.code) + " takes",
+            kUsageError);
 
     batch::OutputOptions out;
     out.replace = o.replace ? 1 : 0;

@@ -23,12 +23,12 @@ struct Choice {
 
 // AES first: it is checked before the stored value is known.
 const Choice kChoices[] = {
-    {"aes", "AES ( Rijndael ) Advanced Encryption Standard ", "The Key is 256 bit in length. ", "1"},
-    {"mars", "MARS ", "The Key is 448 bit in length. ", "2"},
-    {"rc6", "RC6  ", "The Key is 256 bit in length. ", "3"},
-    {"serpent", "Serpent  ", "The Key is 256 bit in length. ", "4"},
-    {"twofish", "Twofish  ", "The Key is 256 bit in length. ", "5"},
-    {"idea", "IDEA  International Data Encryption Algorithm", "The Key is 128 bit in length. ", "10"},
+    { "aes", "AES ( Rijndael ) Advanced Encryption Standard ", "The Key is 256 bit in length. ", "1" },
+    { "mars", "MARS ", "The Key is 448 bit in length. ", "2" },
+    { "rc6", "RC6  ", "The Key is 256 bit in length. ", "3" },
+    { "serpent", "Serpent  ", "The Key is 256 bit in length. ", "4" },
+    { "twofish", "Twofish  ", "The Key is 256 bit in length. ", "5" },
+    { "idea", "IDEA  International Data Encryption Algorithm", "The Key is 128 bit in length. ", "10" },
 };
 
 } // namespace

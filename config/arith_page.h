@@ -19,5 +19,5 @@ protected:
     void OnInitDialog() override;
 
 private:
-    std::array<QRadioButton*, 6> m_buttons {};
+    std::array<QRadioButton*, 6> m_buttons{};
 };

@@ -28,7 +28,7 @@ public:
     }
 
 protected:
-    void nextCheckState() override {}
+    void nextCheckState() override { }
 };
 
 } // namespace
@@ -44,12 +44,12 @@ CDeDialog::CDeDialog()
     auto* extension = new QGroupBox(QStringLiteral("Extension"), this);
     auto* note = new QLabel(QStringLiteral("The following is only modified by system:"), extension);
     note->setTextFormat(Qt::PlainText);
-    m_subtract = new CRuleCheckBox(QStringLiteral("Subtract \".kvn\" if EXTENSION is \".kvn\""),
-                                   QStringLiteral("subtract"), extension);
-    m_noChange = new CRuleCheckBox(QStringLiteral("NO change if EXTENSION is not \".kvn\""),
-                                   QStringLiteral("noChange"), extension);
+    m_subtract = new CRuleCheckBox(
+        QStringLiteral("Subtract \".kvn\" if EXTENSION is \".kvn\""), QStringLiteral("subtract"), extension);
+    m_noChange = new CRuleCheckBox(
+        QStringLiteral("NO change if EXTENSION is not \".kvn\""), QStringLiteral("noChange"), extension);
     m_addPrefix = new CRuleCheckBox(QStringLiteral("Add \"de~\" before filename if EXTENSION is not \".kvn\""),
-                                    QStringLiteral("addPrefix"), extension);
+        QStringLiteral("addPrefix"), extension);
     auto* inside = new QVBoxLayout(extension);
     inside->addWidget(note);
     inside->addWidget(m_subtract);

@@ -6,6 +6,6 @@ CFileListDlg::CFileListDlg()
 {
 }
 
-void CFileListDlg::SaveSettings() {}
+void CFileListDlg::SaveSettings() { }
 
-void CFileListDlg::OnInitDialog() {}
+void CFileListDlg::OnInitDialog() { }

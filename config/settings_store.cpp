@@ -15,8 +15,7 @@ std::unique_ptr<CSettingsStore>& instance()
 
 CSettingsStore::CSettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Kelvanetrix Plus Setting"),
-                                             QStringLiteral("Kelvanetrix Plus")))
+        QStringLiteral("Kelvanetrix Plus Setting"), QStringLiteral("Kelvanetrix Plus")))
 {
 }
 
@@ -79,7 +78,10 @@ void CSettingsStore::WriteProfileString(const std::string& section, const std::s
     WriteString(QString::fromStdString(section), QString::fromStdString(entry), QString::fromStdString(value));
 }
 
-QString CSettingsStore::Location() const { return m_settings->fileName(); }
+QString CSettingsStore::Location() const
+{
+    return m_settings->fileName();
+}
 
 CSettingsStore& CSettingsStore::Instance()
 {
@@ -89,4 +91,7 @@ CSettingsStore& CSettingsStore::Instance()
     return *store;
 }
 
-void CSettingsStore::SetInstance(std::unique_ptr<CSettingsStore> store) { instance() = std::move(store); }
+void CSettingsStore::SetInstance(std::unique_ptr<CSettingsStore> store)
+{
+    instance() = std::move(store);
+}

@@ -23,10 +23,10 @@ struct Filter {
 
 // "Show all files" last: it stands for every value the others do not name.
 const Filter kFilters[] = {
-    {"hideHidden", "Do not show hidden files", "1"},
-    {"hideSystem", "Do not show system files", "2"},
-    {"hideBoth", "Do not show hidden or system files", "3"},
-    {"showAll", "Show all files", "4"},
+    { "hideHidden", "Do not show hidden files", "1" },
+    { "hideSystem", "Do not show system files", "2" },
+    { "hideBoth", "Do not show hidden or system files", "3" },
+    { "showAll", "Show all files", "4" },
 };
 constexpr std::size_t kHideBoth = 2;
 constexpr std::size_t kShowAll = 3;

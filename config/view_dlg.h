@@ -21,6 +21,6 @@ protected:
     void OnInitDialog() override;
 
 private:
-    std::array<QRadioButton*, 4> m_filters {};
+    std::array<QRadioButton*, 4> m_filters{};
     QCheckBox* m_fullRow = nullptr;
 };

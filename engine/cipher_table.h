@@ -9,10 +9,10 @@
 #include <string>
 
 struct CipherRow {
-    const char* code;        // exact, case-sensitive algorithm code
-    const char* name;        // as the key-check message names the cipher
-    unsigned block;          // B: 16, or 8 for IDEA
-    const char* header;      // the B-1 header characters before the marker
+    const char* code; // exact, case-sensitive algorithm code
+    const char* name; // as the key-check message names the cipher
+    unsigned block; // B: 16, or 8 for IDEA
+    const char* header; // the B-1 header characters before the marker
     const char* decryptOpenCaption; // caption of "Don't open this file!" when decrypting
     void (*set_key)(CIdea& engine, unsigned char* key);
     void (*prepare_encrypt)(CIdea& engine); // schedules computed when a file starts

@@ -48,7 +48,10 @@ void CFileJob::CloseSource()
     }
 }
 
-long CFileJob::ReadSource(void* buffer, std::size_t size) { return read_full(m_ops, m_fd, buffer, size); }
+long CFileJob::ReadSource(void* buffer, std::size_t size)
+{
+    return read_full(m_ops, m_fd, buffer, size);
+}
 
 bool CFileJob::SourceUnchanged(std::uint64_t bytesRead)
 {
@@ -131,8 +134,8 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace)
     CloseSource();
     if (!out.Commit()) {
         if (!out.TempPath().empty())
-            ShowFormatted(msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()),
-                          out.TempPath());
+            ShowFormatted(
+                msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()), out.TempPath());
         else
             WriteFailed(out);
         return IDEA_DEST_FAILED;
@@ -177,8 +180,8 @@ void CFileJob::Show(const char* text, const char* caption, unsigned style)
     sink.MessageBox(text, caption, style);
 }
 
-void CFileJob::ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b,
-                             const std::string& c)
+void CFileJob::ShowFormatted(
+    const char* caption, const char* format, const std::string& a, const std::string& b, const std::string& c)
 {
     const int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
     std::string text(std::size_t(n > 0 ? n : 0) + 1, '\0');

@@ -60,8 +60,8 @@ public:
     int SourceChanged(const char* source);
 
     void Show(const char* text, const char* caption, unsigned style);
-    void ShowFormatted(const char* caption, const char* format, const std::string& a,
-                       const std::string& b = {}, const std::string& c = {});
+    void ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b = {},
+        const std::string& c = {});
     static std::string ErrorText(int negativeErrno);
 
 private:

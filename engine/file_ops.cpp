@@ -12,7 +12,10 @@
 
 namespace {
 
-int result(int r) { return r < 0 ? -errno : r; }
+int result(int r)
+{
+    return r < 0 ? -errno : r;
+}
 
 void fill(const struct stat& st, FileInfo& info)
 {
@@ -28,7 +31,7 @@ void fill(const struct stat& st, FileInfo& info)
 
 int CFileOps::Stat(const char* path, FileInfo& info)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path, &st) != 0)
         return -errno;
     fill(st, info);
@@ -49,7 +52,7 @@ int CFileOps::CreateExclusive(const char* path, unsigned mode)
 
 int CFileOps::Fstat(int fd, FileInfo& info)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0)
         return -errno;
     fill(st, info);
@@ -78,9 +81,15 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
     }
 }
 
-int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t(mode))); }
+int CFileOps::SetMode(int fd, unsigned mode)
+{
+    return result(::fchmod(fd, mode_t(mode)));
+}
 
-int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
+int CFileOps::Sync(int fd)
+{
+    return result(::fsync(fd));
+}
 
 void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length, bool wait)
 {
@@ -96,11 +105,20 @@ void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length
 #endif
 }
 
-int CFileOps::Close(int fd) { return result(::close(fd)); }
+int CFileOps::Close(int fd)
+{
+    return result(::close(fd));
+}
 
-int CFileOps::Remove(const char* path) { return result(::unlink(path)); }
+int CFileOps::Remove(const char* path)
+{
+    return result(::unlink(path));
+}
 
-int CFileOps::Rename(const char* from, const char* to) { return result(::rename(from, to)); }
+int CFileOps::Rename(const char* from, const char* to)
+{
+    return result(::rename(from, to));
+}
 
 int CFileOps::SyncFolder(const char* folder)
 {

@@ -32,7 +32,10 @@ void CIdea::SetKey(unsigned char* key)
         row->set_key(*this, key);
 }
 
-void CIdea::GetKey(unsigned char* out) { std::memcpy(out, m_ideaKey, sizeof m_ideaKey); }
+void CIdea::GetKey(unsigned char* out)
+{
+    std::memcpy(out, m_ideaKey, sizeof m_ideaKey);
+}
 
 void CIdea::EnString(unsigned char* in, unsigned char* out)
 {
@@ -56,4 +59,4 @@ void CIdea::DeString(unsigned char* in, unsigned char* out)
     tessiral::secure_zero(result, sizeof result);
 }
 
-void CIdea::MakeRadomKey(unsigned char*) {}
+void CIdea::MakeRadomKey(unsigned char*) { }

@@ -23,7 +23,10 @@ inline unsigned short mul16(unsigned short a, unsigned short b)
 
 } // namespace
 
-unsigned short CIdea::mul(unsigned short a, unsigned short b) { return mul16(a, b); }
+unsigned short CIdea::mul(unsigned short a, unsigned short b)
+{
+    return mul16(a, b);
+}
 
 unsigned short CIdea::inv(unsigned short x)
 {

@@ -35,7 +35,10 @@ std::string name_of(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-COutputFile::COutputFile(CFileOps& ops) : m_ops(ops) {}
+COutputFile::COutputFile(CFileOps& ops)
+    : m_ops(ops)
+{
+}
 
 COutputFile::~COutputFile()
 {

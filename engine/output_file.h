@@ -48,7 +48,7 @@ private:
     int DoWrite(const void* data, std::size_t size);
 
     int m_fd = -1;
-    std::thread m_writer;      // the write in flight, if any
+    std::thread m_writer; // the write in flight, if any
     int m_writerResult = 0;
     std::uint64_t m_written = 0;
     std::uint64_t m_flushed = 0; // writeback started up to here

@@ -15,18 +15,36 @@ constexpr int kWork = 15;
 
 // Patterns XORed into weak multiplication keys; they are S-box entries
 // 265..268, repeated here because the schedule names them on their own.
-constexpr uint32 kFixPatterns[4] = {0xA4A8D57B, 0x5B5D193B, 0xC8A8309B, 0x73F9A978};
+constexpr uint32 kFixPatterns[4] = { 0xA4A8D57B, 0x5B5D193B, 0xC8A8309B, 0x73F9A978 };
 
 const uint32* const S0 = mars_sbox;
 const uint32* const S1 = mars_sbox + 256;
 
-inline uint32 rol(uint32 x, uint32 n) { return std::rotl(x, int(n & 31)); }
-inline uint32 ror(uint32 x, uint32 n) { return std::rotr(x, int(n & 31)); }
+inline uint32 rol(uint32 x, uint32 n)
+{
+    return std::rotl(x, int(n & 31));
+}
+inline uint32 ror(uint32 x, uint32 n)
+{
+    return std::rotr(x, int(n & 31));
+}
 
-inline uint32 byte0(uint32 x) { return x & 0xFF; }
-inline uint32 byte1(uint32 x) { return (x >> 8) & 0xFF; }
-inline uint32 byte2(uint32 x) { return (x >> 16) & 0xFF; }
-inline uint32 byte3(uint32 x) { return x >> 24; }
+inline uint32 byte0(uint32 x)
+{
+    return x & 0xFF;
+}
+inline uint32 byte1(uint32 x)
+{
+    return (x >> 8) & 0xFF;
+}
+inline uint32 byte2(uint32 x)
+{
+    return (x >> 16) & 0xFF;
+}
+inline uint32 byte3(uint32 x)
+{
+    return x >> 24;
+}
 
 // Bits of w that sit strictly inside a run of ten or more equal bits, limited
 // to positions 2..30. Runs are found on "same as the bit below" flags: nine
@@ -257,9 +275,15 @@ void CMars::set_key(const uint8* key, uint32 key_bits)
     key_schedule(key, words, round_keys);
 }
 
-void CMars::encrypt(const uint8* in, uint8* out) { encrypt_block(round_keys, in, out); }
+void CMars::encrypt(const uint8* in, uint8* out)
+{
+    encrypt_block(round_keys, in, out);
+}
 
-void CMars::decrypt(const uint8* in, uint8* out) { decrypt_block(round_keys, in, out); }
+void CMars::decrypt(const uint8* in, uint8* out)
+{
+    decrypt_block(round_keys, in, out);
+}
 
 void CMars::encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const
 {

@@ -24,15 +24,21 @@ using tessiral::store_le32;
 
 constexpr uint32 kPhi = 0x9E3779B9;
 constexpr int kRounds = 32;
-constexpr int kKeyWords = 8;                   // schedule words ahead of the round keys
+constexpr int kKeyWords = 8; // schedule words ahead of the round keys
 constexpr int kRoundKeyWords = 4 * (kRounds + 1);
 
-template <int N>
-SERPENT_INLINE uint32 rotl(uint32 x) { return tessiral::rotl32(x, N); }
-template <int N>
-SERPENT_INLINE uint32 rotr(uint32 x) { return tessiral::rotr32(x, N); }
-template <int N>
-SERPENT_INLINE uint32 shl(uint32 x) { return x << N; }
+template <int N> SERPENT_INLINE uint32 rotl(uint32 x)
+{
+    return tessiral::rotl32(x, N);
+}
+template <int N> SERPENT_INLINE uint32 rotr(uint32 x)
+{
+    return tessiral::rotr32(x, N);
+}
+template <int N> SERPENT_INLINE uint32 shl(uint32 x)
+{
+    return x << N;
+}
 
 #if defined(SERPENT_HAVE_SSE2)
 // Word i of eight blocks: blocks 0-3 in `lo`, 4-7 in `hi`. Two independent
@@ -42,25 +48,45 @@ struct Lanes {
     __m128i lo, hi;
 };
 
-SERPENT_INLINE Lanes operator&(Lanes a, Lanes b) { return {_mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes operator|(Lanes a, Lanes b) { return {_mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes operator^(Lanes a, Lanes b) { return {_mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes& operator^=(Lanes& a, Lanes b) { return a = a ^ b; }
+SERPENT_INLINE Lanes operator&(Lanes a, Lanes b)
+{
+    return { _mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes operator|(Lanes a, Lanes b)
+{
+    return { _mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes operator^(Lanes a, Lanes b)
+{
+    return { _mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes& operator^=(Lanes& a, Lanes b)
+{
+    return a = a ^ b;
+}
 
 SERPENT_INLINE Lanes operator~(Lanes a)
 {
     const __m128i ones = _mm_set1_epi32(-1);
-    return {_mm_xor_si128(a.lo, ones), _mm_xor_si128(a.hi, ones)};
+    return { _mm_xor_si128(a.lo, ones), _mm_xor_si128(a.hi, ones) };
 }
 
-template <int N>
-SERPENT_INLINE __m128i rotl(__m128i x) { return _mm_or_si128(_mm_slli_epi32(x, N), _mm_srli_epi32(x, 32 - N)); }
-template <int N>
-SERPENT_INLINE Lanes rotl(Lanes x) { return {rotl<N>(x.lo), rotl<N>(x.hi)}; }
-template <int N>
-SERPENT_INLINE Lanes rotr(Lanes x) { return rotl<32 - N>(x); }
-template <int N>
-SERPENT_INLINE Lanes shl(Lanes x) { return {_mm_slli_epi32(x.lo, N), _mm_slli_epi32(x.hi, N)}; }
+template <int N> SERPENT_INLINE __m128i rotl(__m128i x)
+{
+    return _mm_or_si128(_mm_slli_epi32(x, N), _mm_srli_epi32(x, 32 - N));
+}
+template <int N> SERPENT_INLINE Lanes rotl(Lanes x)
+{
+    return { rotl<N>(x.lo), rotl<N>(x.hi) };
+}
+template <int N> SERPENT_INLINE Lanes rotr(Lanes x)
+{
+    return rotl<32 - N>(x);
+}
+template <int N> SERPENT_INLINE Lanes shl(Lanes x)
+{
+    return { _mm_slli_epi32(x.lo, N), _mm_slli_epi32(x.hi, N) };
+}
 
 constexpr std::size_t kLaneBlocks = 8;
 
@@ -96,8 +122,7 @@ SERPENT_INLINE void store_four(uint8* out, __m128i x0, __m128i x1, __m128i x2, _
 // Bit j of x0..x3 forms the nibble x0 + 2 x1 + 4 x2 + 8 x3 for position j.
 
 // S0: 3 8 15 1 10 6 5 11 14 13 4 2 7 0 9 12 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | d;
@@ -124,8 +149,7 @@ SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S1: 15 12 2 7 9 0 5 10 1 11 14 8 6 13 3 4 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = ~b;
@@ -152,8 +176,7 @@ SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S2: 8 6 7 9 3 12 10 15 13 1 14 4 0 11 5 2 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | c;
@@ -179,8 +202,7 @@ SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S3: 0 15 11 8 12 9 6 3 13 1 2 4 10 7 5 14 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -207,8 +229,7 @@ SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S4: 1 15 8 3 12 0 11 6 2 5 4 10 9 14 7 13 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a ^ b;
@@ -234,8 +255,7 @@ SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S5: 15 5 2 11 4 10 9 12 0 3 14 8 13 6 7 1 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a ^ b;
@@ -261,8 +281,7 @@ SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S6: 7 2 12 5 8 4 6 11 14 9 1 15 13 3 10 0 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -288,8 +307,7 @@ SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S7: 1 13 15 0 14 8 2 11 7 4 12 10 9 3 5 6 (19 operations)
-template <class W>
-SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & b;
@@ -318,8 +336,7 @@ SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S0 inverse: 13 3 11 0 10 6 5 12 1 14 4 7 15 9 8 2 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | b;
@@ -346,8 +363,7 @@ SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S1 inverse: 5 8 2 14 15 6 12 3 11 4 7 9 1 13 10 0 (18 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = b | d;
@@ -375,8 +391,7 @@ SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S2 inverse: 12 9 15 4 11 14 1 2 0 3 6 13 5 8 10 7 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = c ^ d;
@@ -403,8 +418,7 @@ SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S3 inverse: 0 9 10 7 11 14 6 13 3 5 12 2 4 8 15 1 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | d;
@@ -431,8 +445,7 @@ SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S4 inverse: 5 0 8 3 10 9 7 14 2 12 11 6 4 15 13 1 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = c | d;
@@ -459,8 +472,7 @@ SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S5 inverse: 8 15 2 9 4 1 13 14 11 6 5 3 7 12 10 0 (16 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -486,8 +498,7 @@ SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S6 inverse: 15 10 1 13 5 3 6 0 4 9 14 7 2 12 8 11 (16 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = ~c;
@@ -513,8 +524,7 @@ SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S7 inverse: 3 0 6 13 9 14 15 8 5 12 11 7 10 1 4 2 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & b;
@@ -540,34 +550,47 @@ SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
     x3 = t4;
 }
 
-template <int S, class W>
-SERPENT_INLINE void sbox(W& x0, W& x1, W& x2, W& x3)
+template <int S, class W> SERPENT_INLINE void sbox(W& x0, W& x1, W& x2, W& x3)
 {
-    if constexpr (S == 0) sbox0(x0, x1, x2, x3);
-    else if constexpr (S == 1) sbox1(x0, x1, x2, x3);
-    else if constexpr (S == 2) sbox2(x0, x1, x2, x3);
-    else if constexpr (S == 3) sbox3(x0, x1, x2, x3);
-    else if constexpr (S == 4) sbox4(x0, x1, x2, x3);
-    else if constexpr (S == 5) sbox5(x0, x1, x2, x3);
-    else if constexpr (S == 6) sbox6(x0, x1, x2, x3);
-    else sbox7(x0, x1, x2, x3);
+    if constexpr (S == 0)
+        sbox0(x0, x1, x2, x3);
+    else if constexpr (S == 1)
+        sbox1(x0, x1, x2, x3);
+    else if constexpr (S == 2)
+        sbox2(x0, x1, x2, x3);
+    else if constexpr (S == 3)
+        sbox3(x0, x1, x2, x3);
+    else if constexpr (S == 4)
+        sbox4(x0, x1, x2, x3);
+    else if constexpr (S == 5)
+        sbox5(x0, x1, x2, x3);
+    else if constexpr (S == 6)
+        sbox6(x0, x1, x2, x3);
+    else
+        sbox7(x0, x1, x2, x3);
 }
 
-template <int S, class W>
-SERPENT_INLINE void inverse_sbox(W& x0, W& x1, W& x2, W& x3)
+template <int S, class W> SERPENT_INLINE void inverse_sbox(W& x0, W& x1, W& x2, W& x3)
 {
-    if constexpr (S == 0) inverse_sbox0(x0, x1, x2, x3);
-    else if constexpr (S == 1) inverse_sbox1(x0, x1, x2, x3);
-    else if constexpr (S == 2) inverse_sbox2(x0, x1, x2, x3);
-    else if constexpr (S == 3) inverse_sbox3(x0, x1, x2, x3);
-    else if constexpr (S == 4) inverse_sbox4(x0, x1, x2, x3);
-    else if constexpr (S == 5) inverse_sbox5(x0, x1, x2, x3);
-    else if constexpr (S == 6) inverse_sbox6(x0, x1, x2, x3);
-    else inverse_sbox7(x0, x1, x2, x3);
+    if constexpr (S == 0)
+        inverse_sbox0(x0, x1, x2, x3);
+    else if constexpr (S == 1)
+        inverse_sbox1(x0, x1, x2, x3);
+    else if constexpr (S == 2)
+        inverse_sbox2(x0, x1, x2, x3);
+    else if constexpr (S == 3)
+        inverse_sbox3(x0, x1, x2, x3);
+    else if constexpr (S == 4)
+        inverse_sbox4(x0, x1, x2, x3);
+    else if constexpr (S == 5)
+        inverse_sbox5(x0, x1, x2, x3);
+    else if constexpr (S == 6)
+        inverse_sbox6(x0, x1, x2, x3);
+    else
+        inverse_sbox7(x0, x1, x2, x3);
 }
 
-template <class W>
-SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
 {
     x0 = rotl<13>(x0);
     x2 = rotl<3>(x2);
@@ -581,8 +604,7 @@ SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
     x2 = rotl<22>(x2);
 }
 
-template <class W>
-SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
 {
     x2 = rotr<22>(x2);
     x0 = rotr<5>(x0);
@@ -597,8 +619,7 @@ SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
 }
 
 // `k` is the round-key array in the state's own word type.
-template <class W>
-SERPENT_INLINE void mix_key(const W* k, W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void mix_key(const W* k, W& x0, W& x1, W& x2, W& x3)
 {
     x0 ^= k[0];
     x1 ^= k[1];
@@ -606,8 +627,7 @@ SERPENT_INLINE void mix_key(const W* k, W& x0, W& x1, W& x2, W& x3)
     x3 ^= k[3];
 }
 
-template <int R, class W>
-SERPENT_INLINE void encrypt_round(const W* k, W& x0, W& x1, W& x2, W& x3)
+template <int R, class W> SERPENT_INLINE void encrypt_round(const W* k, W& x0, W& x1, W& x2, W& x3)
 {
     mix_key(k + 4 * R, x0, x1, x2, x3);
     sbox<R % 8>(x0, x1, x2, x3);
@@ -617,8 +637,7 @@ SERPENT_INLINE void encrypt_round(const W* k, W& x0, W& x1, W& x2, W& x3)
         mix_key(k + 4 * kRounds, x0, x1, x2, x3);
 }
 
-template <int R, class W>
-SERPENT_INLINE void decrypt_round(const W* k, W& x0, W& x1, W& x2, W& x3)
+template <int R, class W> SERPENT_INLINE void decrypt_round(const W* k, W& x0, W& x1, W& x2, W& x3)
 {
     if constexpr (R < kRounds - 1)
         linear_inverse(x0, x1, x2, x3);
@@ -643,8 +662,7 @@ SERPENT_INLINE void decrypt_state(const W* k, W& x0, W& x1, W& x2, W& x3, std::i
 constexpr auto kAllRounds = std::make_integer_sequence<int, kRounds>{};
 
 // Round key i is S((3 - i) mod 8) of prekeys 4i..4i+3, worked in place.
-template <int I>
-SERPENT_INLINE void make_round_key(uint32* k)
+template <int I> SERPENT_INLINE void make_round_key(uint32* k)
 {
     uint32* p = k + 4 * I;
     uint32 x0 = p[0], x1 = p[1], x2 = p[2], x3 = p[3];
@@ -655,15 +673,13 @@ SERPENT_INLINE void make_round_key(uint32* k)
     p[3] = x3;
 }
 
-template <int... I>
-void make_round_keys(uint32* k, std::integer_sequence<int, I...>)
+template <int... I> void make_round_keys(uint32* k, std::integer_sequence<int, I...>)
 {
     (make_round_key<I>(k), ...);
 }
 
 // The block's little-endian words taken in reverse order: bytes 12-15 are x0.
-template <bool Decrypt>
-SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
+template <bool Decrypt> SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
 {
     uint32 x0 = load_le32(in + 12), x1 = load_le32(in + 8), x2 = load_le32(in + 4), x3 = load_le32(in);
     if constexpr (Decrypt)
@@ -676,8 +692,7 @@ SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
     store_le32(out, x3);
 }
 
-template <bool Decrypt>
-void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
+template <bool Decrypt> void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
 {
     const uint32* k = ctx->schedule + kKeyWords;
 #if defined(SERPENT_HAVE_SSE2)
@@ -685,7 +700,7 @@ void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::s
         Lanes lane_keys[kRoundKeyWords];
         for (int i = 0; i < kRoundKeyWords; ++i) {
             const __m128i word = _mm_set1_epi32(int(k[i]));
-            lane_keys[i] = {word, word};
+            lane_keys[i] = { word, word };
         }
         for (; blocks >= kLaneBlocks; blocks -= kLaneBlocks, in += 16 * kLaneBlocks, out += 16 * kLaneBlocks) {
             Lanes x0, x1, x2, x3;

@@ -19,7 +19,10 @@ namespace kvntest {
 class RecordingShell final : public CShellService {
 public:
     std::vector<QUrl>* opened;
-    explicit RecordingShell(std::vector<QUrl>* log) : opened(log) {}
+    explicit RecordingShell(std::vector<QUrl>* log)
+        : opened(log)
+    {
+    }
     bool OpenUrl(const QUrl& url) override
     {
         opened->push_back(url);
@@ -59,7 +62,8 @@ struct GuiRig {
 // (or `limitMs` passes); the timer keeps running inside nested modal loops.
 class ModalDriver : public QObject {
 public:
-    explicit ModalDriver(std::function<bool(QWidget*)> step, int limitMs = 60000) : m_step(std::move(step))
+    explicit ModalDriver(std::function<bool(QWidget*)> step, int limitMs = 60000)
+        : m_step(std::move(step))
     {
         m_timer.setInterval(20);
         connect(&m_timer, &QTimer::timeout, this, [this, limitMs] {

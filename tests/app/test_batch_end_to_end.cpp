@@ -26,7 +26,7 @@ namespace {
 struct Window {
     GuiRig rig;
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     kvntest::TempDir work;
 
     Window()
@@ -61,8 +61,8 @@ struct Window {
         auto* view = list->findChild<QAbstractItemView*>();
         view->selectionModel()->clearSelection();
         for (int r : rows)
-            view->selectionModel()->select(view->model()->index(r, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(
+                view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 };
 
@@ -108,7 +108,7 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
     CSettingsStore::Instance().WriteString("Arith", "value", "5");
     w.type_key("k3y!", "k3y!");
-    w.select({"c.txt", "b.txt"});
+    w.select({ "c.txt", "b.txt" });
     {
         BatchDriver run;
         w.press(Qt::Key_F5);
@@ -132,14 +132,14 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
     std::remove(w.work.file("c.txt").c_str());
     std::remove(w.work.file("b.txt").c_str());
 
-    w.select({"c.txt.kvn", "b.txt.kvn"});
+    w.select({ "c.txt.kvn", "b.txt.kvn" });
     {
         BatchDriver run;
         w.press(Qt::Key_F8);
         EXPECT_EQ(run.status, "Completed");
     }
     EXPECT_EQ(w.rig.messages.back().text, "Congratulation! Decryption has completed! \n");
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"b.txt", "c.txt"})); // replaced
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "b.txt", "c.txt" })); // replaced
     EXPECT_EQ(kvntest::read_file(w.work.file("c.txt")), a);
     EXPECT_EQ(kvntest::read_file(w.work.file("b.txt")), b);
 }
@@ -147,14 +147,14 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
 TEST(BatchWindow, WrongKeyStopsDecryptionAtTheFirstFile)
 {
     Window w;
-    for (const char* n : {"x", "y", "z"}) {
+    for (const char* n : { "x", "y", "z" }) {
         kvntest::EngineRig enc("1", "right", 0);
         kvntest::write_file(w.work.file(n), Bytes(40, 'x'));
         ASSERT_EQ(enc.encrypt(w.work.file(n), w.work.file(std::string(n) + ".kvn")), IDEA_DONE);
         std::remove(w.work.file(n).c_str());
     }
     w.type_key("wrong", "wrong");
-    w.select({"x.kvn", "y.kvn", "z.kvn"});
+    w.select({ "x.kvn", "y.kvn", "z.kvn" });
     BatchDriver run;
     w.press(Qt::Key_F8);
     EXPECT_EQ(run.status, "Failure");
@@ -164,7 +164,7 @@ TEST(BatchWindow, WrongKeyStopsDecryptionAtTheFirstFile)
     EXPECT_EQ(w.rig.messages[1].text, QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n");
     EXPECT_EQ(w.rig.messages[1].caption, "Help: file decryption is failed!");
     EXPECT_EQ(w.rig.messages.size(), 2u); // y and z never attempted
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"x.kvn", "y.kvn", "z.kvn"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "x.kvn", "y.kvn", "z.kvn" }));
 }
 
 TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
@@ -175,7 +175,7 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
     ::chmod(w.work.file("ro.txt").c_str(), 0444);
     // Key and confirmation differ: the confirm-key window.
     w.type_key("one", "One");
-    w.select({"a.txt"});
+    w.select({ "a.txt" });
     QString seen;
     {
         kvntest::ModalDriver driver([&](QWidget* modal) {
@@ -189,15 +189,15 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
     // Replace mode with a read-only file: the message, no file changed.
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "1");
     w.type_key("one", "one");
-    w.select({"a.txt", "ro.txt"});
+    w.select({ "a.txt", "ro.txt" });
     w.press(Qt::Key_F5);
     ASSERT_EQ(w.rig.messages.size(), 1u);
     EXPECT_TRUE(w.rig.messages[0].text.startsWith("ro.txt  is read-only/hidden/system"));
     EXPECT_EQ(w.rig.messages[0].caption, "Help:  Your file(s) can't be encrypted");
     EXPECT_EQ(kvntest::read_file(w.work.file("a.txt")), Bytes(10, 'a'));
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "a.txt", "ro.txt" }));
     // Close before start processes nothing.
-    w.select({"a.txt"});
+    w.select({ "a.txt" });
     {
         kvntest::ModalDriver driver([&](QWidget* modal) {
             if (!qobject_cast<CProgressDlg*>(modal))
@@ -207,17 +207,17 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
         });
         w.press(Qt::Key_F5);
     }
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "a.txt", "ro.txt" }));
 }
 
 TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
 {
     Window w;
-    for (const char* n : {"1.txt", "2.txt", "3.txt"})
+    for (const char* n : { "1.txt", "2.txt", "3.txt" })
         kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
     w.type_key("key", "key");
-    w.select({"1.txt", "2.txt", "3.txt"});
+    w.select({ "1.txt", "2.txt", "3.txt" });
     std::remove(w.work.file("2.txt").c_str()); // gone after it was selected
     BatchDriver run;
     w.press(Qt::Key_F5);

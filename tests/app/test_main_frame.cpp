@@ -21,7 +21,7 @@ namespace {
 
 struct Frame {
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     Frame()
     {
         frame.show();
@@ -34,9 +34,13 @@ struct Frame {
 TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)
 {
     GuiRig rig;
-    struct Case { const char* code; int limit; const char* name; };
-    for (const Case c : {Case{"2", 56, "MARS"}, Case{"10", 16, "IDEA"}, Case{"7", 32, " AES "}, Case{"3", 32, " RC6 "},
-                         Case{"", 32, " AES "}}) {
+    struct Case {
+        const char* code;
+        int limit;
+        const char* name;
+    };
+    for (const Case c : { Case{ "2", 56, "MARS" }, Case{ "10", 16, "IDEA" }, Case{ "7", 32, " AES " },
+             Case{ "3", 32, " RC6 " }, Case{ "", 32, " AES " } }) {
         CSettingsStore::Instance().WriteString("Arith", "value", c.code);
         Frame f;
         EXPECT_EQ(f.frame.KeyBar()->KeyBox()->maxLength(), c.limit) << c.code;
@@ -85,7 +89,7 @@ TEST(MainFrame, MenusHoldEveryCommandWithItsAccelerator)
     QStringList titles;
     for (QAction* a : f.frame.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Operation", "&View", "&Settings", "&Tools", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{ "&File", "&Operation", "&View", "&Settings", "&Tools", "&Help" }));
     for (const CommandDef& c : CommandTable()) {
         QAction* a = f.frame.Action(c.id);
         ASSERT_NE(a, nullptr) << c.id;
@@ -110,7 +114,7 @@ TEST(MainFrame, CommandsReachTheirHandlers)
     EXPECT_EQ(rig.messages[0].text, "Don't open help file!");
     EXPECT_EQ(rig.messages[0].caption, "Error");
     EXPECT_EQ(rig.messages[1].text, "Don't open license file!");
-    kvntest::write_file(rig.home.file("help.html"), {'<', 'p', '>'});
+    kvntest::write_file(rig.home.file("help.html"), { '<', 'p', '>' });
     QTest::keyClick(&f.frame, Qt::Key_F1);
     ASSERT_EQ(rig.opened.size(), 1u);
     EXPECT_EQ(rig.opened[0].toLocalFile(), QString::fromStdString(rig.home.file("help.html")));

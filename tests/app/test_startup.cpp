@@ -30,7 +30,7 @@ struct StartUpRig {
         qputenv("XDG_RUNTIME_DIR", dir.path().c_str());
         CSettingsStore::SetInstance(std::make_unique<CSettingsStore>(QString::fromStdString(dir.file("kvn.ini"))));
         CSettingsStore::Instance().WriteInt("Tip", "StartUp", tipStartUp);
-        kvntest::write_file(dir.file("tips.txt"), {'F', 'i', 'r', 's', 't', '\n'});
+        kvntest::write_file(dir.file("tips.txt"), { 'F', 'i', 'r', 's', 't', '\n' });
         ProgramFolder::Override(QString::fromStdString(dir.path()));
     }
     ~StartUpRig()
@@ -44,17 +44,18 @@ struct StartUpRig {
 // its start-up check and is the one that runs.
 bool HoldsTheLock(const std::string& folder, const QProcess& p)
 {
-    return QTest::qWaitFor([&] {
-        const QDir dir(QString::fromStdString(folder));
-        for (const QString& name : dir.entryList({"*.lock"}, QDir::Files | QDir::Hidden)) {
-            QFile lock(dir.filePath(name));
-            if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == p.processId())
-                return true;
-        }
-        return false;
-    }, 20000);
+    return QTest::qWaitFor(
+        [&] {
+            const QDir dir(QString::fromStdString(folder));
+            for (const QString& name : dir.entryList({ "*.lock" }, QDir::Files | QDir::Hidden)) {
+                QFile lock(dir.filePath(name));
+                if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == p.processId())
+                    return true;
+            }
+            return false;
+        },
+        20000);
 }
-
 
 } // namespace
 
@@ -62,7 +63,7 @@ TEST(StartUp, TitleMaximisedAndNoTipWhenTurnedOff)
 {
     StartUpRig rig(1);
     CCipherApp app;
-    ASSERT_TRUE(app.InitInstance({"Kelvanetrix", "/some/where/report.doc.kvn"}));
+    ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", "/some/where/report.doc.kvn" }));
     ASSERT_NE(app.MainFrame(), nullptr);
     EXPECT_EQ(app.MainFrame()->windowTitle(), " Kelvanetrix Plus 3.32");
     EXPECT_TRUE(app.MainFrame()->windowState() & Qt::WindowMaximized);
@@ -85,13 +86,13 @@ TEST(StartUp, TipShownAfterTheWindowUnlessTurnedOffOrEmbedded)
     poll.start(10);
     {
         CCipherApp app;
-        ASSERT_TRUE(app.InitInstance({"Kelvanetrix"}));
+        ASSERT_TRUE(app.InitInstance({ "Kelvanetrix" }));
         EXPECT_EQ(seen, "Kelvanetrix Plus Tip of the Day");
     }
     seen.clear();
     {
         CCipherApp app;
-        ASSERT_TRUE(app.InitInstance({"Kelvanetrix", "-Embedding"}));
+        ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", "-Embedding" }));
         EXPECT_TRUE(seen.isEmpty());
     }
 }

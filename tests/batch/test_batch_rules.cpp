@@ -36,13 +36,13 @@ public:
 
 TEST(Algorithm, ExactCodesAndTheAesFallbackWithWriteBack)
 {
-    for (const char* code : {"1", "2", "3", "4", "5", "10"}) {
+    for (const char* code : { "1", "2", "3", "4", "5", "10" }) {
         FakeSettings s;
         s.values["Arith/value"] = code;
         EXPECT_EQ(ResolveAlgorithm(s), code);
         EXPECT_EQ(s.values["Arith/value"], code);
     }
-    for (const char* stored : {"", "7", "01", "1 ", "aes", "6"}) {
+    for (const char* stored : { "", "7", "01", "1 ", "aes", "6" }) {
         FakeSettings s;
         if (*stored)
             s.values["Arith/value"] = stored;
@@ -61,10 +61,16 @@ TEST(Algorithm, ExactCodesAndTheAesFallbackWithWriteBack)
 
 TEST(OutputOptionsTable, EncryptAndDecryptSettings)
 {
-    struct Row { const char* replace; const char* add; int r; int a; const char* ext; };
-    for (const Row row : {Row{"", "", 1, 1, ".kvn"}, Row{"", "0", 1, 1, ".kvn"}, Row{"1", "1", 1, 1, ".kvn"},
-                          Row{"1", "0", 1, 0, ".tmp"}, Row{"1", "", 1, 0, ".tmp"}, Row{"0", "0", 0, 1, ".kvn"},
-                          Row{"yes", "1", 0, 1, ".kvn"}}) {
+    struct Row {
+        const char* replace;
+        const char* add;
+        int r;
+        int a;
+        const char* ext;
+    };
+    for (const Row row : { Row{ "", "", 1, 1, ".kvn" }, Row{ "", "0", 1, 1, ".kvn" }, Row{ "1", "1", 1, 1, ".kvn" },
+             Row{ "1", "0", 1, 0, ".tmp" }, Row{ "1", "", 1, 0, ".tmp" }, Row{ "0", "0", 0, 1, ".kvn" },
+             Row{ "yes", "1", 0, 1, ".kvn" } }) {
         const OutputOptions o = EncryptOptions(row.replace, row.add);
         EXPECT_EQ(o.replace, row.r) << row.replace << "/" << row.add;
         EXPECT_EQ(o.addExt, row.a) << row.replace << "/" << row.add;
@@ -105,7 +111,7 @@ TEST(Prechecks, OrderOfTheChecks)
     EXPECT_EQ(none.caption, "Help");
     EXPECT_EQ(none.icon, texts::kIconInformation);
     EXPECT_EQ(CheckSelectionAndKey(Direction::Encrypt, 0, "key", "key").text,
-              "Please select files that you want to encrypt!");
+        "Please select files that you want to encrypt!");
 }
 
 TEST(Prechecks, AttributesInReplaceModeOnly)
@@ -126,8 +132,9 @@ TEST(Prechecks, AttributesInReplaceModeOnly)
     };
     const CheckResult enc = CheckAttributes(Direction::Encrypt, true, sources, query);
     EXPECT_EQ(enc.refusal, Refusal::Attributes);
-    EXPECT_EQ(enc.text, "f10.txt  is read-only/hidden/system, try changing its attribute \nor changing configuration of "
-                        "kelvanetrix Plus.");
+    EXPECT_EQ(enc.text,
+        "f10.txt  is read-only/hidden/system, try changing its attribute \nor changing configuration of "
+        "kelvanetrix Plus.");
     EXPECT_EQ(enc.caption, "Help:  Your file(s) can't be encrypted");
     EXPECT_EQ(enc.icon, texts::kIconInformation);
     EXPECT_EQ(asked.size(), 10u);
@@ -153,7 +160,11 @@ TEST(Prechecks, RealAttributesOfThisPlatform)
     char folder[] = "/tmp/kvn-attr-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string d = folder;
-    auto touch = [](const std::string& p, const char* text) { FILE* f = fopen(p.c_str(), "w"); fputs(text, f); fclose(f); };
+    auto touch = [](const std::string& p, const char* text) {
+        FILE* f = fopen(p.c_str(), "w");
+        fputs(text, f);
+        fclose(f);
+    };
     touch(d + "/ro.txt", "x");
     chmod((d + "/ro.txt").c_str(), 0444);
     touch(d + "/.hidden", "x");
@@ -166,7 +177,7 @@ TEST(Prechecks, RealAttributesOfThisPlatform)
     const FileAttributes fine = QueryAttributes(d + "/fine.txt");
     EXPECT_TRUE(fine.found && !fine.readOnly && !fine.hidden && !fine.system);
     EXPECT_FALSE(QueryAttributes(d + "/missing").found);
-    for (const char* n : {"/ro.txt", "/.hidden", "/empty.txt", "/fine.txt"})
+    for (const char* n : { "/ro.txt", "/.hidden", "/empty.txt", "/fine.txt" })
         std::remove((d + n).c_str());
     rmdir(folder);
 }

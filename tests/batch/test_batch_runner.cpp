@@ -35,19 +35,19 @@ TEST(BatchRun, EncryptionAttemptsEveryFileAfterAFailure)
     kvntest::TempDir dir;
     kvntest::write_file(dir.file("a.txt"), Bytes(10, 'a'));
     kvntest::write_file(dir.file("c.txt"), Bytes(20, 'c'));
-    const Batch b = PlanBatch(Direction::Encrypt, "5", EncryptOptions("0", ""),
-                              {dir.file("a.txt"), dir.file("b.txt"), dir.file("c.txt")});
+    const Batch b = PlanBatch(
+        Direction::Encrypt, "5", EncryptOptions("0", ""), { dir.file("a.txt"), dir.file("b.txt"), dir.file("c.txt") });
     EXPECT_EQ(b.files[1].destination, dir.file("b.txt.kvn"));
     EXPECT_EQ(b.files[1].name, "b.txt");
     BatchRig run(b, "k3y");
     EXPECT_EQ(run.engine.m_nTotalFiles, 3);
     EXPECT_EQ(run.engine.m_bReplace, 0);
-    EXPECT_EQ(run.started, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_EQ(run.started, (std::vector<std::size_t>{ 0, 1, 2 }));
     ASSERT_EQ(run.outcome.files.size(), 3u);
     EXPECT_TRUE(run.outcome.failed);
     EXPECT_EQ(run.outcome.firstFailure, 1u);
     EXPECT_EQ(run.outcome.files[1].result, 100);
-    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"a.txt", "a.txt.kvn", "c.txt", "c.txt.kvn"}));
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{ "a.txt", "a.txt.kvn", "c.txt", "c.txt.kvn" }));
     ASSERT_EQ(run.messages.messages.size(), 1u);
     EXPECT_EQ(run.messages.messages[0].text, "Don't open this file!");
     const OutcomeMessage m = DescribeOutcome(b, run.outcome);
@@ -61,14 +61,13 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
 {
     kvntest::TempDir dir;
     std::vector<std::string> sources;
-    for (const char* n : {"x", "y", "z"}) {
+    for (const char* n : { "x", "y", "z" }) {
         kvntest::write_file(dir.file(n), Bytes(33, 'q'));
         sources.push_back(dir.file(n));
     }
     BatchRig enc(PlanBatch(Direction::Encrypt, "1", EncryptOptions("1", "1"), sources), "right");
     ASSERT_FALSE(enc.outcome.failed);
-    EXPECT_EQ(DescribeOutcome(PlanBatch(Direction::Encrypt, "1", {}, sources), enc.outcome).text,
-              texts::kEncryptDone);
+    EXPECT_EQ(DescribeOutcome(PlanBatch(Direction::Encrypt, "1", {}, sources), enc.outcome).text, texts::kEncryptDone);
     std::vector<std::string> encrypted;
     for (const auto& s : sources)
         encrypted.push_back(s + ".kvn");
@@ -76,28 +75,32 @@ TEST(BatchRun, DecryptionStopsAtTheFirstFailureAndNamesIt)
     const Batch wrong = PlanBatch(Direction::Decrypt, "1", DecryptOptions(""), encrypted);
     BatchRig bad(wrong, "wrong");
     EXPECT_EQ(bad.engine.m_bAddExt, 1); // decryption leaves it alone
-    EXPECT_EQ(bad.started, std::vector<std::size_t>{0});
+    EXPECT_EQ(bad.started, std::vector<std::size_t>{ 0 });
     EXPECT_TRUE(bad.outcome.failed);
     const OutcomeMessage m = DescribeOutcome(wrong, bad.outcome);
     EXPECT_EQ(m.text, dir.file("x.kvn") + " decryption is failed! \n");
     EXPECT_EQ(m.caption, "Help: file decryption is failed!");
     EXPECT_FALSE(m.ownedByWindow);
-    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"x.kvn", "y.kvn", "z.kvn"}));
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{ "x.kvn", "y.kvn", "z.kvn" }));
 
     BatchRig good(wrong, "right");
     EXPECT_FALSE(good.outcome.failed);
     EXPECT_EQ(DescribeOutcome(wrong, good.outcome).text, "Congratulation! Decryption has completed! \n");
-    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"x", "y", "z"}));
+    EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{ "x", "y", "z" }));
     EXPECT_EQ(kvntest::read_file(dir.file("y")), Bytes(33, 'q'));
 }
 
 TEST(BatchRun, ResultPathsNameWhatTheEngineLeavesOnDisk)
 {
-    struct Case { batch::Direction dir; batch::OutputOptions options; const char* source; };
-    for (const Case c : {Case{Direction::Encrypt, {0, 1}, "a.txt"}, Case{Direction::Encrypt, {1, 1}, "a.txt"},
-                         Case{Direction::Encrypt, {1, 0}, "a.txt"}, Case{Direction::Decrypt, {1, 1}, "a.txt.KVN"},
-                         Case{Direction::Decrypt, {0, 1}, "a.txt.kvn"}, Case{Direction::Decrypt, {1, 1}, "a.txt"},
-                         Case{Direction::Decrypt, {0, 1}, "a.txt"}}) {
+    struct Case {
+        batch::Direction dir;
+        batch::OutputOptions options;
+        const char* source;
+    };
+    for (const Case c : { Case{ Direction::Encrypt, { 0, 1 }, "a.txt" }, Case{ Direction::Encrypt, { 1, 1 }, "a.txt" },
+             Case{ Direction::Encrypt, { 1, 0 }, "a.txt" }, Case{ Direction::Decrypt, { 1, 1 }, "a.txt.KVN" },
+             Case{ Direction::Decrypt, { 0, 1 }, "a.txt.kvn" }, Case{ Direction::Decrypt, { 1, 1 }, "a.txt" },
+             Case{ Direction::Decrypt, { 0, 1 }, "a.txt" } }) {
         kvntest::TempDir dir;
         const std::string src = dir.file(c.source);
         if (c.dir == Direction::Encrypt) {
@@ -108,7 +111,7 @@ TEST(BatchRun, ResultPathsNameWhatTheEngineLeavesOnDisk)
             ASSERT_EQ(enc.encrypt(dir.file("plain"), src), IDEA_DONE);
             std::remove(dir.file("plain").c_str());
         }
-        const Batch b = PlanBatch(c.dir, "1", c.options, {src});
+        const Batch b = PlanBatch(c.dir, "1", c.options, { src });
         BatchRig run(b, "k");
         ASSERT_FALSE(run.outcome.failed) << c.source;
         EXPECT_TRUE(kvntest::exists(ResultPath(b, 0))) << c.source << " " << ResultPath(b, 0);

@@ -33,7 +33,7 @@ Result run_kvn(const std::vector<std::string>& args, const std::vector<std::stri
         close(pipefd[0]);
         for (const auto& e : env)
             putenv(const_cast<char*>(e.c_str()));
-        std::vector<char*> argv{const_cast<char*>(KVN_BINARY)};
+        std::vector<char*> argv{ const_cast<char*>(KVN_BINARY) };
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -56,10 +56,7 @@ Result run_kvn(const std::vector<std::string>& args, const std::vector<std::stri
 struct Folder {
     kvntest::TempDir dir;
     std::string keyFile = dir.file("key");
-    Folder(const std::string& key = "s3cret key")
-    {
-        kvntest::write_file(keyFile, Bytes(key.begin(), key.end()));
-    }
+    Folder(const std::string& key = "s3cret key") { kvntest::write_file(keyFile, Bytes(key.begin(), key.end())); }
 };
 
 } // namespace
@@ -68,20 +65,24 @@ TEST(Kvn, SameBytesAsTheEngineForEveryCipherAndBack)
 {
     Folder f;
     // A key file's line ending is not part of the key.
-    kvntest::write_file(f.keyFile, Bytes{'p', 'w', '\r', '\n', 'x'});
+    kvntest::write_file(f.keyFile, Bytes{ 'p', 'w', '\r', '\n', 'x' });
     const Bytes plain = kvntest::random_bytes(5000, 1);
-    for (const std::string name : {"aes", "mars", "rc6", "serpent", "twofish", "idea", "10"}) {
+    for (const std::string name : { "aes", "mars", "rc6", "serpent", "twofish", "idea", "10" }) {
         const std::string src = f.dir.file("doc-" + name + ".txt");
         kvntest::write_file(src, plain);
-        const Result r = run_kvn({"encrypt", "-q", "--cipher", name, "-k", f.keyFile, src});
+        const Result r = run_kvn({ "encrypt", "-q", "--cipher", name, "-k", f.keyFile, src });
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string code = name == "idea" || name == "10" ? "10"
-            : name == "aes" ? "1" : name == "mars" ? "2" : name == "rc6" ? "3" : name == "serpent" ? "4" : "5";
+            : name == "aes"                                     ? "1"
+            : name == "mars"                                    ? "2"
+            : name == "rc6"                                     ? "3"
+            : name == "serpent"                                 ? "4"
+                                                                : "5";
         kvntest::EngineRig rig(code, "pw", 0);
         ASSERT_EQ(rig.encrypt(src, f.dir.file("expected")), IDEA_DONE);
         EXPECT_EQ(kvntest::read_file(src + ".kvn"), kvntest::read_file(f.dir.file("expected"))) << name;
         std::remove(src.c_str());
-        const Result back = run_kvn({"decrypt", "-c", code, "--key-file=" + f.keyFile, src + ".kvn"});
+        const Result back = run_kvn({ "decrypt", "-c", code, "--key-file=" + f.keyFile, src + ".kvn" });
         ASSERT_EQ(back.status, 0) << back.err;
         EXPECT_EQ(kvntest::read_file(src), plain) << name;
     }
@@ -92,14 +93,15 @@ TEST(Kvn, ReplaceSameNameAndEnvironmentKey)
     Folder f;
     const std::string src = f.dir.file("a.bin");
     kvntest::write_file(src, Bytes(100, 'z'));
-    Result r = run_kvn({"encrypt", "--replace", "--same-name", "--key-env", "KVN_TEST_KEY", src}, {"KVN_TEST_KEY=abc"});
+    Result r
+        = run_kvn({ "encrypt", "--replace", "--same-name", "--key-env", "KVN_TEST_KEY", src }, { "KVN_TEST_KEY=abc" });
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.bin", "key"}));
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.bin", "key" }));
     EXPECT_EQ(kvntest::read_file(src).size(), 16u + 112u);
-    r = run_kvn({"decrypt", "--replace", "--key-env", "KVN_TEST_KEY", src}, {"KVN_TEST_KEY=abc"});
+    r = run_kvn({ "decrypt", "--replace", "--key-env", "KVN_TEST_KEY", src }, { "KVN_TEST_KEY=abc" });
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(kvntest::read_file(src), Bytes(100, 'z'));
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.bin", "key"}));
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.bin", "key" }));
 }
 
 TEST(Kvn, FailuresAndTheirExitStatuses)
@@ -109,15 +111,15 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     kvntest::write_file(a, Bytes(3, 'a'));
     kvntest::write_file(c, Bytes(3, 'c'));
     // A missing file fails the batch, the others are still encrypted.
-    Result r = run_kvn({"encrypt", "-k", f.keyFile, a, f.dir.file("b"), c});
+    Result r = run_kvn({ "encrypt", "-k", f.keyFile, a, f.dir.file("b"), c });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Don't open this file!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Encryption is failed!"), std::string::npos) << r.err;
     EXPECT_TRUE(kvntest::exists(a + ".kvn") && kvntest::exists(c + ".kvn"));
 
     // A wrong key stops decryption at the first file and touches nothing.
-    kvntest::write_file(f.dir.file("wrong"), Bytes{'n', 'o', 'p', 'e'});
-    r = run_kvn({"decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn"});
+    kvntest::write_file(f.dir.file("wrong"), Bytes{ 'n', 'o', 'p', 'e' });
+    r = run_kvn({ "decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn" });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Or it is not encryption file by AES!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(a + ".kvn decryption is failed!"), std::string::npos) << r.err;
@@ -125,7 +127,7 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
 
     // Replace mode refuses a hidden file before anything is done.
     kvntest::write_file(f.dir.file(".dot"), Bytes(3, 'd'));
-    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot")});
+    r = run_kvn({ "encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot") });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(".dot  is read-only/hidden/system"), std::string::npos) << r.err;
     EXPECT_EQ(kvntest::read_file(a), Bytes(3, 'a'));
@@ -139,25 +141,19 @@ TEST(Kvn, UsageErrorsAndUnusableKeys)
     kvntest::write_file(f.dir.file("empty"), {});
     kvntest::write_file(f.dir.file("long"), Bytes(17, 'k'));
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {},
-             {"scramble", a},
-             {"encrypt", "-k", f.keyFile},
-             {"encrypt", "--cipher", "des", "-k", f.keyFile, a},
-             {"encrypt", "--same-name", "-k", f.keyFile, a},
-             {"decrypt", "--replace", "--same-name", "-k", f.keyFile, a},
-             {"encrypt", "--bogus", a},
-             {"encrypt", "-k", f.dir.file("missing"), a},
-             {"encrypt", "-k", f.dir.file("empty"), a},
-             {"encrypt", "-c", "idea", "-k", f.dir.file("long"), a},
-             {"encrypt", "--key-env", "KVN_UNSET_VARIABLE", a},
-             {"encrypt", a}, // no terminal to ask on
+             {}, { "scramble", a }, { "encrypt", "-k", f.keyFile },
+             { "encrypt", "--cipher", "des", "-k", f.keyFile, a }, { "encrypt", "--same-name", "-k", f.keyFile, a },
+             { "decrypt", "--replace", "--same-name", "-k", f.keyFile, a }, { "encrypt", "--bogus", a },
+             { "encrypt", "-k", f.dir.file("missing"), a }, { "encrypt", "-k", f.dir.file("empty"), a },
+             { "encrypt", "-c", "idea", "-k", f.dir.file("long"), a },
+             { "encrypt", "--key-env", "KVN_UNSET_VARIABLE", a }, { "encrypt", a }, // no terminal to ask on
          }) {
         const Result r = run_kvn(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;
     }
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a", "empty", "key", "long"}));
-    EXPECT_EQ(run_kvn({"--help"}).status, 0);
-    EXPECT_EQ(run_kvn({"--version"}).status, 0);
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a", "empty", "key", "long" }));
+    EXPECT_EQ(run_kvn({ "--help" }).status, 0);
+    EXPECT_EQ(run_kvn({ "--version" }).status, 0);
 }
 
 TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)

@@ -88,7 +88,7 @@ TEST(WriteFailure, FileSizeLimitKeepsSourceAndLeavesNoPartialOutput)
 {
     Fixture f;
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
     small.rlim_cur = 64 * 1024;
@@ -97,7 +97,7 @@ TEST(WriteFailure, FileSizeLimitKeepsSourceAndLeavesNoPartialOutput)
     const int result = rig.encrypt(f.src, f.src + ".tmp");
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(result, IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
     EXPECT_EQ(read_file(f.src), kPlain);
     ASSERT_EQ(rig.messages.messages.size(), 1u);
     EXPECT_NE(rig.messages.messages[0].text.find("could not be written"), std::string::npos);
@@ -116,24 +116,24 @@ TEST(WriteFailure, SeamWriteErrorWhileDecryptingKeepsTheEncryptedFile)
     EngineRig dec("1", kKey, 1);
     dec.engine.m_pFileOps = &ops;
     EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin.kvn" });
     EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
 }
 
 TEST(DestinationRefused, DeviceMissingFolderAndProc)
 {
     Fixture f;
-    for (const std::string& dest : Names{"/dev/full", f.dir.file("no/such/folder/x.kvn"), "/proc/kvn-test.kvn"}) {
+    for (const std::string& dest : Names{ "/dev/full", f.dir.file("no/such/folder/x.kvn"), "/proc/kvn-test.kvn" }) {
         EngineRig rig("10", kKey, 1, 1);
         EXPECT_EQ(rig.encrypt(f.src, dest), IDEA_DEST_FAILED) << dest;
         ASSERT_EQ(rig.messages.messages.size(), 1u);
         EXPECT_EQ(rig.messages.messages[0].text, "Don't create new file");
         EXPECT_EQ(rig.messages.messages[0].caption, "Error");
         EXPECT_EQ(rig.engine.m_nFileIndex, 0);
-        EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+        EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
         EXPECT_EQ(read_file(f.src), kPlain);
     }
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
@@ -144,8 +144,8 @@ TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
     const std::string fifo = f.dir.file("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(mkdir(f.dir.file("folder").c_str(), 0700), 0);
-    for (const std::string& src : Names{f.dir.file("gone.txt"), fifo, f.dir.file("folder")}) {
-        for (const bool decrypting : {false, true}) {
+    for (const std::string& src : Names{ f.dir.file("gone.txt"), fifo, f.dir.file("folder") }) {
+        for (const bool decrypting : { false, true }) {
             FaultyOps ops;
             EngineRig rig("10", kKey, 1, 0);
             rig.engine.m_pFileOps = &ops;
@@ -157,7 +157,7 @@ TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
             EXPECT_EQ(rig.messages.messages[0].caption, decrypting ? "Error:" : "Error: ");
         }
     }
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "folder", "pipe"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "folder", "pipe" }));
 }
 
 TEST(FinishFailure, UndeletableSourceKeepsBothAndReports)
@@ -168,7 +168,7 @@ TEST(FinishFailure, UndeletableSourceKeepsBothAndReports)
     EngineRig rig("1", kKey, 1, 1);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".kvn"), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.kvn"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.kvn" }));
     EXPECT_EQ(read_file(f.src), kPlain);
     EngineRig check("1", kKey, 0);
     ASSERT_EQ(check.decrypt(f.src + ".kvn", f.dir.file("check")), IDEA_DONE);
@@ -185,7 +185,7 @@ TEST(FinishFailure, FailedRenameKeepsTheFinishedOutputUnderItsWorkingName)
     EngineRig rig("1", kKey, 1, 0);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.tmp" }));
     EXPECT_EQ(read_file(f.src), kPlain);
     EXPECT_EQ(read_file(f.src + ".tmp").size(), 16 + 300000u);
     ASSERT_EQ(rig.messages.messages.size(), 1u);
@@ -195,7 +195,7 @@ TEST(FinishFailure, FailedRenameKeepsTheFinishedOutputUnderItsWorkingName)
 TEST(Replace, OneAtomicRenameAfterSyncAndUnrelatedTmpUntouched)
 {
     Fixture f;
-    const Bytes unrelated{'m', 'i', 'n', 'e'};
+    const Bytes unrelated{ 'm', 'i', 'n', 'e' };
     write_file(f.src + ".tmp", unrelated);
     FaultyOps ops;
     EngineRig rig("1", kKey, 1, 0);
@@ -209,7 +209,7 @@ TEST(Replace, OneAtomicRenameAfterSyncAndUnrelatedTmpUntouched)
     EXPECT_EQ(ops.log[1], "sync");
     EXPECT_EQ(ops.log[2].rfind("rename " + f.src + ".", 0), 0u);
     EXPECT_EQ(ops.log[2].substr(ops.log[2].size() - f.src.size() - 4), " -> " + f.src);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.tmp" }));
 }
 
 TEST(SourceChanged, GrowingSourceIsNotReplaced)
@@ -220,7 +220,7 @@ TEST(SourceChanged, GrowingSourceIsNotReplaced)
     EngineRig rig("1", kKey, 1, 0);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_SOURCE_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
     EXPECT_EQ(read_file(f.src), kPlain);
 }
 
@@ -235,7 +235,7 @@ TEST(Damaged, DataPartNotWholeBlocksReplacesNothing)
     std::remove(f.src.c_str());
     EngineRig dec("1", kKey, 1);
     EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_SOURCE_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin.kvn" });
     EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
     ASSERT_EQ(dec.messages.messages.size(), 1u);
     EXPECT_NE(dec.messages.messages[0].text.find("damaged"), std::string::npos);
@@ -247,7 +247,7 @@ TEST(KeepMode, OutputNeverOverwritesItsOwnSource)
     EngineRig rig("1", kKey, 0);
     EXPECT_EQ(rig.encrypt(f.src, f.src), IDEA_DEST_FAILED);
     EXPECT_EQ(read_file(f.src), kPlain);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
 }
 
 TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)

@@ -29,11 +29,11 @@ public:
 class UnsyncedFiles final : public CFileOps {
 public:
     int Sync(int) override { return 0; }
-    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override {}
+    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override { }
     int SyncFolder(const char*) override { return 0; }
 };
 
-const char* const kCodes[] = {"1", "2", "3", "4", "5", "10"};
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 
 const std::string& Folder()
 {

@@ -31,7 +31,7 @@ std::vector<unsigned char> read_file(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 void write_file(const std::string& path, const std::vector<unsigned char>& bytes)

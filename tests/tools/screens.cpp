@@ -48,8 +48,8 @@ int main(int argc, char** argv)
     ProgramFolder::Override(QCoreApplication::applicationDirPath() + "/../app");
     const std::string folder = home.file("Documents");
     QDir().mkpath(QString::fromStdString(folder));
-    for (const char* n : {"Budget 2026.ods", "holiday-photo.jpg", "notes.txt", "report.doc", "report.doc.kvn",
-                          "scan-0042.pdf", "taxes.zip"})
+    for (const char* n : { "Budget 2026.ods", "holiday-photo.jpg", "notes.txt", "report.doc", "report.doc.kvn",
+             "scan-0042.pdf", "taxes.zip" })
         kvntest::write_file(folder + "/" + n, kvntest::random_bytes(std::size_t(1500 + 9000 * std::strlen(n)), 3));
 
     CCipherDoc doc;
@@ -73,9 +73,9 @@ int main(int argc, char** argv)
     save(&tip, "tip-of-the-day");
 
     std::vector<std::string> sources;
-    for (const char* n : {"report.doc", "notes.txt", "taxes.zip"})
+    for (const char* n : { "report.doc", "notes.txt", "taxes.zip" })
         sources.push_back(folder + "/" + n);
-    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", {0, 1}, sources);
+    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", { 0, 1 }, sources);
     CIdea engine;
     for (int finished = 0; finished < 2; ++finished) {
         CEnProgressDlg window(&frame);
@@ -85,13 +85,15 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         window.findChild<QPushButton*>("start")->setEnabled(false);
         window.findChild<QPushButton*>("close")->setEnabled(finished == 1);
-        window.findChild<QLabel*>("status")->setText(finished ? QStringLiteral("Completed")
-                                                              : QStringLiteral("notes.txt  Encrypting... "));
-        window.findChild<QLabel*>("count")->setText(finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
+        window.findChild<QLabel*>("status")->setText(
+            finished ? QStringLiteral("Completed") : QStringLiteral("notes.txt  Encrypting... "));
+        window.findChild<QLabel*>("count")->setText(
+            finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
         window.Progress()->Model().SetPos(finished ? 100 : 42);
         save(&window, finished ? "encrypt-window-finished" : "encrypt-window-running");
     }
-    const batch::Batch back = batch::PlanBatch(batch::Direction::Decrypt, "1", {1, 1}, {folder + "/report.doc.kvn"});
+    const batch::Batch back
+        = batch::PlanBatch(batch::Direction::Decrypt, "1", { 1, 1 }, { folder + "/report.doc.kvn" });
     CDeProgressDlg decrypt(&frame);
     decrypt.m_pIdea = &engine;
     decrypt.m_pBatch = &back;

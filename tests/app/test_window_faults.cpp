@@ -109,7 +109,8 @@ TEST(WindowFaults, BatchWindowKeepsItsSizeForALongNameElidedInTheMiddle)
 {
     GuiRig rig;
     kvntest::TempDir dir;
-    const std::string name = std::string(116, 'a') + "-middle-" + std::string(116, 'z');
+    std::string name(116, 'a');
+    name.append("-middle-").append(116, 'z');
     batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", batch::settings::EncryptOptions(batch::settings::EncryptChoice{"0", "1"}),
                                          {dir.file(name)});
     CIdea engine;

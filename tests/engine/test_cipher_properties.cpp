@@ -78,8 +78,8 @@ TEST_P(CipherProperties, BulkEqualsBlockByBlockAndRoundTrips)
     EXPECT_EQ(to_hex(keyed.decrypt(bulk.data(), kBlocks)), to_hex(plain));
 
     // From and to a buffer one byte off alignment.
-    Bytes shifted(plain.size() + 1);
-    std::copy(plain.begin(), plain.end(), shifted.begin() + 1);
+    Bytes shifted(1, 0);
+    shifted.insert(shifted.end(), plain.begin(), plain.end());
     Bytes shifted_out(plain.size() + 1);
     keyed.row->encrypt_blocks(*keyed.engine, shifted.data() + 1, shifted_out.data() + 1, kBlocks);
     EXPECT_EQ(to_hex(Bytes(shifted_out.begin() + 1, shifted_out.end())), to_hex(bulk));

@@ -11,7 +11,10 @@ namespace {
 // Longer lists end with a count: the box must fit on the screen.
 constexpr std::size_t kListed = 15;
 
-std::string files_text(std::size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
+std::string files_text(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " file" : " files");
+}
 
 // The folder every source is in, and whether some are in folders below it.
 std::string common_folder(const Batch& batch, bool& below)
@@ -36,7 +39,10 @@ std::string common_folder(const Batch& batch, bool& below)
 
 class ListText {
 public:
-    explicit ListText(const char* heading) : m_text(std::string("\n") + heading + "\n") {}
+    explicit ListText(const char* heading)
+        : m_text(std::string("\n") + heading + "\n")
+    {
+    }
     void Add(const std::string& line)
     {
         if (m_count++ < kListed)

@@ -18,10 +18,12 @@ std::string text_of(const fs::path& path)
     return std::string(u.begin(), u.end());
 }
 
-fs::path path_of(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+fs::path path_of(const std::string& text)
+{
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
 
-void take(const fs::path& path, const fs::file_status& status, Direction direction, FolderWalk& walk,
-          bool fromFolder)
+void take(const fs::path& path, const fs::file_status& status, Direction direction, FolderWalk& walk, bool fromFolder)
 {
     if (fs::is_symlink(status) || (fromFolder && !fs::is_regular_file(status))) {
         walk.skipped.push_back(text_of(path));
@@ -38,8 +40,7 @@ void take(const fs::path& path, const fs::file_status& status, Direction directi
 
 } // namespace
 
-bool WalkFolders(const std::vector<std::string>& arguments, Direction direction, FolderWalk& walk,
-                 std::string& error)
+bool WalkFolders(const std::vector<std::string>& arguments, Direction direction, FolderWalk& walk, std::string& error)
 {
     for (const auto& argument : arguments) {
         std::error_code ec;

@@ -16,11 +16,10 @@ namespace batch {
 struct FolderWalk {
     std::vector<std::string> files;
     std::vector<std::string> skipped; // links and other entries that are not regular files
-    std::uint64_t bytes = 0;          // the files' sizes together
+    std::uint64_t bytes = 0; // the files' sizes together
 };
 
 // False with `error` set when a folder cannot be read.
-bool WalkFolders(const std::vector<std::string>& arguments, Direction direction, FolderWalk& walk,
-                 std::string& error);
+bool WalkFolders(const std::vector<std::string>& arguments, Direction direction, FolderWalk& walk, std::string& error);
 
 } // namespace batch

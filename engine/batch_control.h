@@ -12,7 +12,7 @@ struct CBatchControl {
     // stops at its next chunk, its unfinished output is removed and its source
     // stays as it was. The engine also sets it when the user answers one of
     // its failure boxes with Cancel.
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop{ false };
     // Replace mode: before the source goes, the result is read back and
     // compared with it; a mismatch keeps the source and fails the file.
     bool verify = true;
@@ -21,6 +21,6 @@ struct CBatchControl {
     bool findCipher = true;
 
     // About the file the engine ran last.
-    bool stopped = false;    // it ended unfinished because of `stop`
+    bool stopped = false; // it ended unfinished because of `stop`
     std::string cipherFound; // decryption: the cipher found by the header, when not the chosen one
 };

@@ -3,15 +3,15 @@
 // source goes (a result that reads back differently, through the file
 // seam), and decryption finding the cipher by the header block.
 #include "batch_control.h"
-#include "engine_workers.h"
 #include "engine_recorders.h"
+#include "engine_workers.h"
 #include "file_ops.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <atomic>
+#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    std::atomic<int> reads{0};
+    std::atomic<int> reads{ 0 };
     std::mutex mutex;
     std::set<int> readBack;
 };
@@ -76,7 +76,8 @@ struct ControlledRig {
     CBatchControl control;
     ControlOps ops;
 
-    ControlledRig(const std::string& code, int replace, int addExt = 1) : rig(code, kKey, replace, addExt)
+    ControlledRig(const std::string& code, int replace, int addExt = 1)
+        : rig(code, kKey, replace, addExt)
     {
         rig.engine.m_pControl = &control;
         rig.engine.m_pFileOps = &ops;
@@ -100,8 +101,8 @@ std::string encrypted_copy(kvntest::TempDir& dir, const std::string& code, const
 
 TEST(Stop, MidFileLeavesTheSourceAsItWasAndNoOutputInEveryMode)
 {
-    for (const bool decrypting : {false, true}) {
-        for (const int replace : {0, 1}) {
+    for (const bool decrypting : { false, true }) {
+        for (const int replace : { 0, 1 }) {
             SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + (replace ? " replace" : " keep"));
             kvntest::TempDir dir;
             std::string source = dir.file("data.bin");
@@ -113,8 +114,8 @@ TEST(Stop, MidFileLeavesTheSourceAsItWasAndNoOutputInEveryMode)
             const Names listed = list_dir(dir.path());
             ControlledRig r("3", replace);
             r.ops.stopAtRead = 2; // while the first chunks are worked on
-            const int result = decrypting ? r.rig.decrypt(source, dir.file("data"))
-                                          : r.rig.encrypt(source, source + ".kvn");
+            const int result
+                = decrypting ? r.rig.decrypt(source, dir.file("data")) : r.rig.encrypt(source, source + ".kvn");
             EXPECT_EQ(result, IDEA_SOURCE_FAILED);
             EXPECT_TRUE(r.control.stopped);
             EXPECT_TRUE(r.rig.messages.messages.empty());
@@ -132,12 +133,12 @@ TEST(Stop, AskedBeforeAFileBeginsLeavesItUnopened)
     r.control.stop.store(true);
     EXPECT_EQ(r.rig.encrypt(dir.file("a"), dir.file("a.kvn")), IDEA_SOURCE_FAILED);
     EXPECT_TRUE(r.control.stopped);
-    EXPECT_EQ(list_dir(dir.path()), Names{"a"});
+    EXPECT_EQ(list_dir(dir.path()), Names{ "a" });
 }
 
 TEST(Check, AResultThatReadsBackDifferentlyKeepsTheSourceAndFailsTheFile)
 {
-    for (const bool decrypting : {false, true}) {
+    for (const bool decrypting : { false, true }) {
         SCOPED_TRACE(decrypting ? "decrypt" : "encrypt");
         kvntest::TempDir dir;
         std::string source = dir.file("data.bin");
@@ -149,8 +150,8 @@ TEST(Check, AResultThatReadsBackDifferentlyKeepsTheSourceAndFailsTheFile)
         const Names listed = list_dir(dir.path());
         ControlledRig r("1", 1);
         r.ops.spoilReadBack = true;
-        const int result = decrypting ? r.rig.decrypt(source, dir.file("data"))
-                                      : r.rig.encrypt(source, source + ".kvn");
+        const int result
+            = decrypting ? r.rig.decrypt(source, dir.file("data")) : r.rig.encrypt(source, source + ".kvn");
         EXPECT_EQ(result, IDEA_DEST_FAILED);
         EXPECT_FALSE(r.control.stopped);
         EXPECT_EQ(list_dir(dir.path()), listed);
@@ -163,11 +164,11 @@ TEST(Check, AResultThatReadsBackDifferentlyKeepsTheSourceAndFailsTheFile)
 TEST(Check, APassingCheckLetsTheSourceGoAndTheSwitchTurnsItOff)
 {
     kvntest::TempDir dir;
-    for (const Bytes& plain : {Bytes{}, Bytes(16, 'x'), kLarge}) {
+    for (const Bytes& plain : { Bytes{}, Bytes(16, 'x'), kLarge }) {
         write_file(dir.file("a"), plain);
         ControlledRig r("10", 1, 0); // IDEA, the encrypted file takes the source's name
         ASSERT_EQ(r.rig.encrypt(dir.file("a"), dir.file("a.tmp")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), Names{"a"});
+        EXPECT_EQ(list_dir(dir.path()), Names{ "a" });
         ASSERT_EQ(r.rig.decrypt(dir.file("a"), dir.file("a.tmp")), IDEA_DONE);
         EXPECT_EQ(read_file(dir.file("a")), plain);
     }
@@ -181,21 +182,21 @@ TEST(Check, APassingCheckLetsTheSourceGoAndTheSwitchTurnsItOff)
 
 TEST(FindCipher, EveryCipherIsFoundFromEveryOtherAndTheDatesAreKept)
 {
-    const char* codes[] = {"1", "10", "2", "3", "4", "5"};
+    const char* codes[] = { "1", "10", "2", "3", "4", "5" };
     const Bytes plain = kvntest::random_bytes(1000, 5);
     for (const char* made : codes) {
         for (const char* chosen : codes) {
             SCOPED_TRACE(std::string(made) + " read as " + chosen);
             kvntest::TempDir dir;
             const std::string source = encrypted_copy(dir, made, plain);
-            const timespec old[2] = {{0, UTIME_OMIT}, {981173106, 500}};
+            const timespec old[2] = { { 0, UTIME_OMIT }, { 981173106, 500 } };
             ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), old, 0), 0);
             ControlledRig r(chosen, 0);
             ASSERT_EQ(r.rig.decrypt(source, dir.file("data")), IDEA_DONE);
             EXPECT_EQ(read_file(dir.file("data")), plain);
             EXPECT_EQ(r.control.cipherFound.empty(), std::string(made) == chosen);
             EXPECT_EQ(r.rig.engine.m_strArith, chosen); // the next file starts from the chosen cipher again
-            struct stat st {};
+            struct stat st { };
             ASSERT_EQ(stat(dir.file("data").c_str(), &st), 0);
             EXPECT_EQ(st.st_mtim.tv_sec, 981173106);
             EXPECT_EQ(st.st_mtim.tv_nsec, 500);
@@ -223,5 +224,5 @@ TEST(FindCipher, OnlyWhenNoneFitsIsTheKeyReportedWrongAndForcingSkipsTheSearch)
     EXPECT_TRUE(control.cipherFound.empty());
     ASSERT_EQ(wrongKey.messages.messages.size(), 1u);
     EXPECT_NE(wrongKey.messages.messages[0].text.find("by AES!"), std::string::npos);
-    EXPECT_EQ(list_dir(dir.path()), Names{"data.kvn"});
+    EXPECT_EQ(list_dir(dir.path()), Names{ "data.kvn" });
 }

@@ -7,6 +7,11 @@
 
 namespace batch {
 
+PosixAttributes ClassifyPosix(const std::string& name, unsigned mode, bool writable)
+{
+    return {!writable || (mode & 0222) == 0, !name.empty() && name[0] == '.', !S_ISREG(mode) && !S_ISDIR(mode)};
+}
+
 FileAttributes QueryAttributes(const std::string& path)
 {
     FileAttributes a;
@@ -20,12 +25,10 @@ FileAttributes QueryAttributes(const std::string& path)
     if (a.symlink && ::stat(path.c_str(), &st) != 0)
         return a; // a link to nothing
     a.size = std::uint64_t(st.st_size);
-    // The superuser may write anything; a file nobody may write still counts
-    // as read-only for it.
-    a.readOnly = ::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0;
-    const std::string name = naming::name_of(path);
-    a.hidden = !name.empty() && name[0] == '.';
-    a.system = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    const PosixAttributes rule = ClassifyPosix(naming::name_of(path), st.st_mode, ::access(path.c_str(), W_OK) == 0);
+    a.readOnly = rule.readOnly;
+    a.hidden = rule.hidden;
+    a.system = rule.system;
     return a;
 }
 

@@ -22,6 +22,17 @@ struct FileAttributes {
 
 FileAttributes QueryAttributes(const std::string& path);
 
+// The one rule for read-only, hidden and system on a POSIX system, from a
+// name, the mode its status gives and whether the user may write it; the
+// replace-mode checks and the file list both apply it. The superuser may
+// write anything, but a file nobody may write still counts as read-only.
+struct PosixAttributes {
+    bool readOnly;
+    bool hidden;
+    bool system;
+};
+PosixAttributes ClassifyPosix(const std::string& name, unsigned mode, bool writable);
+
 // Whether `path` names an existing entry that is not `source`'s own (a link
 // to the source is an entry of its own), `source` being there. Directory
 // entries are compared.

@@ -3,6 +3,7 @@
 // instead of the half dozen full-path ones QFileInfo would make.
 #include "file_list_reader.h"
 
+#include "file_attributes.h"
 #include "local_path.h"
 
 #ifdef Q_OS_UNIX
@@ -62,13 +63,14 @@ bool Examine(int dirFd, const std::string& name, Filter filter, Entry& e)
         return false;
     if (S_ISDIR(st.st_mode))
         return false;
-    e.attributes.hidden = name[0] == '.';
-    e.attributes.system = !S_ISREG(st.st_mode);
+    // The replace-mode checks' rule (folders were left out above).
+    const bool writable = (st.st_mode & 0222) != 0 && ::faccessat(dirFd, name.c_str(), W_OK, 0) == 0;
+    const batch::PosixAttributes rule = batch::ClassifyPosix(name, st.st_mode, writable);
+    e.attributes.hidden = rule.hidden;
+    e.attributes.system = rule.system;
     if (e.attributes.system && filter.system)
         return false;
-    // The replace-mode checks' rule: the superuser may write anything, but
-    // a file nobody may write still counts as read-only for it.
-    e.attributes.readOnly = (st.st_mode & 0222) == 0 || ::faccessat(dirFd, name.c_str(), W_OK, 0) != 0;
+    e.attributes.readOnly = rule.readOnly;
     e.name = localpath::FromBytes(name.data(), qsizetype(name.size()));
     e.size = st.st_size;
     e.modified = st.st_mtime;

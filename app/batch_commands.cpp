@@ -1,23 +1,23 @@
 // The Encrypt and Decrypt commands: check the key and the selection, work
 // out the batch by the shared batch rules, and run it in the batch window.
-#include "main_frame.h"
+#include "app/main_frame.h"
 
-#include "algorithm.h"
-#include "batch_control.h"
-#include "batch_runner.h"
-#include "batch_texts.h"
-#include "cipher_view.h"
-#include "folder_walk.h"
-#include "idea.h"
-#include "key_bar.h"
-#include "local_path.h"
-#include "message_service.h"
-#include "prechecks.h"
-#include "settings_entries.h"
-#include "progress_dlg.h"
-#include "secure_zero.h"
-#include "settings_store.h"
-#include "zoom_dialog.h"
+#include "app/key_bar.h"
+#include "app/progress_dlg.h"
+#include "app/zoom_dialog.h"
+#include "batch/algorithm.h"
+#include "batch/batch_runner.h"
+#include "batch/batch_texts.h"
+#include "batch/folder_walk.h"
+#include "batch/prechecks.h"
+#include "batch/settings_entries.h"
+#include "browser/cipher_view.h"
+#include "config/settings_store.h"
+#include "engine/batch_control.h"
+#include "engine/idea.h"
+#include "engine/secure_zero.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -25,7 +25,10 @@
 
 namespace {
 
-QMessageBox::Icon icon_of(unsigned icon) { return icon ? QMessageBox::Information : QMessageBox::NoIcon; }
+QMessageBox::Icon icon_of(unsigned icon)
+{
+    return icon ? QMessageBox::Information : QMessageBox::NoIcon;
+}
 
 // A key box's text as UTF-8, in buffers that are wiped before they are freed.
 // The box's own QString is shared, not copied, until toUtf8 makes the bytes.
@@ -45,7 +48,10 @@ public:
 };
 
 // Texts from the batch rules name files by their bytes.
-QString shown(const std::string& text) { return localpath::Display(localpath::FromStd(text)); }
+QString shown(const std::string& text)
+{
+    return localpath::Display(localpath::FromStd(text));
+}
 
 } // namespace
 
@@ -57,7 +63,8 @@ bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
     const WipedUtf8 confirmText(m_wndKeyBar->ConfirmBox());
     const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, keyText.value, confirmText.value);
     switch (check.refusal) {
-    case batch::Refusal::None: return true;
+    case batch::Refusal::None:
+        return true;
     case batch::Refusal::KeyMissing:
     case batch::Refusal::ConfirmMissing:
     case batch::Refusal::ConfirmDiffers: {
@@ -76,8 +83,8 @@ bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
         return false;
     }
     default:
-        CMessageService::Show(this, shown(check.text), QString::fromStdString(check.caption),
-                              QMessageBox::Ok, icon_of(check.icon));
+        CMessageService::Show(
+            this, shown(check.text), QString::fromStdString(check.caption), QMessageBox::Ok, icon_of(check.icon));
         return false;
     }
 }
@@ -96,9 +103,9 @@ void CMainFrame::RunFolderCommand(batch::Direction direction, const QString& fol
 {
     batch::FolderWalk walk;
     std::string error;
-    if (!batch::WalkFolders({localpath::ToStd(folder)}, direction, walk, error)) {
-        CMessageService::Show(this, shown(error), QString::fromLatin1(batch::texts::kAppTitle), QMessageBox::Ok,
-                              QMessageBox::Warning);
+    if (!batch::WalkFolders({ localpath::ToStd(folder) }, direction, walk, error)) {
+        CMessageService::Show(
+            this, shown(error), QString::fromLatin1(batch::texts::kAppTitle), QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
     // An empty folder is refused like an empty selection.
@@ -123,8 +130,8 @@ void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::s
 
     const batch::CheckResult attributes = batch::CheckAttributes(direction, options.replace != 0, sources);
     if (!attributes.ok()) {
-        CMessageService::Show(this, shown(attributes.text), QString::fromStdString(attributes.caption),
-                              QMessageBox::Ok, icon_of(attributes.icon));
+        CMessageService::Show(this, shown(attributes.text), QString::fromStdString(attributes.caption), QMessageBox::Ok,
+            icon_of(attributes.icon));
         return;
     }
 
@@ -149,10 +156,22 @@ void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::s
         m_list->SelectPaths(results);
 }
 
-void CMainFrame::EncryptFolder(const QString& folder) { RunFolderCommand(batch::Direction::Encrypt, folder); }
+void CMainFrame::EncryptFolder(const QString& folder)
+{
+    RunFolderCommand(batch::Direction::Encrypt, folder);
+}
 
-void CMainFrame::DecryptFolder(const QString& folder) { RunFolderCommand(batch::Direction::Decrypt, folder); }
+void CMainFrame::DecryptFolder(const QString& folder)
+{
+    RunFolderCommand(batch::Direction::Decrypt, folder);
+}
 
-void CMainFrame::OnEncrypt() { RunBatchCommand(batch::Direction::Encrypt); }
+void CMainFrame::OnEncrypt()
+{
+    RunBatchCommand(batch::Direction::Encrypt);
+}
 
-void CMainFrame::OnDecrypt() { RunBatchCommand(batch::Direction::Decrypt); }
+void CMainFrame::OnDecrypt()
+{
+    RunBatchCommand(batch::Direction::Decrypt);
+}

@@ -1,13 +1,13 @@
 // Start-up of the desktop program.
-#include "cipher_app.h"
+#include "app/cipher_app.h"
 
-#include "cipher_doc.h"
-#include "focus_style.h"
-#include "main_frame.h"
-#include "settings_store.h"
-#include "single_instance.h"
-#include "tip_dlg.h"
+#include "app/main_frame.h"
+#include "app/single_instance.h"
+#include "chrome/focus_style.h"
+#include "config/settings_store.h"
 #include "product_version.h"
+#include "shell/cipher_doc.h"
+#include "tips/tip_dlg.h"
 
 #include <QApplication>
 #include <QDir>

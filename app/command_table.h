@@ -41,8 +41,8 @@ enum : int {
 
 struct CommandDef {
     int id;
-    const char* text;   // menu text, accelerator hint after the tab
-    QKeySequence key;   // the accelerator, if any
+    const char* text; // menu text, accelerator hint after the tab
+    QKeySequence key; // the accelerator, if any
     const char* prompt; // status prompt "\n" tooltip
 };
 

@@ -1,8 +1,8 @@
 // Handing the engine's texts and message boxes to the GUI thread.
-#include "engine_host.h"
+#include "app/engine_host.h"
 
-#include "local_path.h"
-#include "message_service.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
 
 #include <QLabel>
 #include <QThread>
@@ -11,7 +11,8 @@ void CLabelWnd::SetWindowText(const char* text)
 {
     // The engine's texts carry file names as the file system's bytes.
     const QString value = localpath::Display(localpath::FromBytes(QByteArray(text ? text : "")));
-    QMetaObject::invokeMethod(m_label, [label = m_label, value] { label->setText(value); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_label, [label = m_label, value] { label->setText(value); }, Qt::QueuedConnection);
 }
 
 int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned style)
@@ -21,7 +22,7 @@ int CEngineMessages::MessageBox(const char* text, const char* caption, unsigned 
     r.caption = QString::fromUtf8(caption ? caption : "");
     r.buttons = (style & 0xF) == MB_OKCANCEL ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
     const unsigned icon = style & 0xF0;
-    r.icon = icon == MB_ICONERROR ? QMessageBox::Critical
+    r.icon = icon == MB_ICONERROR    ? QMessageBox::Critical
         : icon == MB_ICONINFORMATION ? QMessageBox::Information
                                      : QMessageBox::NoIcon;
     QMessageBox::StandardButton answer = QMessageBox::Ok;

@@ -3,8 +3,8 @@
 // the answer, as a modal box would).
 #pragma once
 
-#include "host/message_sink.h"
-#include "host/wnd.h"
+#include "engine/host/message_sink.h"
+#include "engine/host/wnd.h"
 
 #include <functional>
 
@@ -14,7 +14,10 @@ class QWidget;
 // A label the engine writes its status or count text into.
 class CLabelWnd final : public CWnd {
 public:
-    explicit CLabelWnd(QLabel* label) : m_label(label) {}
+    explicit CLabelWnd(QLabel* label)
+        : m_label(label)
+    {
+    }
     void SetWindowText(const char* text) override;
 
 private:
@@ -27,7 +30,8 @@ private:
 class CEngineMessages final : public CMessageSink {
 public:
     explicit CEngineMessages(QWidget* context, std::function<void(bool)> waiting = {})
-        : m_context(context), m_waiting(std::move(waiting))
+        : m_context(context)
+        , m_waiting(std::move(waiting))
     {
     }
     int MessageBox(const char* text, const char* caption, unsigned style) override;

@@ -1,15 +1,16 @@
 // The key bar's widgets.
-#include "key_bar.h"
+#include "app/key_bar.h"
 
-#include "art_label.h"
-#include "toolbar_art.h"
+#include "chrome/art_label.h"
+#include "chrome/toolbar_art.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-CKeyBar::CKeyBar(QWidget* parent) : QWidget(parent)
+CKeyBar::CKeyBar(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("keyBar"));
     auto* picture = new CArtLabel(QSize(22, 22), this);

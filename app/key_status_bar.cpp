@@ -1,13 +1,13 @@
 // The status bar's panes.
-#include "key_status_bar.h"
+#include "app/key_status_bar.h"
 
-#include "art_label.h"
-#include "toolbar_art.h"
+#include "chrome/art_label.h"
+#include "chrome/toolbar_art.h"
 
 #include <QLabel>
 
-
-CKeyStatusBar::CKeyStatusBar(QWidget* parent) : QStatusBar(parent)
+CKeyStatusBar::CKeyStatusBar(QWidget* parent)
+    : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("statusBar"));
     auto pane = [this](const QString& text, const char* name, QLabel* l = nullptr) {
@@ -53,11 +53,20 @@ void CKeyStatusBar::SetStrongKey(bool strong)
     m_light->setAccessibleDescription(says);
 }
 
-void CKeyStatusBar::SetCipherText(const QString& text) { m_cipher->setText(text); }
+void CKeyStatusBar::SetCipherText(const QString& text)
+{
+    m_cipher->setText(text);
+}
 
-QString CKeyStatusBar::KeyLengthText() const { return m_length->text(); }
+QString CKeyStatusBar::KeyLengthText() const
+{
+    return m_length->text();
+}
 
-QString CKeyStatusBar::CipherText() const { return m_cipher->text(); }
+QString CKeyStatusBar::CipherText() const
+{
+    return m_cipher->text();
+}
 
 // Qt does not tell the lock keys' state portably; the panes keep their
 // place and stay greyed, as an indicator that is off looks.

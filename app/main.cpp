@@ -1,5 +1,5 @@
 // Kelvanetrix: the desktop program.
-#include "cipher_app.h"
+#include "app/cipher_app.h"
 
 #include <QApplication>
 

@@ -1,22 +1,22 @@
 // The main window's construction: actions from the command table, menus,
 // toolbar, key bar, panes and status bar.
-#include "main_frame.h"
+#include "app/main_frame.h"
 
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "command_table.h"
-#include "key_bar.h"
-#include "key_status_bar.h"
-#include "left_view.h"
-#include "settings_entries.h"
-#include "settings_store.h"
-#include "toolbar_art.h"
+#include "app/command_table.h"
+#include "app/key_bar.h"
+#include "app/key_status_bar.h"
+#include "batch/settings_entries.h"
+#include "browser/cipher_view.h"
+#include "browser/left_view.h"
+#include "chrome/toolbar_art.h"
+#include "config/settings_store.h"
+#include "shell/cipher_doc.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDragEnterEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -32,7 +32,9 @@
 
 #include <utility>
 
-CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
+CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent)
+    : QMainWindow(parent)
+    , m_doc(doc)
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(ToolbarArt::AppIcon());
@@ -51,9 +53,8 @@ CMainFrame::CMainFrame(CCipherDoc* doc, QWidget* parent) : QMainWindow(parent), 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size());
     // The tree opens where the user last worked, and remembers every move.
-    connect(m_tree, &CLeftView::folderShown, this, [](const QString& path) {
-        batch::settings::WriteLastFolder(CSettingsStore::Instance(), path.toStdString());
-    });
+    connect(m_tree, &CLeftView::folderShown, this,
+        [](const QString& path) { batch::settings::WriteLastFolder(CSettingsStore::Instance(), path.toStdString()); });
     m_tree->InitialUpdate(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())));
 }
 
@@ -79,7 +80,7 @@ void CMainFrame::CreateActions()
         m_actions.insert(c.id, a);
     }
     m_viewModes = new QActionGroup(this);
-    for (int id : {cmd::LargeIcon, cmd::SmallIcon, cmd::ListView, cmd::Details}) {
+    for (int id : { cmd::LargeIcon, cmd::SmallIcon, cmd::ListView, cmd::Details }) {
         m_actions[id]->setCheckable(true);
         m_viewModes->addAction(m_actions[id]);
     }
@@ -124,11 +125,15 @@ void CMainFrame::CreateToolBar()
     const bool simple = CSettingsStore::Instance().GetString(QStringLiteral("ToolBar"), QStringLiteral("Color"))
         == QLatin1String("2");
     const auto style = simple ? ToolbarArt::Style::Simple : ToolbarArt::Style::MultiColor;
-    struct Button { int command; const char* text; int image; };
-    const Button buttons[] = {{cmd::Encrypt, "Encrypt", 0}, {cmd::Decrypt, "Decrypt", 1}, {cmd::Configuration, "Config", 2},
-                              {0, nullptr, 0},             {cmd::LargeIcon, "Large", 3}, {cmd::SmallIcon, "Small", 4},
-                              {cmd::ListView, "List", 5},   {cmd::Details, "Details", 6}, {0, nullptr, 0},
-                              {cmd::HelpContent, "Help", 7}, {0, nullptr, 0}};
+    struct Button {
+        int command;
+        const char* text;
+        int image;
+    };
+    const Button buttons[] = { { cmd::Encrypt, "Encrypt", 0 }, { cmd::Decrypt, "Decrypt", 1 },
+        { cmd::Configuration, "Config", 2 }, { 0, nullptr, 0 }, { cmd::LargeIcon, "Large", 3 },
+        { cmd::SmallIcon, "Small", 4 }, { cmd::ListView, "List", 5 }, { cmd::Details, "Details", 6 }, { 0, nullptr, 0 },
+        { cmd::HelpContent, "Help", 7 }, { 0, nullptr, 0 } };
     for (const Button& b : buttons) {
         if (b.command == 0) {
             m_wndToolBar->addSeparator();
@@ -192,7 +197,7 @@ void CMainFrame::CreatePanes()
     m_wndSplitter->addWidget(m_tree);
     m_wndSplitter->addWidget(m_list);
     m_wndSplitter->setStretchFactor(1, 1);
-    m_wndSplitter->setSizes({225, 800});
+    m_wndSplitter->setSizes({ 225, 800 });
     setCentralWidget(m_wndSplitter);
     m_tree->SetListView([this] { m_list->FillList(); });
     connect(m_list, &CCipherView::encryptRequested, this, &CMainFrame::OnEncrypt);

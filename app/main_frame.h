@@ -2,7 +2,7 @@
 // list side by side, the status bar below, and the command table's handlers.
 #pragma once
 
-#include "output_options.h"
+#include "batch/output_options.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,18 +1,25 @@
 // Painting the percentage bar.
-#include "percent_progress_widget.h"
+#include "app/percent_progress_widget.h"
 
 #include <QPainter>
 #include <QStyleOption>
 
 namespace {
 
-QColor color_of(COLORREF c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor color_of(COLORREF c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
-COLORREF colorref_of(const QColor& c) { return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue())); }
+COLORREF colorref_of(const QColor& c)
+{
+    return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+}
 
 } // namespace
 
-CPercentProgressWidget::CPercentProgressWidget(QWidget* parent) : QWidget(parent)
+CPercentProgressWidget::CPercentProgressWidget(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("percentProgress"));
     setAccessibleName(QStringLiteral("Progress"));
@@ -25,7 +32,10 @@ CPercentProgressWidget::CPercentProgressWidget(QWidget* parent) : QWidget(parent
     m_model.Attach(this);
 }
 
-CPercentProgressWidget::~CPercentProgressWidget() { m_model.Detach(); }
+CPercentProgressWidget::~CPercentProgressWidget()
+{
+    m_model.Detach();
+}
 
 void CPercentProgressWidget::RedrawNow()
 {
@@ -33,7 +43,10 @@ void CPercentProgressWidget::RedrawNow()
     QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
-void CPercentProgressWidget::Invalidate() { QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection); }
+void CPercentProgressWidget::Invalidate()
+{
+    QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
 
 void CPercentProgressWidget::resizeEvent(QResizeEvent* event)
 {

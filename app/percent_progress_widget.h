@@ -4,8 +4,8 @@
 // batch's worker thread; repaints are handed to the GUI thread.
 #pragma once
 
-#include "progress/percent_progress_ctrl.h"
-#include "progress/progress_surface.h"
+#include "engine/progress/percent_progress_ctrl.h"
+#include "engine/progress/progress_surface.h"
 
 #include <QWidget>
 #include <atomic>
@@ -28,10 +28,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    QSize sizeHint() const override { return {300, 22}; }
+    QSize sizeHint() const override { return { 300, 22 }; }
 
 private:
     CPercentProgressCtrl m_model;
-    std::atomic<int> m_width{0};
-    std::atomic<int> m_requests{0};
+    std::atomic<int> m_width{ 0 };
+    std::atomic<int> m_requests{ 0 };
 };

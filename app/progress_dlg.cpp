@@ -1,16 +1,16 @@
 // The batch window and its worker thread.
-#include "progress_dlg.h"
+#include "app/progress_dlg.h"
 
-#include "batch_control.h"
-#include "batch_summary.h"
-#include "batch_texts.h"
-#include "elided_label.h"
-#include "engine_host.h"
-#include "idea.h"
-#include "local_path.h"
-#include "message_service.h"
-#include "percent_progress_widget.h"
-#include "toolbar_art.h"
+#include "app/elided_label.h"
+#include "app/engine_host.h"
+#include "app/percent_progress_widget.h"
+#include "batch/batch_summary.h"
+#include "batch/batch_texts.h"
+#include "chrome/toolbar_art.h"
+#include "engine/batch_control.h"
+#include "engine/idea.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -24,7 +24,8 @@
 
 namespace {
 
-const char* const kOverwriteText = "%1\nThis file already exists and is not the file being %2.\nDo you want to replace it?";
+const char* const kOverwriteText
+    = "%1\nThis file already exists and is not the file being %2.\nDo you want to replace it?";
 const char* const kOverwriteCaption = "Replace File";
 
 } // namespace
@@ -35,7 +36,9 @@ struct CProgressDlg::Host {
     CEngineMessages messages;
 };
 
-CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialog(parent), m_direction(direction)
+CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent)
+    : QDialog(parent)
+    , m_direction(direction)
 {
     const bool enc = direction == batch::Direction::Encrypt;
     setObjectName(enc ? QStringLiteral("encryptWindow") : QStringLiteral("decryptWindow"));
@@ -47,7 +50,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent) : QDialo
     icon->setPixmap(ToolbarArt::Image(enc ? 0 : 1, ToolbarArt::Style::MultiColor).pixmap(QSize(44, 32)));
     auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
                                     : QStringLiteral("Do you want to decrypt these files now?"),
-                                this);
+        this);
     // What the batch will do, filled in when the window is shown.
     m_plan = new QLabel(this);
     m_plan->setObjectName(QStringLiteral("plan"));
@@ -126,7 +129,7 @@ void CProgressDlg::showEvent(QShowEvent* event)
     for (const auto& f : m_pBatch->files)
         m_list->addItem(localpath::Display(localpath::FromStd(f.name)));
     m_host = std::make_unique<Host>(
-        Host{CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this, [this](bool w) { OnWaiting(w); })});
+        Host{ CLabelWnd(m_status), CLabelWnd(m_count), CEngineMessages(this, [this](bool w) { OnWaiting(w); }) });
     m_pIdea->m_pStatusWnd = &m_host->status;
     m_pIdea->m_pCountWnd = &m_host->count;
     m_pIdea->m_pProgress = &m_progress->Model();
@@ -198,7 +201,7 @@ void CProgressDlg::OnWorkerDone()
     m_progress->Model().SetPos(m.barPosition);
     m_status->setText(QString::fromStdString(m.status));
     CMessageService::Show(m.ownedByWindow ? this : nullptr, localpath::Display(localpath::FromStd(m.text)),
-                          QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
+        QString::fromStdString(m.caption), QMessageBox::Ok, QMessageBox::Information);
     m_running = false;
     m_close->setEnabled(true);
     m_close->setFocus();
@@ -209,7 +212,8 @@ void CProgressDlg::UpdateSpeed()
     if (m_totalBytes < (8 << 20))
         return;
     const double seconds = double(WorkingMs()) / 1000.0;
-    const double done = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
+    const double done
+        = double(m_doneBytes.load()) + double(m_currentBytes.load()) * m_progress->Model().GetPos() / 100.0;
     if (seconds < 0.5 || done <= 0)
         return;
     const double rate = done / seconds;
@@ -222,17 +226,20 @@ batch::OverwriteAnswer CProgressDlg::AskOverwrite(const std::string& existing)
     const bool enc = m_direction == batch::Direction::Encrypt;
     const QString text = QString::fromLatin1(kOverwriteText)
                              .arg(localpath::Display(localpath::FromStd(existing)),
-                                  enc ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
+                                 enc ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
     OnWaiting(true);
-    const auto answer = CMessageService::Show(
-        this, text, QString::fromLatin1(kOverwriteCaption),
+    const auto answer = CMessageService::Show(this, text, QString::fromLatin1(kOverwriteCaption),
         QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
     OnWaiting(false);
     switch (answer) {
-    case QMessageBox::Yes: return batch::OverwriteAnswer::Yes;
-    case QMessageBox::YesToAll: return batch::OverwriteAnswer::YesToAll;
-    case QMessageBox::No: return batch::OverwriteAnswer::No;
-    default: return batch::OverwriteAnswer::Cancel;
+    case QMessageBox::Yes:
+        return batch::OverwriteAnswer::Yes;
+    case QMessageBox::YesToAll:
+        return batch::OverwriteAnswer::YesToAll;
+    case QMessageBox::No:
+        return batch::OverwriteAnswer::No;
+    default:
+        return batch::OverwriteAnswer::Cancel;
     }
 }
 

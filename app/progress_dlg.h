@@ -5,7 +5,7 @@
 // closed. CEnProgressDlg and CDeProgressDlg are its two faces.
 #pragma once
 
-#include "batch_runner.h"
+#include "batch/batch_runner.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -77,8 +77,8 @@ private:
     bool m_running = false;
     batch::BatchOutcome m_outcome;
     // For the speed display: bytes of the files before the current one.
-    std::atomic<long long> m_doneBytes{0};
-    std::atomic<long long> m_currentBytes{0};
+    std::atomic<long long> m_doneBytes{ 0 };
+    std::atomic<long long> m_currentBytes{ 0 };
     long long m_totalBytes = 0;
     // Working time only: the clock runs from the start, less the waits.
     QElapsedTimer m_clock;
@@ -90,10 +90,16 @@ private:
 
 class CEnProgressDlg final : public CProgressDlg {
 public:
-    explicit CEnProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Encrypt, parent) {}
+    explicit CEnProgressDlg(QWidget* parent = nullptr)
+        : CProgressDlg(batch::Direction::Encrypt, parent)
+    {
+    }
 };
 
 class CDeProgressDlg final : public CProgressDlg {
 public:
-    explicit CDeProgressDlg(QWidget* parent = nullptr) : CProgressDlg(batch::Direction::Decrypt, parent) {}
+    explicit CDeProgressDlg(QWidget* parent = nullptr)
+        : CProgressDlg(batch::Direction::Decrypt, parent)
+    {
+    }
 };

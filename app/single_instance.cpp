@@ -1,6 +1,6 @@
 // The single-instance lock and the hand-over socket. A hand-over is one
 // serialised list of paths; the connection's end marks the end of it.
-#include "single_instance.h"
+#include "app/single_instance.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -21,7 +21,8 @@ constexpr qint64 kLongestMessage = 16 * 1024 * 1024;
 
 } // namespace
 
-CSingleInstance::CSingleInstance(const QString& name, QObject* parent) : QObject(parent)
+CSingleInstance::CSingleInstance(const QString& name, QObject* parent)
+    : QObject(parent)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())

@@ -1,8 +1,8 @@
 // The zoom effect and the two key windows.
-#include "zoom_dialog.h"
+#include "app/zoom_dialog.h"
 
-#include "batch_texts.h"
-#include "toolbar_art.h"
+#include "batch/batch_texts.h"
+#include "chrome/toolbar_art.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -11,7 +11,11 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
-CZoomDialog::CZoomDialog(const QPoint& anchor, QWidget* parent) : QDialog(parent), m_anchor(anchor) {}
+CZoomDialog::CZoomDialog(const QPoint& anchor, QWidget* parent)
+    : QDialog(parent)
+    , m_anchor(anchor)
+{
+}
 
 void CZoomDialog::Zoom(const QRect& from, const QRect& to)
 {
@@ -44,7 +48,8 @@ void CZoomDialog::done(int result)
     QDialog::done(result);
 }
 
-CKeyMessageDlg::CKeyMessageDlg(Kind kind, const QPoint& anchor, QWidget* parent) : CZoomDialog(anchor, parent)
+CKeyMessageDlg::CKeyMessageDlg(Kind kind, const QPoint& anchor, QWidget* parent)
+    : CZoomDialog(anchor, parent)
 {
     const bool noKey = kind == Kind::NoKey;
     setObjectName(noKey ? QStringLiteral("noKeyDlg") : QStringLiteral("confirmKeyDlg"));
@@ -64,7 +69,7 @@ CKeyMessageDlg::CKeyMessageDlg(Kind kind, const QPoint& anchor, QWidget* parent)
         p.setFont(f);
         p.setPen(noKey ? QColor(190, 50, 40) : QColor(200, 120, 20));
         p.drawText(QRect(130, 0, 220, 142), Qt::AlignVCenter | Qt::AlignLeft,
-                   noKey ? QStringLiteral("No key yet") : QStringLiteral("Keys differ"));
+            noKey ? QStringLiteral("No key yet") : QStringLiteral("Keys differ"));
     }
     auto* picture = new QLabel(this);
     picture->setPixmap(art);

@@ -30,10 +30,16 @@ public:
 
 class CNoKeyDlg final : public CKeyMessageDlg {
 public:
-    CNoKeyDlg(const QPoint& anchor, QWidget* parent) : CKeyMessageDlg(Kind::NoKey, anchor, parent) {}
+    CNoKeyDlg(const QPoint& anchor, QWidget* parent)
+        : CKeyMessageDlg(Kind::NoKey, anchor, parent)
+    {
+    }
 };
 
 class CConfirmKeyDlg final : public CKeyMessageDlg {
 public:
-    CConfirmKeyDlg(const QPoint& anchor, QWidget* parent) : CKeyMessageDlg(Kind::ConfirmKey, anchor, parent) {}
+    CConfirmKeyDlg(const QPoint& anchor, QWidget* parent)
+        : CKeyMessageDlg(Kind::ConfirmKey, anchor, parent)
+    {
+    }
 };

@@ -1,14 +1,16 @@
 // The algorithm-code rule and the per-cipher facts the windows show.
-#include "algorithm.h"
+#include "batch/algorithm.h"
 
-#include "cipher_list.h"
-#include "naming_rules.h"
-#include "settings_entries.h"
-
+#include "batch/cipher_list.h"
+#include "batch/settings_entries.h"
+#include "engine/naming_rules.h"
 
 namespace batch {
 
-std::string SelectAlgorithm(const std::string& stored) { return FindCipher(stored) ? stored : "1"; }
+std::string SelectAlgorithm(const std::string& stored)
+{
+    return FindCipher(stored) ? stored : "1";
+}
 
 std::string ResolveAlgorithm(CSettingsAccess& s)
 {
@@ -19,11 +21,20 @@ std::string ResolveAlgorithm(CSettingsAccess& s)
     return "1";
 }
 
-bool IsAlgorithmCode(const std::string& code) { return FindCipher(code) != nullptr; }
+bool IsAlgorithmCode(const std::string& code)
+{
+    return FindCipher(code) != nullptr;
+}
 
-int KeyLimit(const std::string& code) { return FindCipher(SelectAlgorithm(code))->keyLimit; }
+int KeyLimit(const std::string& code)
+{
+    return FindCipher(SelectAlgorithm(code))->keyLimit;
+}
 
-const char* CipherName(const std::string& code) { return FindCipher(SelectAlgorithm(code))->name; }
+const char* CipherName(const std::string& code)
+{
+    return FindCipher(SelectAlgorithm(code))->name;
+}
 
 std::string CodeFromName(const std::string& nameOrCode)
 {

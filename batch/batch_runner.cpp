@@ -1,12 +1,12 @@
 // Planning, setting up and running a batch.
-#include "batch_runner.h"
+#include "batch/batch_runner.h"
 
-#include "batch_control.h"
-#include "batch_summary.h"
-#include "batch_texts.h"
-#include "file_attributes.h"
-#include "idea.h"
-#include "naming_rules.h"
+#include "batch/batch_summary.h"
+#include "batch/batch_texts.h"
+#include "batch/file_attributes.h"
+#include "engine/batch_control.h"
+#include "engine/idea.h"
+#include "engine/naming_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,15 +14,14 @@
 namespace batch {
 
 Batch PlanBatch(Direction direction, const std::string& code, const OutputOptions& options,
-                const std::vector<std::string>& sources, bool foldCase)
+    const std::vector<std::string>& sources, bool foldCase)
 {
-    Batch b{direction, code, options, {}};
+    Batch b{ direction, code, options, {} };
     b.files.reserve(sources.size());
     for (const auto& s : sources) {
-        b.files.push_back({s,
-                           direction == Direction::Encrypt ? EncryptDestination(s, options)
-                                                           : DecryptDestination(s, foldCase),
-                           naming::name_of(s)});
+        b.files.push_back(
+            { s, direction == Direction::Encrypt ? EncryptDestination(s, options) : DecryptDestination(s, foldCase),
+                naming::name_of(s) });
     }
     return b;
 }
@@ -42,7 +41,10 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchContro
     engine.SetKey(key.data());
 }
 
-bool IsFailure(int result) { return result == 100 || result == 200; }
+bool IsFailure(int result)
+{
+    return result == 100 || result == 200;
+}
 
 namespace {
 
@@ -99,7 +101,10 @@ void ReportThrown(CIdea& engine, const BatchFile& file)
 // the last one as the reason a file failed.
 class MessageTap final : public CMessageSink {
 public:
-    explicit MessageTap(CMessageSink* next) : m_next(next) {}
+    explicit MessageTap(CMessageSink* next)
+        : m_next(next)
+    {
+    }
     int MessageBox(const char* text, const char* caption, unsigned style) override
     {
         last = text ? text : "";
@@ -123,8 +128,8 @@ struct Lent {
 
 } // namespace
 
-BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile,
-                      const OverwriteQuestion& ask)
+BatchOutcome RunBatch(
+    CIdea& engine, const Batch& batch, const std::function<void(std::size_t)>& onFile, const OverwriteQuestion& ask)
 {
     BatchOutcome outcome;
     try {
@@ -135,7 +140,7 @@ BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<voi
         return none;
     }
     MessageTap tap(engine.m_pMessages);
-    Lent lent{engine, engine.m_pMessages};
+    Lent lent{ engine, engine.m_pMessages };
     engine.m_pMessages = &tap;
     CBatchControl* control = engine.m_pControl;
     bool toAll = false;
@@ -213,17 +218,17 @@ OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)
     OutcomeMessage m;
     if (outcome.stopped) {
         const std::string count = StoppedCount(batch, outcome);
-        m = {count, count + "\n", texts::kAppTitle, encrypting, 0};
+        m = { count, count + "\n", texts::kAppTitle, encrypting, 0 };
     } else if (outcome.failed) {
         if (encrypting)
-            m = {texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0};
+            m = { texts::kFailure, texts::kEncryptFailed, texts::kAppTitle, true, 0 };
         else
-            m = {texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
-                 texts::kDecryptFailedCaption, false, 0};
+            m = { texts::kFailure, batch.files[outcome.firstFailure].source + texts::kDecryptFailedSuffix,
+                texts::kDecryptFailedCaption, false, 0 };
     } else if (encrypting) {
-        m = {texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100};
+        m = { texts::kCompleted, texts::kEncryptDone, texts::kAppTitle, true, 100 };
     } else {
-        m = {texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100};
+        m = { texts::kCompleted, texts::kDecryptDone, texts::kAppTitle, false, 100 };
     }
     m.text += OutcomeDetails(batch, outcome);
     return m;

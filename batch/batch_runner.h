@@ -4,8 +4,8 @@
 // file is replaced, and what the user is told after.
 #pragma once
 
-#include "key_buffer.h"
-#include "output_options.h"
+#include "batch/key_buffer.h"
+#include "batch/output_options.h"
 
 #include <cstddef>
 #include <functional>
@@ -31,7 +31,7 @@ struct Batch {
 };
 
 Batch PlanBatch(Direction direction, const std::string& code, const OutputOptions& options,
-                const std::vector<std::string>& sources, bool foldCase = kFoldCase);
+    const std::vector<std::string>& sources, bool foldCase = kFoldCase);
 
 // Algorithm code, flags, batch size and key, in the engine's calling order.
 // With `control` the engine also takes stop requests, checks results (as the
@@ -41,28 +41,28 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchContro
 
 struct FileOutcome {
     int result = 0;
-    bool failed = false;  // not done: the engine failed, or the user skipped it
+    bool failed = false; // not done: the engine failed, or the user skipped it
     bool skipped = false; // the user would not have an existing file replaced
     bool stopped = false; // left unfinished because the batch was stopped; not a failure
-    std::string why;      // a failure's reason, from the engine's last message for it
+    std::string why; // a failure's reason, from the engine's last message for it
     std::string cipherFound; // decrypting: the cipher its header showed, when not the chosen one
 };
 
 struct BatchOutcome {
     std::vector<FileOutcome> files; // one per file attempted or skipped
     bool failed = false;
-    std::size_t firstFailure = 0;   // index of the first file not done, when failed
-    bool cancelled = false;         // the user ended the batch at the last file
-    bool stopped = false;           // a stop request ended the batch before its end
-    std::size_t done = 0;           // files done
+    std::size_t firstFailure = 0; // index of the first file not done, when failed
+    bool cancelled = false; // the user ended the batch at the last file
+    bool stopped = false; // a stop request ended the batch before its end
+    std::size_t done = 0; // files done
 };
 
 // The answers to "replace this existing file?".
 enum class OverwriteAnswer {
-    Yes,      // replace it
+    Yes, // replace it
     YesToAll, // replace it and every later one without asking again
-    No,       // skip this file: it counts as not done, the batch goes on
-    Cancel,   // skip this file and end the batch; files done stay done
+    No, // skip this file: it counts as not done, the batch goes on
+    Cancel, // skip this file and end the batch; files done stay done
 };
 
 // Asked on the batch's thread before file `index` would replace `existing`,
@@ -78,20 +78,19 @@ bool IsFailure(int result);
 // than a source is replaced: the engine refuses such a file as a failure.
 // Nothing thrown leaves: a file that throws is a failed file. A stop request
 // (the engine's control) ends the batch at the next chunk or between files.
-BatchOutcome RunBatch(CIdea& engine, const Batch& batch,
-                      const std::function<void(std::size_t index)>& onFile = {},
-                      const OverwriteQuestion& ask = {});
+BatchOutcome RunBatch(CIdea& engine, const Batch& batch, const std::function<void(std::size_t index)>& onFile = {},
+    const OverwriteQuestion& ask = {});
 
 // Where file `index`'s result ends up when it succeeds (what the engine names
 // it: the destination, the source's own path, or "de~" beside it).
 std::string ResultPath(const Batch& batch, std::size_t index);
 
 struct OutcomeMessage {
-    std::string status;  // "Completed", "Failure" or the stopped batch's count
+    std::string status; // "Completed", "Failure" or the stopped batch's count
     std::string text;
     std::string caption;
-    bool ownedByWindow;  // encryption's box belongs to the batch window
-    int barPosition;     // 100 or 0
+    bool ownedByWindow; // encryption's box belongs to the batch window
+    int barPosition; // 100 or 0
 };
 
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome);

@@ -1,8 +1,8 @@
 // The texts that say what a batch will do and what it did.
-#include "batch_summary.h"
+#include "batch/batch_summary.h"
 
-#include "algorithm.h"
-#include "naming_rules.h"
+#include "batch/algorithm.h"
+#include "engine/naming_rules.h"
 
 namespace batch {
 

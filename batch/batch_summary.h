@@ -3,7 +3,7 @@
 // not done and why, which were not reached, and which ciphers were found.
 #pragma once
 
-#include "batch_runner.h"
+#include "batch/batch_runner.h"
 
 #include <string>
 

@@ -16,15 +16,15 @@ inline constexpr const char* kSelectToEncrypt = "Please select files that you wa
 inline constexpr const char* kSelectToDecrypt = "Please select files that you want to decrypt!";
 inline constexpr const char* kCannotEncrypt = "Help:  Your file(s) can't be encrypted";
 inline constexpr const char* kCannotDecrypt = "Help:  Your file(s) can't be decrypted";
-inline constexpr const char* kAttributeSuffix =
-    "  is read-only/hidden/system, try changing its attribute \nor changing configuration of kelvanetrix Plus.";
+inline constexpr const char* kAttributeSuffix
+    = "  is read-only/hidden/system, try changing its attribute \nor changing configuration of kelvanetrix Plus.";
 inline constexpr const char* kEmptySuffix = "  is empty file!";
-inline constexpr const char* kSymlinkSuffix =
-    "  is a symbolic link: replacing it would leave the file it points to as it is, still readable. \nChoose that "
-    "file itself, or keep the source files.";
-inline constexpr const char* kHardLinkSuffix =
-    "  has other names (hard links): replacing it would leave it readable under them. \nRemove the other names, or "
-    "keep the source files.";
+inline constexpr const char* kSymlinkSuffix
+    = "  is a symbolic link: replacing it would leave the file it points to as it is, still readable. \nChoose that "
+      "file itself, or keep the source files.";
+inline constexpr const char* kHardLinkSuffix
+    = "  has other names (hard links): replacing it would leave it readable under them. \nRemove the other names, or "
+      "keep the source files.";
 
 inline constexpr const char* kNoKeyTitle = "Error:    Please enter a key/password value !";
 inline constexpr const char* kNoKeyText = "Enter a key/password value!";
@@ -35,14 +35,14 @@ inline constexpr const char* kReady = "Ready";
 inline constexpr const char* kCompleted = "Completed";
 inline constexpr const char* kFailure = "Failure";
 inline constexpr const char* kEncryptFailed = "Encryption is failed! \n";
-inline constexpr const char* kEncryptDone =
-    "Congratulation! Encryption has completed!\n \nPlease remember your KEY,it is impossible to \nrecover a file if you "
-    "forget/lose the key!";
+inline constexpr const char* kEncryptDone = "Congratulation! Encryption has completed!\n \nPlease remember your KEY,it "
+                                            "is impossible to \nrecover a file if you "
+                                            "forget/lose the key!";
 inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
 inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";
 inline constexpr const char* kDecryptDone = "Congratulation! Decryption has completed! \n";
 inline constexpr const char* kFailedInsideCaption = "Error";
-inline constexpr const char* kFailedInsideSuffix =
-    "\nThe work on this file stopped on an unexpected failure.\nThe source file was left as it was.";
+inline constexpr const char* kFailedInsideSuffix
+    = "\nThe work on this file stopped on an unexpected failure.\nThe source file was left as it was.";
 
 } // namespace batch::texts

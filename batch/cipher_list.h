@@ -11,15 +11,15 @@
 namespace batch {
 
 struct CipherInfo {
-    const char* code;      // algorithm code as stored and as the engine takes it
-    const char* name;      // short name, as messages and kvn's usage show it
-    const char* cliName;   // the name kvn's --cipher takes (any case)
-    int keyLimit;          // characters the key boxes take
-    int keyBits;           // key length the cipher reads
-    unsigned block;        // block size in bytes
-    const char* paneText;  // the status bar's cipher pane
-    const char* pageText;  // the configuration sheet's radio button
-    const char* pageLine;  // the note under that button
+    const char* code; // algorithm code as stored and as the engine takes it
+    const char* name; // short name, as messages and kvn's usage show it
+    const char* cliName; // the name kvn's --cipher takes (any case)
+    int keyLimit; // characters the key boxes take
+    int keyBits; // key length the cipher reads
+    unsigned block; // block size in bytes
+    const char* paneText; // the status bar's cipher pane
+    const char* pageText; // the configuration sheet's radio button
+    const char* pageLine; // the note under that button
 };
 
 // In the order the configuration page and kvn's usage list them: AES first,

@@ -1,6 +1,6 @@
 // File attributes on a POSIX system.
-#include "file_attributes.h"
-#include "naming_rules.h"
+#include "batch/file_attributes.h"
+#include "engine/naming_rules.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,13 +9,13 @@ namespace batch {
 
 PosixAttributes ClassifyPosix(const std::string& name, unsigned mode, bool writable)
 {
-    return {!writable || (mode & 0222) == 0, !name.empty() && name[0] == '.', !S_ISREG(mode) && !S_ISDIR(mode)};
+    return { !writable || (mode & 0222) == 0, !name.empty() && name[0] == '.', !S_ISREG(mode) && !S_ISDIR(mode) };
 }
 
 FileAttributes QueryAttributes(const std::string& path)
 {
     FileAttributes a;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.c_str(), &st) != 0)
         return a;
     a.found = true;
@@ -34,7 +34,8 @@ FileAttributes QueryAttributes(const std::string& path)
 
 bool OccupiedByAnother(const std::string& path, const std::string& source)
 {
-    struct stat target {}, own {};
+    struct stat target {
+    }, own{};
     if (::lstat(path.c_str(), &target) != 0 || ::lstat(source.c_str(), &own) != 0)
         return false; // nothing there, or no source to make anything from
     return target.st_dev != own.st_dev || target.st_ino != own.st_ino;

@@ -15,8 +15,8 @@ struct FileAttributes {
     bool readOnly = false;
     bool hidden = false;
     bool system = false;
-    bool symlink = false;     // the name is a symbolic link (the rest is of its target)
-    std::uint64_t links = 1;  // hard links of the regular file the name is
+    bool symlink = false; // the name is a symbolic link (the rest is of its target)
+    std::uint64_t links = 1; // hard links of the regular file the name is
     std::uint64_t size = 0;
 };
 

@@ -1,8 +1,8 @@
 // File attributes on Windows: the file system's own read-only, hidden and
 // system attributes.
-#include "file_attributes.h"
+#include "batch/file_attributes.h"
 
-#include "wide_path.h"
+#include "engine/wide_path.h"
 
 #include <windows.h>
 
@@ -14,8 +14,8 @@ namespace {
 bool entry_info(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 {
     const HANDLE h = CreateFileW(tessiral::wide_path(path).c_str(), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     const bool ok = GetFileInformationByHandle(h, &info) != 0;
@@ -28,7 +28,7 @@ bool entry_info(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 FileAttributes QueryAttributes(const std::string& path)
 {
     FileAttributes a;
-    WIN32_FILE_ATTRIBUTE_DATA data {};
+    WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(tessiral::wide_path(path).c_str(), GetFileExInfoStandard, &data))
         return a;
     a.found = true;
@@ -37,7 +37,7 @@ FileAttributes QueryAttributes(const std::string& path)
     a.hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     a.system = (data.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) != 0;
     a.symlink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    BY_HANDLE_FILE_INFORMATION entry {};
+    BY_HANDLE_FILE_INFORMATION entry{};
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && entry_info(path, entry))
         a.links = entry.nNumberOfLinks;
     return a;
@@ -45,7 +45,7 @@ FileAttributes QueryAttributes(const std::string& path)
 
 bool OccupiedByAnother(const std::string& path, const std::string& source)
 {
-    BY_HANDLE_FILE_INFORMATION target {}, own {};
+    BY_HANDLE_FILE_INFORMATION target{}, own{};
     if (!entry_info(path, target) || !entry_info(source, own))
         return false; // nothing there, or no source to make anything from
     return target.dwVolumeSerialNumber != own.dwVolumeSerialNumber || target.nFileIndexHigh != own.nFileIndexHigh

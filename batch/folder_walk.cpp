@@ -1,5 +1,5 @@
 // Collecting a batch's files from folders.
-#include "folder_walk.h"
+#include "batch/folder_walk.h"
 
 #include <algorithm>
 #include <filesystem>

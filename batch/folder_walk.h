@@ -5,7 +5,7 @@
 // aside for the report. Arguments that are not folders are taken as they are.
 #pragma once
 
-#include "output_options.h"
+#include "batch/output_options.h"
 
 #include <cstdint>
 #include <string>

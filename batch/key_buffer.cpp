@@ -1,7 +1,7 @@
 // Key buffer construction and wiping.
-#include "key_buffer.h"
+#include "batch/key_buffer.h"
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,12 +14,15 @@ KeyBuffer::KeyBuffer(const std::string& keyText)
     std::memcpy(m_bytes.data(), keyText.data(), keyText.size());
 }
 
-KeyBuffer::~KeyBuffer() { tessiral::secure_zero(m_bytes.data(), m_bytes.size()); }
+KeyBuffer::~KeyBuffer()
+{
+    tessiral::secure_zero(m_bytes.data(), m_bytes.size());
+}
 
 std::size_t CharacterCount(const std::string& utf8)
 {
-    return std::size_t(std::count_if(utf8.begin(), utf8.end(),
-                                     [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return std::size_t(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 } // namespace batch

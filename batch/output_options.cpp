@@ -1,7 +1,7 @@
 // Output options and destination names.
-#include "output_options.h"
+#include "batch/output_options.h"
 
-#include "naming_rules.h"
+#include "engine/naming_rules.h"
 
 namespace batch {
 
@@ -10,7 +10,10 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
     return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : naming::kExtension);
 }
 
-bool HasKvnExtension(const std::string& name) { return naming::has_kvn_extension(name); }
+bool HasKvnExtension(const std::string& name)
+{
+    return naming::has_kvn_extension(name);
+}
 
 std::string DecryptDestination(const std::string& source, bool foldCase)
 {

@@ -10,7 +10,7 @@ enum class Direction { Encrypt, Decrypt };
 
 struct OutputOptions {
     int replace = 1; // the engine's m_bReplace
-    int addExt = 1;  // the engine's m_bAddExt (encryption only)
+    int addExt = 1; // the engine's m_bAddExt (encryption only)
     bool verify = true; // replace mode: each result is checked against its source before the source goes
 };
 

@@ -4,8 +4,8 @@
 // which check refused and the message the user sees for it.
 #pragma once
 
-#include "file_attributes.h"
-#include "output_options.h"
+#include "batch/file_attributes.h"
+#include "batch/output_options.h"
 
 #include <functional>
 #include <string>
@@ -15,14 +15,14 @@ namespace batch {
 
 enum class Refusal {
     None,
-    TooManyFiles,    // message box
-    KeyMissing,      // the key-missing window, focus to the key box
-    ConfirmMissing,  // the confirm-key window, focus to the confirm box
-    ConfirmDiffers,  // the confirm-key window, focus to the confirm box
+    TooManyFiles, // message box
+    KeyMissing, // the key-missing window, focus to the key box
+    ConfirmMissing, // the confirm-key window, focus to the confirm box
+    ConfirmDiffers, // the confirm-key window, focus to the confirm box
     NothingSelected, // message box
-    Attributes,      // message box naming the file
-    EmptyFile,       // message box naming the file
-    Linked,          // message box naming the file: a symbolic or hard link
+    Attributes, // message box naming the file
+    EmptyFile, // message box naming the file
+    Linked, // message box naming the file: a symbolic or hard link
 };
 
 struct CheckResult {
@@ -30,14 +30,14 @@ struct CheckResult {
     std::string text;
     std::string caption;
     unsigned icon = 0; // 0 none, else MB_ICONINFORMATION
-    std::string file;  // the refused file, for the attribute checks
+    std::string file; // the refused file, for the attribute checks
 
     bool ok() const { return refusal == Refusal::None; }
 };
 
 // Count, key, confirmation, selection — before anything is set up.
-CheckResult CheckSelectionAndKey(Direction direction, std::size_t selected, const std::string& key,
-                                 const std::string& confirm);
+CheckResult CheckSelectionAndKey(
+    Direction direction, std::size_t selected, const std::string& key, const std::string& confirm);
 
 using AttributeQuery = std::function<FileAttributes(const std::string& path)>;
 
@@ -47,6 +47,6 @@ using AttributeQuery = std::function<FileAttributes(const std::string& path)>;
 // file's other names). A source that is not found passes (the engine reports
 // it). Without replace nothing is looked at.
 CheckResult CheckAttributes(Direction direction, bool replace, const std::vector<std::string>& sources,
-                            const AttributeQuery& query = QueryAttributes);
+    const AttributeQuery& query = QueryAttributes);
 
 } // namespace batch

@@ -1,7 +1,7 @@
 // The settings entries' names, defaults and decoding.
-#include "settings_entries.h"
+#include "batch/settings_entries.h"
 
-#include "algorithm.h"
+#include "batch/algorithm.h"
 
 namespace batch::settings {
 
@@ -9,17 +9,29 @@ namespace {
 
 const char* const kOn = "1";
 const char* const kOff = "0";
-const char* bit(bool on) { return on ? kOn : kOff; }
+const char* bit(bool on)
+{
+    return on ? kOn : kOff;
+}
 
 } // namespace
 
-std::string StoredAlgorithm(CSettingsAccess& s) { return s.GetProfileString("Arith", "value"); }
-std::string AlgorithmCode(CSettingsAccess& s) { return SelectAlgorithm(StoredAlgorithm(s)); }
-void WriteAlgorithm(CSettingsAccess& s, const std::string& code) { s.WriteProfileString("Arith", "value", code); }
+std::string StoredAlgorithm(CSettingsAccess& s)
+{
+    return s.GetProfileString("Arith", "value");
+}
+std::string AlgorithmCode(CSettingsAccess& s)
+{
+    return SelectAlgorithm(StoredAlgorithm(s));
+}
+void WriteAlgorithm(CSettingsAccess& s, const std::string& code)
+{
+    s.WriteProfileString("Arith", "value", code);
+}
 
 EncryptChoice StoredEncryptChoice(CSettingsAccess& s)
 {
-    return {s.GetProfileString("EncryptOption", "replace"), s.GetProfileString("EncryptOption", "add")};
+    return { s.GetProfileString("EncryptOption", "replace"), s.GetProfileString("EncryptOption", "add") };
 }
 
 void WriteEncryptChoice(CSettingsAccess& s, bool replace, bool add)
@@ -28,15 +40,18 @@ void WriteEncryptChoice(CSettingsAccess& s, bool replace, bool add)
     s.WriteProfileString("EncryptOption", "add", bit(add));
 }
 
-void WriteEncryptAdd(CSettingsAccess& s, bool add) { s.WriteProfileString("EncryptOption", "add", bit(add)); }
+void WriteEncryptAdd(CSettingsAccess& s, bool add)
+{
+    s.WriteProfileString("EncryptOption", "add", bit(add));
+}
 
 OutputOptions EncryptOptions(const EncryptChoice& c)
 {
     if (c.replace.empty())
-        return {1, 1};
+        return { 1, 1 };
     if (c.replace == kOn)
-        return {1, c.add == kOn ? 1 : 0};
-    return {0, 1};
+        return { 1, c.add == kOn ? 1 : 0 };
+    return { 0, 1 };
 }
 
 OutputOptions EncryptOptions(CSettingsAccess& s)
@@ -46,13 +61,28 @@ OutputOptions EncryptOptions(CSettingsAccess& s)
     return o;
 }
 
-bool VerifyResults(CSettingsAccess& s) { return s.GetProfileString("EncryptOption", "verify") != kOff; }
-void WriteVerifyResults(CSettingsAccess& s, bool on) { s.WriteProfileString("EncryptOption", "verify", bit(on)); }
+bool VerifyResults(CSettingsAccess& s)
+{
+    return s.GetProfileString("EncryptOption", "verify") != kOff;
+}
+void WriteVerifyResults(CSettingsAccess& s, bool on)
+{
+    s.WriteProfileString("EncryptOption", "verify", bit(on));
+}
 
-std::string StoredDecryptReplace(CSettingsAccess& s) { return s.GetProfileString("DecryptOption", "replace"); }
-void WriteDecryptReplace(CSettingsAccess& s, bool replace) { s.WriteProfileString("DecryptOption", "replace", bit(replace)); }
+std::string StoredDecryptReplace(CSettingsAccess& s)
+{
+    return s.GetProfileString("DecryptOption", "replace");
+}
+void WriteDecryptReplace(CSettingsAccess& s, bool replace)
+{
+    s.WriteProfileString("DecryptOption", "replace", bit(replace));
+}
 
-OutputOptions DecryptOptions(const std::string& replace) { return {replace.empty() || replace == kOn ? 1 : 0, 1}; }
+OutputOptions DecryptOptions(const std::string& replace)
+{
+    return { replace.empty() || replace == kOn ? 1 : 0, 1 };
+}
 OutputOptions DecryptOptions(CSettingsAccess& s)
 {
     OutputOptions o = DecryptOptions(StoredDecryptReplace(s));
@@ -60,7 +90,10 @@ OutputOptions DecryptOptions(CSettingsAccess& s)
     return o;
 }
 
-std::string StoredViewFilter(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Option"); }
+std::string StoredViewFilter(CSettingsAccess& s)
+{
+    return s.GetProfileString("ViewOption", "Option");
+}
 
 std::string ViewFilter(CSettingsAccess& s)
 {
@@ -72,11 +105,23 @@ std::string ViewFilter(CSettingsAccess& s)
     return code;
 }
 
-void WriteViewFilter(CSettingsAccess& s, const std::string& code) { s.WriteProfileString("ViewOption", "Option", code); }
-bool FilterHidesHidden(const std::string& code) { return code == "1" || code == "3"; }
-bool FilterHidesSystem(const std::string& code) { return code == "2" || code == "3"; }
+void WriteViewFilter(CSettingsAccess& s, const std::string& code)
+{
+    s.WriteProfileString("ViewOption", "Option", code);
+}
+bool FilterHidesHidden(const std::string& code)
+{
+    return code == "1" || code == "3";
+}
+bool FilterHidesSystem(const std::string& code)
+{
+    return code == "2" || code == "3";
+}
 
-std::string StoredFullRowSelect(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Select"); }
+std::string StoredFullRowSelect(CSettingsAccess& s)
+{
+    return s.GetProfileString("ViewOption", "Select");
+}
 
 bool FullRowSelect(CSettingsAccess& s)
 {
@@ -84,9 +129,18 @@ bool FullRowSelect(CSettingsAccess& s)
     return !value.empty() && value != kOff;
 }
 
-void WriteFullRowSelect(CSettingsAccess& s, bool on) { s.WriteProfileString("ViewOption", "Select", bit(on)); }
+void WriteFullRowSelect(CSettingsAccess& s, bool on)
+{
+    s.WriteProfileString("ViewOption", "Select", bit(on));
+}
 
-std::string LastFolder(CSettingsAccess& s) { return s.GetProfileString("ViewOption", "Folder"); }
-void WriteLastFolder(CSettingsAccess& s, const std::string& path) { s.WriteProfileString("ViewOption", "Folder", path); }
+std::string LastFolder(CSettingsAccess& s)
+{
+    return s.GetProfileString("ViewOption", "Folder");
+}
+void WriteLastFolder(CSettingsAccess& s, const std::string& path)
+{
+    s.WriteProfileString("ViewOption", "Folder", path);
+}
 
 } // namespace batch::settings

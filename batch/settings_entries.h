@@ -3,8 +3,8 @@
 // consumers read and write an entry only through these functions.
 #pragma once
 
-#include "output_options.h"
-#include "settings_access.h"
+#include "batch/output_options.h"
+#include "batch/settings_access.h"
 
 #include <string>
 

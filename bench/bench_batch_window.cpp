@@ -1,10 +1,10 @@
 // How responsive the window stays while a batch runs: 200 files of 1 MiB
 // encrypted through the real batch window, with a probe on the GUI thread
 // that records the longest gap between two turns of the event loop.
-#include "batch_runner.h"
-#include "idea.h"
-#include "message_service.h"
-#include "progress_dlg.h"
+#include "app/progress_dlg.h"
+#include "batch/batch_runner.h"
+#include "engine/idea.h"
+#include "shell/message_service.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,7 +35,7 @@ int main(int argc, char** argv)
         std::ofstream(sources.back(), std::ios::binary).write(bytes.data(), std::streamsize(size));
     }
     CMessageService::SetHandler([](const MessageRequest&) { return QMessageBox::Ok; });
-    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", {0, 1}, sources);
+    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", { 0, 1 }, sources);
     CIdea engine;
     batch::KeyBuffer key("benchmark key");
     batch::SetUpEngine(engine, plan, key);
@@ -65,6 +65,6 @@ int main(int argc, char** argv)
     const auto at = [&](double q) { return double(gaps[std::size_t(q * double(gaps.size() - 1))]) / 1e6; };
     std::printf("%d files of 1 MiB: %.2f s, %.1f MB/s; event-loop turns %zu; gap median %.3f ms, p99 %.3f ms, "
                 "longest %.3f ms\n",
-                files, seconds, double(files) * double(size) / seconds / 1e6, gaps.size(), at(0.5), at(0.99), at(1.0));
+        files, seconds, double(files) * double(size) / seconds / 1e6, gaps.size(), at(0.5), at(0.99), at(1.0));
     return window.Outcome().failed ? 1 : 0;
 }

@@ -2,10 +2,10 @@
 // engine's bulk block calls, on the CPU level the engine runs at and on each
 // lower level with kernels of its own, side by side with the library
 // yardsticks that are built in (Crypto++, OpenSSL's EVP, Botan 2).
-#include "cipher_bench.h"
-#include "cipher_summary.h"
-#include "cipher_table.h"
-#include "yardsticks.h"
+#include "bench/cipher_bench.h"
+#include "bench/cipher_summary.h"
+#include "bench/yardsticks.h"
+#include "engine/cipher_table.h"
 
 #include <algorithm>
 #include <cstring>
@@ -71,13 +71,15 @@ void register_engine(const Cipher& c)
             continue;
         seen.push_back(path.name);
         const std::string suffix = level == running ? "" : std::string("@") + tessiral::cpu_level_name(level);
-        const std::string caption = std::string("engine ") + path.name + " (" + tessiral::cpu_level_name(path.level) + ")";
-        register_crypt({c.label, std::string("engine/") + c.label + suffix, caption, false},
-                       [&c, level](benchmark::State& state, bool encrypt) { engine_crypt(state, c, level, encrypt); });
+        const std::string caption
+            = std::string("engine ") + path.name + " (" + tessiral::cpu_level_name(path.level) + ")";
+        register_crypt({ c.label, std::string("engine/") + c.label + suffix, caption, false },
+            [&c, level](benchmark::State& state, bool encrypt) { engine_crypt(state, c, level, encrypt); });
     }
-    for (bool encrypt : {true, false})
-        benchmark::RegisterBenchmark((std::string("engine/") + c.label + (encrypt ? "/setkey_enc" : "/setkey_dec")).c_str(),
-                                     engine_set_key, &c, encrypt);
+    for (bool encrypt : { true, false })
+        benchmark::RegisterBenchmark(
+            (std::string("engine/") + c.label + (encrypt ? "/setkey_enc" : "/setkey_dec")).c_str(), engine_set_key, &c,
+            encrypt);
 }
 
 void register_all()
@@ -126,7 +128,7 @@ int main(int argc, char** argv)
         benchmark::RunSpecifiedBenchmarks();
     } else {
         SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                        : benchmark::ConsoleReporter::OO_Tabular);
+                                                       : benchmark::ConsoleReporter::OO_Tabular);
         benchmark::RunSpecifiedBenchmarks(&reporter);
     }
     benchmark::Shutdown();

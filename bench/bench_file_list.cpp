@@ -1,9 +1,9 @@
 // The file list over a folder of 100,000 files: reading the folder, the time
 // until the first screen is drawn, sorting, and reading a large selection.
 // Needs QT_QPA_PLATFORM=offscreen (set here when unset).
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "settings_store.h"
+#include "browser/cipher_view.h"
+#include "config/settings_store.h"
+#include "shell/cipher_doc.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

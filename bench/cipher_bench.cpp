@@ -1,5 +1,5 @@
 // The cipher benchmarks' shared helpers and summary rows.
-#include "cipher_bench.h"
+#include "bench/cipher_bench.h"
 
 #include <random>
 
@@ -31,19 +31,24 @@ std::vector<unsigned char> key_buffer()
 
 void set_throughput(benchmark::State& state)
 {
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(kBufferBytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBufferBytes));
 }
 
-void add_entry(Entry entry) { list().push_back(std::move(entry)); }
+void add_entry(Entry entry)
+{
+    list().push_back(std::move(entry));
+}
 
-const std::vector<Entry>& entries() { return list(); }
+const std::vector<Entry>& entries()
+{
+    return list();
+}
 
 void register_crypt(const Entry& entry, std::function<void(benchmark::State&, bool encrypt)> crypt)
 {
-    for (bool encrypt : {true, false})
+    for (bool encrypt : { true, false })
         benchmark::RegisterBenchmark((entry.id + (encrypt ? "/encrypt" : "/decrypt")).c_str(),
-                                     [crypt, encrypt](benchmark::State& state) { crypt(state, encrypt); })
+            [crypt, encrypt](benchmark::State& state) { crypt(state, encrypt); })
             ->Unit(benchmark::kMicrosecond);
     add_entry(entry);
 }

@@ -22,8 +22,12 @@ struct Cipher {
 };
 
 inline constexpr Cipher kCiphers[] = {
-    {"AES", "1", 32},     {"MARS", "2", 56},    {"RC6", "3", 32},
-    {"Serpent", "4", 32}, {"Twofish", "5", 32}, {"IDEA", "10", 16},
+    { "AES", "1", 32 },
+    { "MARS", "2", 56 },
+    { "RC6", "3", 32 },
+    { "Serpent", "4", 32 },
+    { "Twofish", "5", 32 },
+    { "IDEA", "10", 16 },
 };
 
 std::vector<unsigned char> random_bytes(std::size_t n, std::uint32_t seed);
@@ -34,10 +38,10 @@ void set_throughput(benchmark::State& state);
 // One implementation of one cipher in the summary; its benchmarks are named
 // id + "/encrypt", "/decrypt", "/setkey_enc", "/setkey_dec".
 struct Entry {
-    std::string cipher;  // the engine cipher's label
-    std::string id;      // e.g. "engine/AES@aesni", "openssl/AES"
+    std::string cipher; // the engine cipher's label
+    std::string id; // e.g. "engine/AES@aesni", "openssl/AES"
     std::string caption; // e.g. "OpenSSL aes-256-ecb"
-    bool yardstick;      // measured to compare the engine against
+    bool yardstick; // measured to compare the engine against
 };
 
 void add_entry(Entry entry);

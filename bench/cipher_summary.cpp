@@ -1,7 +1,7 @@
 // The cipher benchmarks' summary tables.
-#include "cipher_summary.h"
+#include "bench/cipher_summary.h"
 
-#include "cipher_bench.h"
+#include "bench/cipher_bench.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,10 +13,14 @@ namespace {
 double to_ns(benchmark::TimeUnit unit)
 {
     switch (unit) {
-    case benchmark::kSecond: return 1e9;
-    case benchmark::kMillisecond: return 1e6;
-    case benchmark::kMicrosecond: return 1e3;
-    case benchmark::kNanosecond: break;
+    case benchmark::kSecond:
+        return 1e9;
+    case benchmark::kMillisecond:
+        return 1e6;
+    case benchmark::kMicrosecond:
+        return 1e3;
+    case benchmark::kNanosecond:
+        break;
     }
     return 1;
 }
@@ -86,12 +90,12 @@ const SummaryReporter::Best* SummaryReporter::find(const std::string& name) cons
 void SummaryReporter::throughput_table() const
 {
     std::printf("\nThroughput, MB/s (10^6 bytes/s), %s, 1 MiB in place, one thread, CPU time\n",
-                m_medians ? "median" : "best run");
+        m_medians ? "median" : "best run");
     std::printf("%-8s %-40s %10s %10s %9s %9s\n", "cipher", "implementation [provider]", "encrypt", "decrypt",
-                "enc ratio", "dec ratio");
-    const char* const ops[2] = {"/encrypt", "/decrypt"};
+        "enc ratio", "dec ratio");
+    const char* const ops[2] = { "/encrypt", "/decrypt" };
     for (const Cipher& c : kCiphers) {
-        double best[2] = {0, 0};
+        double best[2] = { 0, 0 };
         for (const Entry& e : entries())
             if (e.cipher == c.label && e.yardstick)
                 for (int d = 0; d < 2; ++d)
@@ -100,7 +104,7 @@ void SummaryReporter::throughput_table() const
         for (const Entry& e : entries()) {
             if (e.cipher != c.label)
                 continue;
-            std::string cells[4] = {"-", "-", "", ""};
+            std::string cells[4] = { "-", "-", "", "" };
             std::string provider;
             for (int d = 0; d < 2; ++d) {
                 const Best* b = find(e.id + ops[d]);
@@ -118,8 +122,8 @@ void SummaryReporter::throughput_table() const
             std::string caption = e.caption;
             if (!provider.empty() && caption.find(provider) == std::string::npos)
                 caption += " [" + provider + "]";
-            std::printf("%-8s %-40s %10s %10s %9s %9s\n", c.label, caption.c_str(), cells[0].c_str(),
-                        cells[1].c_str(), cells[2].c_str(), cells[3].c_str());
+            std::printf("%-8s %-40s %10s %10s %9s %9s\n", c.label, caption.c_str(), cells[0].c_str(), cells[1].c_str(),
+                cells[2].c_str(), cells[3].c_str());
         }
     }
 }
@@ -136,12 +140,12 @@ void SummaryReporter::key_table() const
             if (!headed) {
                 std::printf("\nKey setting, CPU ns per key (engine: key call plus the direction's schedule)\n"
                             "%-8s %-40s %10s %10s\n",
-                            "cipher", "implementation", "encrypt", "decrypt");
+                    "cipher", "implementation", "encrypt", "decrypt");
                 headed = true;
             }
             const bool engine = e.id.rfind("engine/", 0) == 0; // key setting is the same on every level
             std::printf("%-8s %-40s %10s %10s\n", c.label, engine ? "engine" : e.caption.c_str(),
-                        enc ? format("%.0f", enc->ns).c_str() : "-", dec ? format("%.0f", dec->ns).c_str() : "-");
+                enc ? format("%.0f", enc->ns).c_str() : "-", dec ? format("%.0f", dec->ns).c_str() : "-");
         }
     }
 }

@@ -14,7 +14,10 @@ namespace cipherbench {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    explicit SummaryReporter(OutputOptions options) : ConsoleReporter(options) {}
+    explicit SummaryReporter(OutputOptions options)
+        : ConsoleReporter(options)
+    {
+    }
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;

@@ -1,7 +1,7 @@
 // Botan 2 as a yardstick: its block cipher objects over the same buffer,
 // with whatever provider (instruction set) it picks on this CPU. It has no
 // MARS and no RC6.
-#include "yardsticks.h"
+#include "bench/yardsticks.h"
 
 #include <botan/block_cipher.h>
 #include <botan/version.h>
@@ -17,8 +17,8 @@ struct Peer {
     const char* name;
 };
 
-const Peer kPeers[] = {{"AES", "AES-256"}, {"Serpent", "Serpent"}, {"Twofish", "Twofish"}, {"IDEA", "IDEA"},
-                       {"MARS", "MARS"},   {"RC6", "RC6"}};
+const Peer kPeers[] = { { "AES", "AES-256" }, { "Serpent", "Serpent" }, { "Twofish", "Twofish" }, { "IDEA", "IDEA" },
+    { "MARS", "MARS" }, { "RC6", "RC6" } };
 
 void crypt(benchmark::State& state, const char* name, std::size_t keyBytes, bool encrypt)
 {
@@ -50,11 +50,14 @@ void register_botan(const Cipher& c)
             benchmark::AddCustomContext(std::string("botan_") + p.name, "unavailable");
             continue;
         }
-        register_crypt({c.label, std::string("botan/") + c.label, std::string("Botan ") + p.name, true},
-                       [&p, &c](benchmark::State& state, bool encrypt) { crypt(state, p.name, c.keyBytes, encrypt); });
+        register_crypt({ c.label, std::string("botan/") + c.label, std::string("Botan ") + p.name, true },
+            [&p, &c](benchmark::State& state, bool encrypt) { crypt(state, p.name, c.keyBytes, encrypt); });
     }
 }
 
-void botan_context() { benchmark::AddCustomContext("botan_version", Botan::short_version_string()); }
+void botan_context()
+{
+    benchmark::AddCustomContext("botan_version", Botan::short_version_string());
+}
 
 } // namespace cipherbench

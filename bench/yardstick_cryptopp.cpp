@@ -1,5 +1,5 @@
 // Crypto++ as a yardstick: ECB over the same 1 MiB buffer, and its key setting.
-#include "yardsticks.h"
+#include "bench/yardsticks.h"
 
 #include <cryptopp/aes.h>
 #include <cryptopp/config_ver.h>
@@ -51,8 +51,7 @@ private:
 
 using AesMode = CpuFeatureMask::Aes;
 
-template <class Block>
-void crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
+template <class Block> void crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
 {
     CpuFeatureMask mask(mode);
     const std::vector<unsigned char> key = key_buffer();
@@ -75,8 +74,7 @@ void crypt(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode 
     set_throughput(state);
 }
 
-template <class Block>
-void set_key(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
+template <class Block> void set_key(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)
 {
     CpuFeatureMask mask(mode);
     const std::vector<unsigned char> key = key_buffer();
@@ -104,10 +102,9 @@ struct Peer {
     void (*set_key)(benchmark::State&, std::size_t, bool, AesMode);
 };
 
-template <class Block>
-constexpr Peer peer(const char* label, const char* variant, AesMode mode = AesMode::Native)
+template <class Block> constexpr Peer peer(const char* label, const char* variant, AesMode mode = AesMode::Native)
 {
-    return {label, variant, mode, &crypt<Block>, &set_key<Block>};
+    return { label, variant, mode, &crypt<Block>, &set_key<Block> };
 }
 
 const Peer kPeers[] = {
@@ -131,11 +128,11 @@ void register_cryptopp(const Cipher& c)
         const std::string id = std::string("cryptopp/") + p.variant;
         const char* dash = std::strchr(p.variant, '-');
         const std::string caption = std::string("Crypto++") + (dash ? std::string(" ") + (dash + 1) : "");
-        register_crypt({c.label, id, caption, true},
-                       [&p, &c](benchmark::State& state, bool encrypt) { p.crypt(state, c.keyBytes, encrypt, p.mode); });
-        for (bool encrypt : {true, false})
-            benchmark::RegisterBenchmark((id + (encrypt ? "/setkey_enc" : "/setkey_dec")).c_str(), p.set_key,
-                                         c.keyBytes, encrypt, p.mode);
+        register_crypt({ c.label, id, caption, true },
+            [&p, &c](benchmark::State& state, bool encrypt) { p.crypt(state, c.keyBytes, encrypt, p.mode); });
+        for (bool encrypt : { true, false })
+            benchmark::RegisterBenchmark(
+                (id + (encrypt ? "/setkey_enc" : "/setkey_dec")).c_str(), p.set_key, c.keyBytes, encrypt, p.mode);
     }
 }
 

@@ -1,6 +1,6 @@
 // OpenSSL's EVP interface as a yardstick: the ECB ciphers it shares with the
 // engine (AES-256; IDEA only from its legacy provider, when that loads).
-#include "yardsticks.h"
+#include "bench/yardsticks.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -19,7 +19,7 @@ struct Peer {
     const char* evpName;
 };
 
-const Peer kPeers[] = {{"AES", "AES-256-ECB"}, {"IDEA", "IDEA-ECB"}};
+const Peer kPeers[] = { { "AES", "AES-256-ECB" }, { "IDEA", "IDEA-ECB" } };
 
 // Loading the legacy provider by hand stops the default one loading by
 // itself, so both are loaded; for the process's life, like the library's own.
@@ -38,8 +38,8 @@ void crypt(benchmark::State& state, EVP_CIPHER* cipher, std::size_t keyBytes, bo
     const std::vector<unsigned char> key = key_buffer();
     std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    if (ctx == nullptr || EVP_CIPHER_get_key_length(cipher) != int(keyBytes) ||
-        EVP_CipherInit_ex2(ctx, cipher, key.data(), nullptr, encrypt ? 1 : 0, nullptr) != 1) {
+    if (ctx == nullptr || EVP_CIPHER_get_key_length(cipher) != int(keyBytes)
+        || EVP_CipherInit_ex2(ctx, cipher, key.data(), nullptr, encrypt ? 1 : 0, nullptr) != 1) {
         EVP_CIPHER_CTX_free(ctx);
         state.SkipWithError("EVP set-up failed");
         return;
@@ -47,8 +47,8 @@ void crypt(benchmark::State& state, EVP_CIPHER* cipher, std::size_t keyBytes, bo
     EVP_CIPHER_CTX_set_padding(ctx, 0);
     for (auto _ : state) {
         int written = 0;
-        if (EVP_CipherUpdate(ctx, buf.data(), &written, buf.data(), int(buf.size())) != 1 ||
-            written != int(buf.size())) {
+        if (EVP_CipherUpdate(ctx, buf.data(), &written, buf.data(), int(buf.size())) != 1
+            || written != int(buf.size())) {
             state.SkipWithError("EVP_CipherUpdate failed");
             break;
         }
@@ -76,11 +76,14 @@ void register_openssl(const Cipher& c)
         std::string name = p.evpName;
         for (auto& ch : name)
             ch = char(std::tolower(static_cast<unsigned char>(ch)));
-        register_crypt({c.label, std::string("openssl/") + c.label, "OpenSSL " + name, true},
-                       [cipher, &c](benchmark::State& state, bool encrypt) { crypt(state, cipher, c.keyBytes, encrypt); });
+        register_crypt({ c.label, std::string("openssl/") + c.label, "OpenSSL " + name, true },
+            [cipher, &c](benchmark::State& state, bool encrypt) { crypt(state, cipher, c.keyBytes, encrypt); });
     }
 }
 
-void openssl_context() { benchmark::AddCustomContext("openssl_version", OpenSSL_version(OPENSSL_VERSION)); }
+void openssl_context()
+{
+    benchmark::AddCustomContext("openssl_version", OpenSSL_version(OPENSSL_VERSION));
+}
 
 } // namespace cipherbench

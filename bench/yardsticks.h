@@ -3,7 +3,7 @@
 // Each registers its benchmarks for one engine cipher, when it has it.
 #pragma once
 
-#include "cipher_bench.h"
+#include "bench/cipher_bench.h"
 
 namespace cipherbench {
 

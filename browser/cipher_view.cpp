@@ -1,25 +1,25 @@
 // The file list's views, sort, selection commands and file commands.
-#include "cipher_view.h"
+#include "browser/cipher_view.h"
 
-#include "cipher_doc.h"
-#include "file_list_menu.h"
-#include "file_list_model.h"
-#include "file_properties_dlg.h"
-#include "local_path.h"
-#include "message_service.h"
-#include "settings_entries.h"
-#include "settings_store.h"
-#include "shell_service.h"
-#include "trash_files.h"
+#include "batch/settings_entries.h"
+#include "browser/file_list_menu.h"
+#include "browser/file_list_model.h"
+#include "browser/file_properties_dlg.h"
+#include "browser/trash_files.h"
+#include "config/settings_store.h"
 #include "product_version.h"
+#include "shell/cipher_doc.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QHeaderView>
+#include <QListView>
 #include <QScrollBar>
 #include <QSet>
 #include <QShortcut>
-#include <QHeaderView>
-#include <QListView>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -190,7 +190,7 @@ void CCipherView::RefillKeepingSelection()
     m_selection->select(RowsOf(selected, nullptr), QItemSelectionModel::ClearAndSelect);
     int currentRow = -1;
     if (!currentPath.isEmpty())
-        RowsOf({currentPath}, &currentRow);
+        RowsOf({ currentPath }, &currentRow);
     if (currentRow >= 0)
         m_selection->setCurrentIndex(m_model->index(currentRow, 0), QItemSelectionModel::NoUpdate);
     view->horizontalScrollBar()->setValue(across);

@@ -1,5 +1,5 @@
 // Entries of the file list's context menu.
-#include "file_list_menu.h"
+#include "browser/file_list_menu.h"
 
 CFileListMenu::CFileListMenu(QWidget* parent)
     : QMenu(parent)

@@ -1,9 +1,9 @@
 // Reading a folder into rows, sorting them, and handing them to the views.
-#include "file_list_model.h"
+#include "browser/file_list_model.h"
 
-#include "file_list_texts.h"
-#include "settings_entries.h"
-#include "local_path.h"
+#include "batch/settings_entries.h"
+#include "browser/file_list_texts.h"
+#include "shell/local_path.h"
 
 #include <QDir>
 #include <QFileIconProvider>
@@ -16,7 +16,6 @@ namespace {
 
 // The type our encrypted files are registered under.
 constexpr const char* kKvnType = "application/x-kelvanetrix";
-
 
 const char* const kHeadings[CFileListModel::ColumnCount] = {
     "File Name",
@@ -120,7 +119,8 @@ QString CFileListModel::TypeName(const QString& mimeName)
     if (it == m_typeNames.constEnd()) {
         const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
         const bool ours = mimeName == QLatin1String(kKvnType);
-        it = m_typeNames.insert(mimeName, ours && !type.isValid() ? QStringLiteral("Kelvanetrix Document") : type.comment());
+        it = m_typeNames.insert(
+            mimeName, ours && !type.isValid() ? QStringLiteral("Kelvanetrix Document") : type.comment());
     }
     return it.value();
 }

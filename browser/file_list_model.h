@@ -3,7 +3,7 @@
 // a large folder never touches the disk again.
 #pragma once
 
-#include "file_list_reader.h"
+#include "browser/file_list_reader.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

@@ -1,10 +1,10 @@
 // Folder reading. On POSIX systems straight from the directory, relative to
 // its handle: a folder of 100,000 files costs two short system calls a file
 // instead of the half dozen full-path ones QFileInfo would make.
-#include "file_list_reader.h"
+#include "browser/file_list_reader.h"
 
-#include "file_attributes.h"
-#include "local_path.h"
+#include "batch/file_attributes.h"
+#include "shell/local_path.h"
 
 #ifdef Q_OS_UNIX
 #include <QFile>

@@ -2,7 +2,7 @@
 // its size, time and attributes, at one status query per entry.
 #pragma once
 
-#include "file_list_texts.h"
+#include "browser/file_list_texts.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // Row texts of the file list and the byte order of its sort.
-#include "file_list_texts.h"
+#include "browser/file_list_texts.h"
 
 #include <ctime>
 

@@ -1,9 +1,9 @@
 // The program's own properties window for one file.
-#include "file_properties_dlg.h"
+#include "browser/file_properties_dlg.h"
 
-#include "file_list_texts.h"
-#include "local_path.h"
-#include "message_service.h"
+#include "browser/file_list_texts.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -40,8 +40,8 @@ CFilePropertiesDlg::CFilePropertiesDlg(const QString& path, QWidget* parent)
     AddRow(form, "Name:", "propertyName", localpath::Display(name));
     AddRow(form, "Folder:", "propertyFolder", localpath::Display(QDir::toNativeSeparators(folder)));
     AddRow(form, "Size:", "propertySize", QStringLiteral("%1 bytes").arg(QLocale().toString(facts.size)));
-    AddRow(form, "Type:", "propertyType",
-        QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment());
+    AddRow(
+        form, "Type:", "propertyType", QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment());
     AddRow(form, "Modified:", "propertyModified", filelist::ModifiedText(facts.modified));
     AddRow(form, "Permissions:", "propertyPermissions", PermissionText(facts.permissions));
 

@@ -1,12 +1,12 @@
 // Hands the folder to the desktop through the shell service; only the path
 // copy and the fallback properties window are the program's own.
-#include "folder_menu.h"
+#include "browser/folder_menu.h"
 
-#include "cipher_app.h"
-#include "folder_properties_dlg.h"
-#include "local_path.h"
-#include "message_service.h"
-#include "shell_service.h"
+#include "browser/folder_properties_dlg.h"
+#include "product_version.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -25,10 +25,12 @@ CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
     add("openFolder", QStringLiteral("&Open"), &CFolderMenu::Open);
     add("openInFileManager", QStringLiteral("Open in File &Manager"), &CFolderMenu::OpenInFileManager);
     addSeparator();
-    addAction(QStringLiteral("&Encrypt Files in Folder..."), this, [this] { RunOnFolder("EncryptFolder"); })
-        ->setObjectName(QStringLiteral("encryptFolder"));
-    addAction(QStringLiteral("&Decrypt Files in Folder..."), this, [this] { RunOnFolder("DecryptFolder"); })
-        ->setObjectName(QStringLiteral("decryptFolder"));
+    addAction(QStringLiteral("&Encrypt Files in Folder..."), this, [this] {
+        RunOnFolder("EncryptFolder");
+    })->setObjectName(QStringLiteral("encryptFolder"));
+    addAction(QStringLiteral("&Decrypt Files in Folder..."), this, [this] {
+        RunOnFolder("DecryptFolder");
+    })->setObjectName(QStringLiteral("decryptFolder"));
     addSeparator();
     add("copyFolderPath", QStringLiteral("&Copy Path"), &CFolderMenu::CopyPath);
     addSeparator();
@@ -37,14 +39,13 @@ CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
 
 void CFolderMenu::Open()
 {
-    if (StillThere(QString::fromLatin1(CCipherApp::kAppName))
-        && !CShellService::Instance().OpenUrl(localpath::Url(m_path)))
+    if (StillThere(QString::fromLatin1(KVN_PRODUCT_NAME)) && !CShellService::Instance().OpenUrl(localpath::Url(m_path)))
         ReportNotOpened();
 }
 
 void CFolderMenu::OpenInFileManager()
 {
-    if (StillThere(QString::fromLatin1(CCipherApp::kAppName)) && !CShellService::Instance().ShowFolder(m_path))
+    if (StillThere(QString::fromLatin1(KVN_PRODUCT_NAME)) && !CShellService::Instance().ShowFolder(m_path))
         ReportNotOpened();
 }
 
@@ -67,7 +68,7 @@ void CFolderMenu::ShowProperties()
 void CFolderMenu::RunOnFolder(const char* command)
 {
     QWidget* window = parentWidget() ? parentWidget()->window() : nullptr;
-    if (window && StillThere(QString::fromLatin1(CCipherApp::kAppName)))
+    if (window && StillThere(QString::fromLatin1(KVN_PRODUCT_NAME)))
         QMetaObject::invokeMethod(window, command, Qt::QueuedConnection, Q_ARG(QString, m_path));
 }
 
@@ -77,8 +78,8 @@ bool CFolderMenu::StillThere(const QString& caption)
     if (localpath::FactsOf(m_path).folder)
         return true;
     CMessageService::Show(parentWidget(),
-        QStringLiteral("\"%1\" no longer exists.").arg(localpath::Display(QDir::toNativeSeparators(m_path))), caption, QMessageBox::Ok,
-        QMessageBox::Warning);
+        QStringLiteral("\"%1\" no longer exists.").arg(localpath::Display(QDir::toNativeSeparators(m_path))), caption,
+        QMessageBox::Ok, QMessageBox::Warning);
     return false;
 }
 
@@ -86,5 +87,5 @@ void CFolderMenu::ReportNotOpened()
 {
     CMessageService::Show(parentWidget(),
         QStringLiteral("\"%1\" could not be opened.").arg(localpath::Display(QDir::toNativeSeparators(m_path))),
-        QString::fromLatin1(CCipherApp::kAppName), QMessageBox::Ok, QMessageBox::Warning);
+        QString::fromLatin1(KVN_PRODUCT_NAME), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -1,5 +1,5 @@
 // Name order through the locale's collation.
-#include "folder_name_order.h"
+#include "browser/folder_name_order.h"
 
 #include <QLocale>
 

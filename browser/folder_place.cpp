@@ -1,7 +1,7 @@
 // Reads the desktop's places from the standard locations and the mount table.
-#include "folder_place.h"
+#include "browser/folder_place.h"
 
-#include "folder_name_order.h"
+#include "browser/folder_name_order.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,14 +1,14 @@
 // Read once when the window opens; only the folder's own level is counted,
 // so a huge tree below it costs nothing.
-#include "folder_properties_dlg.h"
+#include "browser/folder_properties_dlg.h"
 
-#include "file_list_reader.h"
-#include "local_path.h"
-#include "subfolder_reader.h"
+#include "browser/file_list_reader.h"
+#include "browser/subfolder_reader.h"
+#include "shell/local_path.h"
 
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QDateTime>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
@@ -46,10 +46,12 @@ CFolderPropertiesDlg::CFolderPropertiesDlg(const QString& path, QWidget* parent)
 
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Name:"), Value(name, "name"));
-    form->addRow(QStringLiteral("Location:"), Value(localpath::Display(QDir::toNativeSeparators(location)), "location"));
-    form->addRow(QStringLiteral("Contains:"), Value(Contents(path), "contains"));
     form->addRow(
-        QStringLiteral("Modified:"), Value(QLocale().toString(QDateTime::fromSecsSinceEpoch(localpath::FactsOf(path).modified), QLocale::LongFormat), "modified"));
+        QStringLiteral("Location:"), Value(localpath::Display(QDir::toNativeSeparators(location)), "location"));
+    form->addRow(QStringLiteral("Contains:"), Value(Contents(path), "contains"));
+    form->addRow(QStringLiteral("Modified:"),
+        Value(QLocale().toString(QDateTime::fromSecsSinceEpoch(localpath::FactsOf(path).modified), QLocale::LongFormat),
+            "modified"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);

@@ -1,9 +1,9 @@
 // Lazy folder items read from the directories: a folder is listed the first time it is
 // expanded or selected and kept as read until the whole tree is rebuilt.
-#include "folder_tree_model.h"
+#include "browser/folder_tree_model.h"
 
-#include "local_path.h"
-#include "subfolder_reader.h"
+#include "browser/subfolder_reader.h"
+#include "shell/local_path.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,7 +37,11 @@ bool HasSubfolder(const QString& path)
 // they are sharp at any scaling.
 class OpenWhenSelected : public QIconEngine {
 public:
-    OpenWhenSelected(QIcon closed, QIcon open) : m_closed(std::move(closed)), m_open(std::move(open)) {}
+    OpenWhenSelected(QIcon closed, QIcon open)
+        : m_closed(std::move(closed))
+        , m_open(std::move(open))
+    {
+    }
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {

@@ -2,8 +2,8 @@
 // folder its subfolders, read from disk once, when first needed.
 #pragma once
 
-#include "folder_name_order.h"
-#include "folder_place.h"
+#include "browser/folder_name_order.h"
+#include "browser/folder_place.h"
 
 #include <QAbstractItemModel>
 #include <QFileIconProvider>

@@ -1,10 +1,10 @@
 // Selection, expansion and the right click of the folder tree. A folder's
 // children are read on its first expansion or selection, never on a hover.
-#include "left_view.h"
+#include "browser/left_view.h"
 
-#include "cipher_doc.h"
-#include "folder_menu.h"
-#include "local_path.h"
+#include "browser/folder_menu.h"
+#include "shell/cipher_doc.h"
+#include "shell/local_path.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

@@ -2,7 +2,7 @@
 // which the document keeps and the file list shows.
 #pragma once
 
-#include "folder_tree_model.h"
+#include "browser/folder_tree_model.h"
 
 #include <QTreeView>
 

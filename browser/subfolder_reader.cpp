@@ -1,7 +1,7 @@
 // Subfolders straight from the directory on POSIX systems; through QDir elsewhere.
-#include "subfolder_reader.h"
+#include "browser/subfolder_reader.h"
 
-#include "local_path.h"
+#include "shell/local_path.h"
 
 #ifdef Q_OS_UNIX
 #include <cstring>
@@ -29,7 +29,7 @@ QStringList ReadSubfolders(const QString& folder, bool hidden, bool firstOnly)
             continue;
         bool isFolder = d->d_type == DT_DIR;
         if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
-            struct stat st {};
+            struct stat st { };
             isFolder = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         if (!isFolder)

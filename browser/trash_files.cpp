@@ -1,9 +1,9 @@
 // Moving the selected files to the trash through the desktop's service.
-#include "trash_files.h"
+#include "browser/trash_files.h"
 
-#include "local_path.h"
-#include "message_service.h"
-#include "shell_service.h"
+#include "shell/local_path.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
 
 #include <QProgressDialog>
 
@@ -17,7 +17,8 @@ constexpr int kReportedFailures = 15;
 bool Confirmed(QWidget* owner, const QStringList& paths)
 {
     const QString text = paths.size() == 1
-        ? QStringLiteral("Are you sure you want to move \"%1\" to the trash?").arg(localpath::Display(localpath::NameOf(paths.front())))
+        ? QStringLiteral("Are you sure you want to move \"%1\" to the trash?")
+              .arg(localpath::Display(localpath::NameOf(paths.front())))
         : QStringLiteral("Are you sure you want to move these %1 files to the trash?").arg(paths.size());
     return CMessageService::Show(
                owner, text, QString::fromLatin1(kCaption), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)

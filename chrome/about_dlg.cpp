@@ -1,8 +1,8 @@
 // The about box.
-#include "about_dlg.h"
+#include "chrome/about_dlg.h"
 
-#include "static_link.h"
-#include "toolbar_art.h"
+#include "chrome/static_link.h"
+#include "chrome/toolbar_art.h"
 #include "product_version.h"
 
 #include <QApplication>
@@ -12,7 +12,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutDlg"));
     setWindowTitle(QStringLiteral("About " KVN_PRODUCT_NAME " " KVN_VERSION));
@@ -25,7 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     title->setFont(big);
     auto* text = new QLabel(QStringLiteral("File encryption with AES, MARS, RC6, Serpent, Twofish and IDEA.\n"
                                            "Copyright \u00A9 the " KVN_PRODUCT_NAME " developers."),
-                            this);
+        this);
     auto* home = new CStaticLink(QStringLiteral("Visit our homepage"), QUrl(QString::fromLatin1(kHomePage)), this);
     home->setObjectName(QStringLiteral("homeLink"));
     auto* mail = new CStaticLink(QStringLiteral("Send e-mail to us"), QUrl(QString::fromLatin1(kSupportMail)), this);

@@ -1,13 +1,17 @@
 // Drawing the artwork at the size asked for; the disabled look is the
 // style's, made from the normal drawing.
-#include "art_icon_engine.h"
+#include "chrome/art_icon_engine.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 
-CArtIconEngine::CArtIconEngine(QSize box, Drawing drawing) : m_box(box), m_drawing(std::move(drawing)) {}
+CArtIconEngine::CArtIconEngine(QSize box, Drawing drawing)
+    : m_box(box)
+    , m_drawing(std::move(drawing))
+{
+}
 
 void CArtIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state)
 {
@@ -21,7 +25,8 @@ void CArtIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mod
     const QSize fitted = actualSize(rect.size(), mode, state);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->translate(rect.x() + (rect.width() - fitted.width()) / 2.0, rect.y() + (rect.height() - fitted.height()) / 2.0);
+    painter->translate(
+        rect.x() + (rect.width() - fitted.width()) / 2.0, rect.y() + (rect.height() - fitted.height()) / 2.0);
     painter->scale(qreal(fitted.width()) / m_box.width(), qreal(fitted.height()) / m_box.height());
     m_drawing(*painter, mode);
     painter->restore();
@@ -54,9 +59,12 @@ QPixmap CArtIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State
 QList<QSize> CArtIconEngine::availableSizes(QIcon::Mode, QIcon::State)
 {
     QList<QSize> sizes;
-    for (int side : {16, 24, 32, 48, 64, 128, 256})
+    for (int side : { 16, 24, 32, 48, 64, 128, 256 })
         sizes << m_box.scaled(side, side, Qt::KeepAspectRatio);
     return sizes;
 }
 
-QIconEngine* CArtIconEngine::clone() const { return new CArtIconEngine(*this); }
+QIconEngine* CArtIconEngine::clone() const
+{
+    return new CArtIconEngine(*this);
+}

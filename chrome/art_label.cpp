@@ -1,9 +1,13 @@
 // The drawn icon's label.
-#include "art_label.h"
+#include "chrome/art_label.h"
 
 #include <QEvent>
 
-CArtLabel::CArtLabel(QSize size, QWidget* parent) : QLabel(parent), m_size(size) {}
+CArtLabel::CArtLabel(QSize size, QWidget* parent)
+    : QLabel(parent)
+    , m_size(size)
+{
+}
 
 void CArtLabel::SetArt(const QIcon& art)
 {

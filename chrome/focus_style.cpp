@@ -1,12 +1,12 @@
 // Drawing the focus frames.
-#include "focus_style.h"
+#include "chrome/focus_style.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
 #include <QStyleOption>
 
-void CFocusStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                                const QWidget* widget) const
+void CFocusStyle::drawPrimitive(
+    PrimitiveElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const
 {
     const QColor focus = option->palette.color(QPalette::Active, QPalette::Highlight);
     if (element == PE_FrameFocusRect) {

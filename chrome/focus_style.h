@@ -12,6 +12,6 @@ class CFocusStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
 
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget) const override;
+    void drawPrimitive(
+        PrimitiveElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override;
 };

@@ -1,12 +1,14 @@
 // Link labels.
-#include "static_link.h"
+#include "chrome/static_link.h"
 
-#include "shell_service.h"
+#include "shell/shell_service.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-CStaticLink::CStaticLink(const QString& text, const QUrl& url, QWidget* parent) : QLabel(parent), m_url(url)
+CStaticLink::CStaticLink(const QString& text, const QUrl& url, QWidget* parent)
+    : QLabel(parent)
+    , m_url(url)
 {
     setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
     setTextInteractionFlags(Qt::NoTextInteraction);

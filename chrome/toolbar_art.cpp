@@ -1,8 +1,8 @@
 // Drawing the toolbar images and lights with QPainter, in one consistent
 // hand: rounded shapes, a soft outline, one accent colour per command.
-#include "toolbar_art.h"
+#include "chrome/toolbar_art.h"
 
-#include "art_icon_engine.h"
+#include "chrome/art_icon_engine.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -20,11 +20,11 @@ struct Palette {
 Palette palette_for(int index, Style style, bool hot)
 {
     if (style == Style::Simple && !hot)
-        return {QColor(90, 96, 110), QColor(60, 64, 74), QColor(200, 204, 212), QColor(245, 246, 248)};
-    static const QColor accents[] = {QColor(38, 132, 76), QColor(200, 110, 30), QColor(90, 90, 160), QColor(40, 110, 200),
-                                     QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(30, 140, 170)};
+        return { QColor(90, 96, 110), QColor(60, 64, 74), QColor(200, 204, 212), QColor(245, 246, 248) };
+    static const QColor accents[] = { QColor(38, 132, 76), QColor(200, 110, 30), QColor(90, 90, 160),
+        QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(40, 110, 200), QColor(30, 140, 170) };
     const QColor a = accents[index % 8];
-    return {a, a.darker(160), a.lighter(170), QColor(252, 252, 250)};
+    return { a, a.darker(160), a.lighter(170), QColor(252, 252, 250) };
 }
 
 void draw_padlock(QPainter& p, const Palette& c, bool open)
@@ -130,11 +130,24 @@ void draw(QPainter& p, int index, Style style, bool hot)
 {
     const Palette c = palette_for(index, style, hot);
     switch (index) {
-    case 0: draw_padlock(p, c, false); break;
-    case 1: draw_padlock(p, c, true); break;
-    case 2: draw_gear(p, c); break;
-    case 3: case 4: case 5: case 6: draw_view(p, c, index - 3); break;
-    default: draw_help(p, c); break;
+    case 0:
+        draw_padlock(p, c, false);
+        break;
+    case 1:
+        draw_padlock(p, c, true);
+        break;
+    case 2:
+        draw_gear(p, c);
+        break;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        draw_view(p, c, index - 3);
+        break;
+    default:
+        draw_help(p, c);
+        break;
     }
 }
 
@@ -148,9 +161,8 @@ QIcon drawn(QSize box, CArtIconEngine::Drawing drawing)
 QIcon Image(int index, Style style)
 {
     // The simple style shows its colours under the mouse only.
-    return drawn(QSize(kW, kH), [index, style](QPainter& p, QIcon::Mode mode) {
-        draw(p, index, style, mode == QIcon::Active);
-    });
+    return drawn(
+        QSize(kW, kH), [index, style](QPainter& p, QIcon::Mode mode) { draw(p, index, style, mode == QIcon::Active); });
 }
 
 QIcon StrengthLight(bool strong)
@@ -185,8 +197,8 @@ QIcon AppIcon()
 {
     return drawn(QSize(40, 40), [](QPainter& p, QIcon::Mode) {
         p.translate(-7.5, 0);
-        draw_padlock(p, Palette{QColor(45, 100, 200), QColor(25, 60, 130), QColor(170, 200, 240), QColor(250, 250, 252)},
-                     false);
+        draw_padlock(p,
+            Palette{ QColor(45, 100, 200), QColor(25, 60, 130), QColor(170, 200, 240), QColor(250, 250, 252) }, false);
     });
 }
 

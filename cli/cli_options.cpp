@@ -1,8 +1,8 @@
 // Command-line parsing for kvn.
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
-#include "algorithm.h"
-#include "cipher_list.h"
+#include "batch/algorithm.h"
+#include "batch/cipher_list.h"
 
 namespace kvn {
 
@@ -25,25 +25,26 @@ std::string cipher_choices()
 
 const std::string& Usage()
 {
-    static const std::string text = std::string(
-    "usage: kvn encrypt [options] FILE...\n"
-    "       kvn decrypt [options] FILE...\n"
-    "  -c, --cipher NAME|CODE  ") + cipher_choices() + "\n"
-    "                          (decrypt without -c: the cipher each file's header shows)\n"
-    "  -r, --recursive         folders: every file below them (decrypt: every .kvn file); links skipped\n"
-    "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
-    "      --key-env VAR       the key is the value of environment variable VAR\n"
-    "      --keep              keep the sources; results are written beside them (default)\n"
-    "      --replace           results take the sources' places\n"
-    "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
-    "      --overwrite         replace an existing file of the result's name (otherwise refused)\n"
-    "      --no-verify         with --replace: delete sources without reading the results back first\n"
-    "  -q, --quiet             no progress output\n"
-    "  -h, --help; --version\n"
-    "Without -k or --key-env the key is asked for twice on the terminal.\n"
-    "Ctrl+C (or SIGTERM) stops at the next chunk: the unfinished result is removed, its source kept.\n"
-    "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key,\n"
-    "             130 stopped by SIGINT, 143 stopped by SIGTERM\n";
+    static const std::string text = std::string("usage: kvn encrypt [options] FILE...\n"
+                                                "       kvn decrypt [options] FILE...\n"
+                                                "  -c, --cipher NAME|CODE  ")
+        + cipher_choices()
+        + "\n"
+          "                          (decrypt without -c: the cipher each file's header shows)\n"
+          "  -r, --recursive         folders: every file below them (decrypt: every .kvn file); links skipped\n"
+          "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
+          "      --key-env VAR       the key is the value of environment variable VAR\n"
+          "      --keep              keep the sources; results are written beside them (default)\n"
+          "      --replace           results take the sources' places\n"
+          "      --same-name         with --replace on encryption: the encrypted file keeps the source's name\n"
+          "      --overwrite         replace an existing file of the result's name (otherwise refused)\n"
+          "      --no-verify         with --replace: delete sources without reading the results back first\n"
+          "  -q, --quiet             no progress output\n"
+          "  -h, --help; --version\n"
+          "Without -k or --key-env the key is asked for twice on the terminal.\n"
+          "Ctrl+C (or SIGTERM) stops at the next chunk: the unfinished result is removed, its source kept.\n"
+          "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key,\n"
+          "             130 stopped by SIGINT, 143 stopped by SIGTERM\n";
     return text;
 }
 
@@ -51,7 +52,7 @@ namespace {
 
 // "--name=value", "--name value", "-x value" and "-xvalue".
 bool take_value(const std::vector<std::string>& args, std::size_t& i, const std::string& longName, char shortName,
-                std::string& value, bool& matched, std::string& error)
+    std::string& value, bool& matched, std::string& error)
 {
     const std::string& a = args[i];
     matched = false;

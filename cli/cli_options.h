@@ -1,7 +1,7 @@
 // kvn's command line: what to do, with which cipher, key and output rules.
 #pragma once
 
-#include "output_options.h"
+#include "batch/output_options.h"
 
 #include <string>
 #include <vector>
@@ -13,8 +13,8 @@ struct Options {
     batch::Direction direction = batch::Direction::Encrypt;
     std::string code = "1";
     bool cipherGiven = false; // -c: decryption uses this cipher only
-    bool recursive = false;   // -r: folders stand for the files below them
-    bool verify = true;       // replace mode: results checked before the sources go
+    bool recursive = false; // -r: folders stand for the files below them
+    bool verify = true; // replace mode: results checked before the sources go
     std::string keyFile;
     std::string keyEnv;
     bool replace = false;

@@ -1,8 +1,8 @@
 // Reading the key without leaving copies of it around.
-#include "key_source.h"
+#include "cli/key_source.h"
 
-#include "secure_zero.h"
-#include "system_io.h"
+#include "cli/system_io.h"
+#include "engine/secure_zero.h"
 
 namespace kvn {
 

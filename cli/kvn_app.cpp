@@ -1,19 +1,19 @@
 // One batch, as the window would run it, driven from the command line.
-#include "kvn_app.h"
+#include "cli/kvn_app.h"
 
-#include "algorithm.h"
-#include "batch_control.h"
-#include "batch_runner.h"
-#include "batch_summary.h"
-#include "batch_texts.h"
-#include "cli_options.h"
-#include "folder_walk.h"
-#include "idea.h"
-#include "key_source.h"
-#include "prechecks.h"
-#include "secure_zero.h"
-#include "system_io.h"
-#include "terminal_host.h"
+#include "batch/algorithm.h"
+#include "batch/batch_runner.h"
+#include "batch/batch_summary.h"
+#include "batch/batch_texts.h"
+#include "batch/folder_walk.h"
+#include "batch/prechecks.h"
+#include "cli/cli_options.h"
+#include "cli/key_source.h"
+#include "cli/system_io.h"
+#include "cli/terminal_host.h"
+#include "engine/batch_control.h"
+#include "engine/idea.h"
+#include "engine/secure_zero.h"
 #include "product_version.h"
 
 #include <csignal>
@@ -117,9 +117,9 @@ int Run(const std::vector<std::string>& args)
         if (walk.files.empty())
             return fail("no files found", kUsageError);
         if (walk.files.size() > std::size_t(batch::MAX_BATCH_FILES))
-            return fail(std::string(batch::texts::kTooManyFiles) + " (" + std::to_string(walk.files.size()) +
-                            " files; at most " + std::to_string(batch::MAX_BATCH_FILES) + " in one batch)",
-                        kUsageError);
+            return fail(std::string(batch::texts::kTooManyFiles) + " (" + std::to_string(walk.files.size())
+                    + " files; at most " + std::to_string(batch::MAX_BATCH_FILES) + " in one batch)",
+                kUsageError);
         o.files = std::move(walk.files);
         if (!o.quiet) {
             char size[32];
@@ -128,7 +128,9 @@ int Run(const std::vector<std::string>& args)
         }
     }
     if (o.files.size() > std::size_t(batch::MAX_BATCH_FILES))
-        return fail(std::string(batch::texts::kTooManyFiles) + " (at most " + std::to_string(batch::MAX_BATCH_FILES) + " files in one batch)", kUsageError);
+        return fail(std::string(batch::texts::kTooManyFiles) + " (at most " + std::to_string(batch::MAX_BATCH_FILES)
+                + " files in one batch)",
+            kUsageError);
 
     WipedText key;
     if (!obtain_key(o, key, error))
@@ -137,9 +139,9 @@ int Run(const std::vector<std::string>& args)
         return fail("the key is empty", kUsageError);
     const std::size_t limit = std::size_t(batch::KeyLimit(o.code));
     if (batch::CharacterCount(key.value) > limit)
-        return fail("the key is longer than " + std::to_string(limit) + " characters, the most " +
-                        batch::CipherName(o.code) + " takes",
-                    kUsageError);
+        return fail("the key is longer than " + std::to_string(limit) + " characters, the most "
+                + batch::CipherName(o.code) + " takes",
+            kUsageError);
 
     batch::OutputOptions out;
     out.replace = o.replace ? 1 : 0;
@@ -168,20 +170,20 @@ int Run(const std::vector<std::string>& args)
             if (overwrite)
                 return batch::OverwriteAnswer::YesToAll;
             host.MessageBox((existing + "\nThis file already exists; it is not replaced without --overwrite.").c_str(),
-                            "Not replaced", MB_OK);
+                "Not replaced", MB_OK);
             return batch::OverwriteAnswer::No;
         });
     host.EndLine();
     for (std::size_t i = 0; i < outcome.files.size(); ++i)
         if (!outcome.files[i].cipherFound.empty() && !outcome.files[i].failed)
-            std::fprintf(stderr, "kvn: %s: encrypted with %s, not %s; decrypted with %s\n", plan.files[i].source.c_str(),
-                         outcome.files[i].cipherFound.c_str(), batch::CipherName(o.code),
-                         outcome.files[i].cipherFound.c_str());
+            std::fprintf(stderr, "kvn: %s: encrypted with %s, not %s; decrypted with %s\n",
+                plan.files[i].source.c_str(), outcome.files[i].cipherFound.c_str(), batch::CipherName(o.code),
+                outcome.files[i].cipherFound.c_str());
     if (outcome.stopped) {
         const std::size_t at = outcome.files.size();
         if (at > 0 && outcome.files[at - 1].stopped)
             std::fprintf(stderr, "kvn: stopped in %s: its unfinished result was removed, the file left as it was\n",
-                         plan.files[at - 1].source.c_str());
+                plan.files[at - 1].source.c_str());
         else if (at < plan.files.size())
             std::fprintf(stderr, "kvn: stopped before %s\n", plan.files[at].source.c_str());
         const int status = g_signal == SIGTERM ? 128 + SIGTERM : g_signal == SIGINT ? 128 + SIGINT : kFileFailed;

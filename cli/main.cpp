@@ -1,6 +1,6 @@
 // kvn: encrypt and decrypt files from the command line.
-#include "kvn_app.h"
-#include "system_io.h"
+#include "cli/kvn_app.h"
+#include "cli/system_io.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,5 +1,5 @@
 // kvn's system calls on a POSIX system.
-#include "system_io.h"
+#include "cli/system_io.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -36,7 +36,7 @@ bool read_line(int fd, std::string& line)
 // prompt is ever shown or thrown away.
 std::string ask(int tty, const char* prompt)
 {
-    termios saved {};
+    termios saved{};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
     if (isTerminal) {
         termios quiet = saved;
@@ -54,7 +54,10 @@ std::string ask(int tty, const char* prompt)
 
 } // namespace
 
-std::vector<std::string> Arguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+    return { argv + 1, argv + argc };
+}
 
 bool ReadFirstLine(const std::string& path, std::string& line, std::string& error)
 {
@@ -89,6 +92,9 @@ bool EnvironmentValue(const std::string& name, std::string& value)
     return true;
 }
 
-bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) != 0;
+}
 
 } // namespace kvn

@@ -1,13 +1,13 @@
 // kvn's system calls on Windows: the wide command line and environment and
 // the console, converted to and from UTF-8 here.
-#include "system_io.h"
+#include "cli/system_io.h"
 
-#include "secure_zero.h"
-#include "wide_path.h"
+#include "engine/secure_zero.h"
+#include "engine/wide_path.h"
 
 #include <io.h>
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace kvn {
 
@@ -74,12 +74,12 @@ std::vector<std::string> Arguments(int, char**)
 bool ReadFirstLine(const std::string& path, std::string& line, std::string& error)
 {
     const HANDLE h = CreateFileW(tessiral::wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         wchar_t* text = nullptr;
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+            nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         std::string why = text ? narrow(text) : "error " + std::to_string(code);
         LocalFree(text);
         while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
@@ -101,9 +101,9 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
 bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& answer, std::string& confirm)
 {
     const HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+        OPEN_EXISTING, 0, nullptr);
     const HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD mode = 0;
     const bool console = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && GetConsoleMode(in, &mode);
     if (console) {

@@ -1,5 +1,5 @@
 // Drawing the engine's status, count and progress on a terminal.
-#include "terminal_host.h"
+#include "cli/terminal_host.h"
 
 #include <cstdio>
 
@@ -22,7 +22,11 @@ std::string tidy(const std::string& text)
 
 } // namespace
 
-TerminalHost::TerminalHost(bool live) : m_live(live) { m_bar.Attach(this); }
+TerminalHost::TerminalHost(bool live)
+    : m_live(live)
+{
+    m_bar.Attach(this);
+}
 
 TerminalHost::~TerminalHost()
 {
@@ -44,8 +48,8 @@ void TerminalHost::Draw()
     std::string bar(std::size_t(kBarCells), '.');
     for (int i = 0; i < paint.filledRight && i < kBarCells; ++i)
         bar[std::size_t(i)] = '#';
-    std::fprintf(stderr, "\r\033[K%s [%s] %4s  %s", tidy(m_status.value).c_str(), bar.c_str(),
-                 paint.text.c_str(), m_count.value.c_str());
+    std::fprintf(stderr, "\r\033[K%s [%s] %4s  %s", tidy(m_status.value).c_str(), bar.c_str(), paint.text.c_str(),
+        m_count.value.c_str());
     std::fflush(stderr);
     m_lineOpen = true;
 }

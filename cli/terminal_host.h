@@ -3,10 +3,10 @@
 // message boxes become lines of their own above it.
 #pragma once
 
-#include "host/message_sink.h"
-#include "host/wnd.h"
-#include "progress/percent_progress_ctrl.h"
-#include "progress/progress_surface.h"
+#include "engine/host/message_sink.h"
+#include "engine/host/wnd.h"
+#include "engine/progress/percent_progress_ctrl.h"
+#include "engine/progress/progress_surface.h"
 
 #include <string>
 
@@ -33,7 +33,10 @@ public:
 private:
     class Text final : public CWnd {
     public:
-        explicit Text(TerminalHost& host) : m_host(host) {}
+        explicit Text(TerminalHost& host)
+            : m_host(host)
+        {
+        }
         void SetWindowText(const char* text) override;
         std::string value;
 
@@ -45,8 +48,8 @@ private:
 
     bool m_live;
     bool m_lineOpen = false;
-    Text m_status{*this};
-    Text m_count{*this};
+    Text m_status{ *this };
+    Text m_count{ *this };
     CPercentProgressCtrl m_bar;
 };
 

@@ -1,11 +1,11 @@
 // The General page: one radio button per cipher, stored as its algorithm code
 // in "Arith"/"value".
-#include "arith_page.h"
+#include "config/arith_page.h"
 
-#include "algorithm.h"
-#include "cipher_list.h"
-#include "settings_entries.h"
-#include "settings_store.h"
+#include "batch/algorithm.h"
+#include "batch/cipher_list.h"
+#include "batch/settings_entries.h"
+#include "config/settings_store.h"
 
 #include <QGroupBox>
 #include <QLabel>

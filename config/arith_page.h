@@ -1,7 +1,7 @@
 // The General page: which of the six ciphers every batch uses.
 #pragma once
 
-#include "config_page.h"
+#include "config/config_page.h"
 
 #include <array>
 
@@ -19,5 +19,5 @@ protected:
     void OnInitDialog() override;
 
 private:
-    std::array<QRadioButton*, 6> m_buttons {};
+    std::array<QRadioButton*, 6> m_buttons{};
 };

@@ -1,8 +1,8 @@
 // Pages read their settings when first shown, not when the sheet is built,
 // so that the tabs the user never opens keep their stored values untouched.
-#include "config_page.h"
+#include "config/config_page.h"
 
-#include "config_sheet.h"
+#include "config/config_sheet.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 // The sheet saves the pages itself, and only those the user has seen: a page
 // never shown has not read its settings, so it has nothing to save.
-#include "config_sheet.h"
+#include "config/config_sheet.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -21,7 +21,8 @@ CConfigSheet::CConfigSheet(const QString& caption, QWidget* parent, int selectPa
     }
     m_tabs->setCurrentIndex(selectPage); // an index out of range leaves the first page
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    auto* buttons
+        = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
@@ -46,9 +47,15 @@ CConfigSheet::~CConfigSheet()
     hide();
 }
 
-std::array<CConfigPage*, 4> CConfigSheet::ShownPages() { return {&m_arith, &m_enDialog, &m_deDialog, &m_viewDlg}; }
+std::array<CConfigPage*, 4> CConfigSheet::ShownPages()
+{
+    return { &m_arith, &m_enDialog, &m_deDialog, &m_viewDlg };
+}
 
-void CConfigSheet::EnableApply() { m_apply->setEnabled(true); }
+void CConfigSheet::EnableApply()
+{
+    m_apply->setEnabled(true);
+}
 
 void CConfigSheet::accept()
 {

@@ -2,11 +2,11 @@
 // the file list's options, saved on OK or Apply.
 #pragma once
 
-#include "arith_page.h"
-#include "de_dialog.h"
-#include "en_dialog.h"
-#include "file_list_dlg.h"
-#include "view_dlg.h"
+#include "config/arith_page.h"
+#include "config/de_dialog.h"
+#include "config/en_dialog.h"
+#include "config/file_list_dlg.h"
+#include "config/view_dlg.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 // The Decrypt page over "DecryptOption"/"replace". The naming rule is not a
 // choice of its own, so its check boxes follow the replace box alone.
-#include "de_dialog.h"
+#include "config/de_dialog.h"
 
-#include "settings_entries.h"
-#include "settings_store.h"
+#include "batch/settings_entries.h"
+#include "config/settings_store.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -25,7 +25,7 @@ public:
     }
 
 protected:
-    void nextCheckState() override {}
+    void nextCheckState() override { }
 };
 
 } // namespace
@@ -41,12 +41,12 @@ CDeDialog::CDeDialog()
     auto* extension = new QGroupBox(QStringLiteral("Extension"), this);
     auto* note = new QLabel(QStringLiteral("The following is only modified by system:"), extension);
     note->setTextFormat(Qt::PlainText);
-    m_subtract = new CRuleCheckBox(QStringLiteral("Subtract \".kvn\" if EXTENSION is \".kvn\""),
-                                   QStringLiteral("subtract"), extension);
-    m_noChange = new CRuleCheckBox(QStringLiteral("NO change if EXTENSION is not \".kvn\""),
-                                   QStringLiteral("noChange"), extension);
+    m_subtract = new CRuleCheckBox(
+        QStringLiteral("Subtract \".kvn\" if EXTENSION is \".kvn\""), QStringLiteral("subtract"), extension);
+    m_noChange = new CRuleCheckBox(
+        QStringLiteral("NO change if EXTENSION is not \".kvn\""), QStringLiteral("noChange"), extension);
     m_addPrefix = new CRuleCheckBox(QStringLiteral("Add \"de~\" before filename if EXTENSION is not \".kvn\""),
-                                    QStringLiteral("addPrefix"), extension);
+        QStringLiteral("addPrefix"), extension);
     auto* inside = new QVBoxLayout(extension);
     inside->addWidget(note);
     inside->addWidget(m_subtract);

@@ -2,7 +2,7 @@
 // with check boxes that show the naming rule that follows from it.
 #pragma once
 
-#include "config_page.h"
+#include "config/config_page.h"
 
 class QCheckBox;
 

@@ -1,9 +1,9 @@
 // The Encrypt page over "EncryptOption"/"replace" and "add"; keeping the
 // source's name only makes sense when the source goes, hence "NO change".
-#include "en_dialog.h"
+#include "config/en_dialog.h"
 
-#include "settings_entries.h"
-#include "settings_store.h"
+#include "batch/settings_entries.h"
+#include "config/settings_store.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,8 +20,8 @@ CEnDialog::CEnDialog()
     m_replace = new QCheckBox(QStringLiteral("Use encryption file to replace source file"), output);
     m_replace->setObjectName(QStringLiteral("replace"));
     // Also decryption's: its results replace their encrypted files the same way.
-    m_verify = new QCheckBox(QStringLiteral("Check each result against its original before deleting the original"),
-                             output);
+    m_verify
+        = new QCheckBox(QStringLiteral("Check each result against its original before deleting the original"), output);
     m_verify->setObjectName(QStringLiteral("verify"));
     auto* outputLayout = new QVBoxLayout(output);
     outputLayout->addWidget(m_replace);

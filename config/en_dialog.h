@@ -3,7 +3,7 @@
 // checked before their originals are deleted.
 #pragma once
 
-#include "config_page.h"
+#include "config/config_page.h"
 
 class QCheckBox;
 class QRadioButton;

@@ -1,11 +1,11 @@
 // The empty " FileList " page: nothing to read, nothing to store.
-#include "file_list_dlg.h"
+#include "config/file_list_dlg.h"
 
 CFileListDlg::CFileListDlg()
     : CConfigPage(QStringLiteral(" FileList "))
 {
 }
 
-void CFileListDlg::SaveSettings() {}
+void CFileListDlg::SaveSettings() { }
 
-void CFileListDlg::OnInitDialog() {}
+void CFileListDlg::OnInitDialog() { }

@@ -2,7 +2,7 @@
 // file-list options that have none yet.
 #pragma once
 
-#include "config_page.h"
+#include "config/config_page.h"
 
 class CFileListDlg : public CConfigPage {
     Q_OBJECT

@@ -1,5 +1,5 @@
 // Settings kept by QSettings in the platform's native per-user store.
-#include "settings_store.h"
+#include "config/settings_store.h"
 #include "product_version.h"
 
 #include <QSettings>
@@ -16,8 +16,7 @@ std::unique_ptr<CSettingsStore>& instance()
 
 CSettingsStore::CSettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral(KVN_PRODUCT_NAME " Setting"),
-                                             QStringLiteral(KVN_PRODUCT_NAME)))
+        QStringLiteral(KVN_PRODUCT_NAME " Setting"), QStringLiteral(KVN_PRODUCT_NAME)))
 {
 }
 
@@ -80,7 +79,10 @@ void CSettingsStore::WriteProfileString(const std::string& section, const std::s
     WriteString(QString::fromStdString(section), QString::fromStdString(entry), QString::fromStdString(value));
 }
 
-QString CSettingsStore::Location() const { return m_settings->fileName(); }
+QString CSettingsStore::Location() const
+{
+    return m_settings->fileName();
+}
 
 CSettingsStore& CSettingsStore::Instance()
 {
@@ -90,4 +92,7 @@ CSettingsStore& CSettingsStore::Instance()
     return *store;
 }
 
-void CSettingsStore::SetInstance(std::unique_ptr<CSettingsStore> store) { instance() = std::move(store); }
+void CSettingsStore::SetInstance(std::unique_ptr<CSettingsStore> store)
+{
+    instance() = std::move(store);
+}

@@ -4,7 +4,7 @@
 // "Toolbar" are one section); values are exact strings.
 #pragma once
 
-#include "settings_access.h"
+#include "batch/settings_access.h"
 
 #include <QString>
 #include <memory>

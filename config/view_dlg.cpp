@@ -1,9 +1,9 @@
 // The View page over "ViewOption"/"Option" (the file list's filter) and
 // "ViewOption"/"Select" (full-row selection).
-#include "view_dlg.h"
+#include "config/view_dlg.h"
 
-#include "settings_entries.h"
-#include "settings_store.h"
+#include "batch/settings_entries.h"
+#include "config/settings_store.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
 
 struct Filter {
     const char* name;
@@ -21,10 +20,10 @@ struct Filter {
 
 // "Show all files" last: it stands for every value the others do not name.
 const Filter kFilters[] = {
-    {"hideHidden", "Do not show hidden files", "1"},
-    {"hideSystem", "Do not show system files", "2"},
-    {"hideBoth", "Do not show hidden or system files", "3"},
-    {"showAll", "Show all files", "4"},
+    { "hideHidden", "Do not show hidden files", "1" },
+    { "hideSystem", "Do not show system files", "2" },
+    { "hideBoth", "Do not show hidden or system files", "3" },
+    { "showAll", "Show all files", "4" },
 };
 constexpr std::size_t kShowAll = 3;
 

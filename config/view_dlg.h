@@ -2,7 +2,7 @@
 // details view selects whole rows.
 #pragma once
 
-#include "config_page.h"
+#include "config/config_page.h"
 
 #include <array>
 
@@ -21,6 +21,6 @@ protected:
     void OnInitDialog() override;
 
 private:
-    std::array<QRadioButton*, 4> m_filters {};
+    std::array<QRadioButton*, 4> m_filters{};
     QCheckBox* m_fullRow = nullptr;
 };

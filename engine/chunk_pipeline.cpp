@@ -1,5 +1,5 @@
 // Read-ahead, shared cipher and write-behind for one file.
-#include "chunk_pipeline.h"
+#include "engine/chunk_pipeline.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +18,8 @@ constexpr unsigned kBuffers = CEngineWorkers::kBuffers;
 
 } // namespace
 
-CChunkPipeline::CChunkPipeline(CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out,
-                               std::uint64_t expected, unsigned block)
+CChunkPipeline::CChunkPipeline(
+    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block)
     : m_workers(workers)
     , m_ops(ops)
     , m_fd(fd)
@@ -132,7 +132,7 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
     Slot& s = SlotOf(chunk);
     if (s.thrown)
         std::rethrow_exception(s.thrown);
-    return {s.data, s.bytes};
+    return { s.data, s.bytes };
 }
 
 long CChunkPipeline::PeekNext()
@@ -158,7 +158,7 @@ void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigne
         return;
     }
     m_workers.Pool().Split(blocks, pieces, threads - 1,
-                           [&](std::size_t first, std::size_t count) { cipher(data + first * m_block, count); });
+        [&](std::size_t first, std::size_t count) { cipher(data + first * m_block, count); });
 }
 
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)

@@ -8,9 +8,9 @@
 // At most CEngineWorkers::kBuffers chunks are held, whatever the file's size.
 #pragma once
 
-#include "engine_workers.h"
-#include "file_ops.h"
-#include "output_file.h"
+#include "engine/engine_workers.h"
+#include "engine/file_ops.h"
+#include "engine/output_file.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -28,8 +28,8 @@ public:
     // `expected`: the bytes the source should still give; chunks are no
     // larger than needed for them (plus one block), so a small file costs a
     // small buffer. `block`: the cipher's block size.
-    CChunkPipeline(CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected,
-                   unsigned block);
+    CChunkPipeline(
+        CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block);
     // Stops reading ahead, waits for the workers, and wipes what was read.
     ~CChunkPipeline();
     CChunkPipeline(const CChunkPipeline&) = delete;
@@ -65,7 +65,7 @@ private:
 
     Slot& SlotOf(std::uint64_t chunk) { return m_slots[chunk % CEngineWorkers::kBuffers]; }
     void ReadInto(std::uint64_t chunk);
-    void ReadAhead();   // a worker job
+    void ReadAhead(); // a worker job
     void StartReading(std::unique_lock<std::mutex>& lock);
     void WaitRead(std::unique_lock<std::mutex>& lock, std::uint64_t chunk);
 
@@ -79,12 +79,12 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::uint64_t m_read = 0;      // chunks read (or failed) so far
-    std::uint64_t m_taken = 0;     // chunks handed to the caller
-    std::uint64_t m_released = 0;  // chunks whose buffer may be read into again
-    bool m_sourceEnded = false;    // a short, empty or failed read was seen
-    bool m_reading = false;        // a read-ahead job is queued or running
-    bool m_writing = false;        // a write is queued or running
+    std::uint64_t m_read = 0; // chunks read (or failed) so far
+    std::uint64_t m_taken = 0; // chunks handed to the caller
+    std::uint64_t m_released = 0; // chunks whose buffer may be read into again
+    bool m_sourceEnded = false; // a short, empty or failed read was seen
+    bool m_reading = false; // a read-ahead job is queued or running
+    bool m_writing = false; // a write is queued or running
     bool m_writeFailed = false;
     std::exception_ptr m_writeThrown;
     bool m_stopping = false;

@@ -4,25 +4,25 @@
 // run the kernels cpu/cipher_kernels.cpp picks for the CPU level.
 #pragma once
 
-#include "cpu/cpu_features.h"
-#include "idea.h"
+#include "engine/cpu/cpu_features.h"
+#include "engine/idea.h"
 
 #include <cstddef>
 #include <string>
 
 // One cipher's bulk block calls on one CPU level.
 struct CipherPath {
-    const char* name;         // the kernels' name, e.g. "portable"
+    const char* name; // the kernels' name, e.g. "portable"
     tessiral::CpuLevel level; // the level they need: at most the one asked for
     void (*encrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
     void (*decrypt_blocks)(CIdea& engine, const unsigned char* in, unsigned char* out, std::size_t blocks);
 };
 
 struct CipherRow {
-    const char* code;        // exact, case-sensitive algorithm code
-    const char* name;        // as the key-check message names the cipher
-    unsigned block;          // B: 16, or 8 for IDEA
-    const char* header;      // the B-1 header characters before the marker
+    const char* code; // exact, case-sensitive algorithm code
+    const char* name; // as the key-check message names the cipher
+    unsigned block; // B: 16, or 8 for IDEA
+    const char* header; // the B-1 header characters before the marker
     const char* decryptOpenCaption; // caption of "Don't open this file!" when decrypting
     void (*set_key)(CIdea& engine, unsigned char* key);
     void (*prepare_encrypt)(CIdea& engine); // schedules computed when a file starts

@@ -1,7 +1,7 @@
 // Per-engine workers and chunk buffers, kept beside the engine object.
-#include "engine_workers.h"
+#include "engine/engine_workers.h"
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <algorithm>
 #include <cstdlib>

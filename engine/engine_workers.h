@@ -5,7 +5,7 @@
 // and go with its destructor. Each engine object has its own.
 #pragma once
 
-#include "worker_pool.h"
+#include "engine/worker_pool.h"
 
 #include <array>
 #include <cstddef>

@@ -2,10 +2,10 @@
 // linked source in replace mode before anything is opened, and the net that
 // turns anything thrown inside (an allocation, a string, a file operation)
 // into one failed file instead of the end of the calling program.
-#include "batch_control.h"
-#include "file_job.h"
-#include "file_loops.h"
-#include "messages.h"
+#include "engine/batch_control.h"
+#include "engine/file_job.h"
+#include "engine/file_loops.h"
+#include "engine/messages.h"
 
 #include <new>
 
@@ -23,9 +23,9 @@ bool linked_source_refused(CIdea& engine, const char* source)
     FileInfo entry;
     if (ops.Lstat(source, entry) != 0)
         return false; // not there: the open reports it
-    const char* why = entry.symlink ? msg::kSymlinkSource
+    const char* why = entry.symlink        ? msg::kSymlinkSource
         : entry.regular && entry.links > 1 ? msg::kHardLinkSource
-                                            : nullptr;
+                                           : nullptr;
     if (why == nullptr)
         return false;
     show_engine_message(engine, format_message(why, source).c_str(), msg::kOpenFailedCaption, MB_OK | MB_ICONERROR);
@@ -36,7 +36,7 @@ void report_thrown(CIdea& engine, const char* source, const char* why)
 {
     try {
         show_engine_message(engine, format_message(msg::kFailedInside, source ? source : "", why).c_str(),
-                            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR);
+            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR);
     } catch (...) {
         // Nothing left to tell it with; the result code still says it failed.
     }

@@ -1,13 +1,13 @@
 // The body of IdeaDecrypt: one encrypted file back to its plain bytes, with
 // the key check before anything is created and the final naming of the result.
-#include "batch_control.h"
-#include "chunk_pipeline.h"
-#include "file_format.h"
-#include "file_loops.h"
-#include "file_job.h"
-#include "messages.h"
-#include "naming_rules.h"
-#include "progress/percent_progress_ctrl.h"
+#include "engine/batch_control.h"
+#include "engine/chunk_pipeline.h"
+#include "engine/file_format.h"
+#include "engine/file_job.h"
+#include "engine/file_loops.h"
+#include "engine/messages.h"
+#include "engine/naming_rules.h"
+#include "engine/progress/percent_progress_ctrl.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int DecryptFoundCipher(CIdea& engine, const CipherRow& found, char* source, char
             engine.m_strArith.swap(code);
             engine.m_pControl->findCipher = true;
         }
-    } restore{engine, found.code};
+    } restore{ engine, found.code };
     engine.m_strArith.swap(restore.code);
     engine.m_pControl->findCipher = false;
     engine.m_pControl->cipherFound = found.name;
@@ -65,7 +65,7 @@ int decrypt_file(CIdea& engine, char* source, char* destination)
     CFileJob job(engine, *row);
     if (!job.OpenSource(source)) {
         job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), row->decryptOpenCaption,
-                 MB_OKCANCEL | MB_ICONERROR);
+            MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
 
@@ -109,9 +109,8 @@ int decrypt_file(CIdea& engine, char* source, char* destination)
     // The padding comes off the file's last block: a full chunk is the last
     // when the read after it gives nothing.
     CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length - b, b);
-    const auto decrypt = [&engine, row](unsigned char* at, std::size_t count) {
-        row->decrypt_blocks(engine, at, at, count);
-    };
+    const auto decrypt
+        = [&engine, row](unsigned char* at, std::size_t count) { row->decrypt_blocks(engine, at, at, count); };
     std::uint64_t total = b;
     for (;;) {
         if (job.StopRequested())

@@ -1,10 +1,10 @@
 // The body of IdeaEncrypt: one file into the encrypted-file format.
-#include "chunk_pipeline.h"
-#include "file_format.h"
-#include "file_loops.h"
-#include "file_job.h"
-#include "messages.h"
-#include "progress/percent_progress_ctrl.h"
+#include "engine/chunk_pipeline.h"
+#include "engine/file_format.h"
+#include "engine/file_job.h"
+#include "engine/file_loops.h"
+#include "engine/messages.h"
+#include "engine/progress/percent_progress_ctrl.h"
 
 int encrypt_file(CIdea& engine, char* source, char* destination)
 {
@@ -19,7 +19,7 @@ int encrypt_file(CIdea& engine, char* source, char* destination)
     CFileJob job(engine, *row);
     if (!job.OpenSource(source)) {
         job.Show(CFileJob::AboutFile(msg::kOpenFailed, source, job.OpenReason()).c_str(), msg::kOpenFailedCaption,
-                 MB_OKCANCEL | MB_ICONERROR);
+            MB_OKCANCEL | MB_ICONERROR);
         return IDEA_SOURCE_FAILED;
     }
     // With replace on and the extension not added, the encrypted file takes
@@ -41,9 +41,8 @@ int encrypt_file(CIdea& engine, char* source, char* destination)
 
     // Chunks are read ahead, ciphered on all threads and written behind.
     CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, b);
-    const auto encrypt = [&engine, row](unsigned char* at, std::size_t count) {
-        row->encrypt_blocks(engine, at, at, count);
-    };
+    const auto encrypt
+        = [&engine, row](unsigned char* at, std::size_t count) { row->encrypt_blocks(engine, at, at, count); };
     std::uint64_t total = 0;
     for (;;) {
         if (job.StopRequested())

@@ -1,5 +1,5 @@
 // Header block and length marker of the encrypted-file format.
-#include "file_format.h"
+#include "engine/file_format.h"
 
 #include <cstring>
 

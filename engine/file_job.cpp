@@ -1,11 +1,11 @@
 // The shared half of the per-file loops.
-#include "file_job.h"
+#include "engine/file_job.h"
 
-#include "batch_control.h"
-#include "messages.h"
-#include "result_check.h"
-#include "naming_rules.h"
-#include "progress/percent_progress_ctrl.h"
+#include "engine/batch_control.h"
+#include "engine/messages.h"
+#include "engine/naming_rules.h"
+#include "engine/progress/percent_progress_ctrl.h"
+#include "engine/result_check.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,7 +18,10 @@ CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
 {
 }
 
-CFileJob::~CFileJob() { CloseSource(); }
+CFileJob::~CFileJob()
+{
+    CloseSource();
+}
 
 bool CFileJob::OpenSource(const char* path)
 {
@@ -58,7 +61,10 @@ void CFileJob::CloseSource()
     }
 }
 
-long CFileJob::ReadSource(void* buffer, std::size_t size) { return read_full(m_ops, m_fd, buffer, size); }
+long CFileJob::ReadSource(void* buffer, std::size_t size)
+{
+    return read_full(m_ops, m_fd, buffer, size);
+}
 
 bool CFileJob::SourceUnchanged(std::uint64_t bytesRead)
 {
@@ -84,7 +90,7 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
     }
     if (!out.Create(finalPath, m_source.mode & 0777, mayReplace)) {
         Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(out.Error())).c_str(), msg::kCreateFailedCaption,
-             MB_OKCANCEL | MB_ICONERROR);
+            MB_OKCANCEL | MB_ICONERROR);
         return false;
     }
     return true;
@@ -143,7 +149,10 @@ void CFileJob::ProgressEnd()
         m_engine.m_pProgress->SetPos(100);
 }
 
-bool CFileJob::StopRequested() const { return m_engine.m_pControl && m_engine.m_pControl->stop.load(); }
+bool CFileJob::StopRequested() const
+{
+    return m_engine.m_pControl && m_engine.m_pControl->stop.load();
+}
 
 int CFileJob::Stopped()
 {
@@ -169,8 +178,8 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace, bool en
     }
     if (!out.Commit()) {
         if (!out.TempPath().empty())
-            ShowFormatted(msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()),
-                          out.TempPath());
+            ShowFormatted(
+                msg::kCreateFailedCaption, msg::kRenameFailed, out.FinalPath(), ErrorText(out.Error()), out.TempPath());
         else
             WriteFailed(out);
         return IDEA_DEST_FAILED;
@@ -234,8 +243,8 @@ int CFileJob::CheckResult(const COutputFile& out, const char* source, bool encry
         return CheckFailed(source, msg::kCheckUnreadable);
     }
     CResultCheck check(m_engine, m_row, m_ops);
-    const CResultCheck::Verdict verdict = encrypting ? check.Compare(sourceFd, resultFd, true)
-                                                     : check.Compare(resultFd, sourceFd, false);
+    const CResultCheck::Verdict verdict
+        = encrypting ? check.Compare(sourceFd, resultFd, true) : check.Compare(resultFd, sourceFd, false);
     m_ops.Close(resultFd);
     m_ops.Close(sourceFd);
     switch (verdict) {
@@ -256,8 +265,8 @@ void CFileJob::Show(const char* text, const char* caption, unsigned style)
     show_engine_message(m_engine, text, caption, style);
 }
 
-void CFileJob::ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b,
-                             const std::string& c)
+void CFileJob::ShowFormatted(
+    const char* caption, const char* format, const std::string& a, const std::string& b, const std::string& c)
 {
     Show(format_message(format, a, b, c).c_str(), caption, MB_OK | MB_ICONERROR);
 }

@@ -3,9 +3,9 @@
 // and how a finished output takes its final name.
 #pragma once
 
-#include "cipher_table.h"
-#include "file_ops.h"
-#include "output_file.h"
+#include "engine/cipher_table.h"
+#include "engine/file_ops.h"
+#include "engine/output_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -68,8 +68,8 @@ public:
     int CheckFailed(const char* source, const char* why);
 
     void Show(const char* text, const char* caption, unsigned style);
-    void ShowFormatted(const char* caption, const char* format, const std::string& a,
-                       const std::string& b = {}, const std::string& c = {});
+    void ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b = {},
+        const std::string& c = {});
     static std::string ErrorText(int negativeErrno);
     // `text` as its first line, the file and the reason beneath.
     static std::string AboutFile(const char* text, const std::string& path, const std::string& reason);
@@ -97,5 +97,5 @@ CMessageSink& default_message_sink();
 // Shows a message in the engine's message sink (standard error without one).
 void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style);
 // `format` with up to three "%s" filled in.
-std::string format_message(const char* format, const std::string& a, const std::string& b = {},
-                           const std::string& c = {});
+std::string format_message(
+    const char* format, const std::string& a, const std::string& b = {}, const std::string& c = {});

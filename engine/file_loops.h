@@ -3,7 +3,7 @@
 // (a Windows DLL exports every member of an exported class, private or not).
 #pragma once
 
-#include "idea.h"
+#include "engine/idea.h"
 
 int encrypt_file(CIdea& engine, char* source, char* destination);
 int decrypt_file(CIdea& engine, char* source, char* destination);

@@ -1,6 +1,6 @@
 // The engine's file-system calls on a POSIX system (file_ops_win.cpp has
 // them for Windows), and the loops over them that every system shares.
-#include "file_ops.h"
+#include "engine/file_ops.h"
 
 #include <cerrno>
 
@@ -15,7 +15,10 @@
 
 namespace {
 
-int result(int r) { return r < 0 ? -errno : r; }
+int result(int r)
+{
+    return r < 0 ? -errno : r;
+}
 
 void fill(const struct stat& st, FileInfo& info)
 {
@@ -35,7 +38,7 @@ void fill(const struct stat& st, FileInfo& info)
 
 int CFileOps::Stat(const char* path, FileInfo& info)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path, &st) != 0)
         return -errno;
     fill(st, info);
@@ -44,7 +47,7 @@ int CFileOps::Stat(const char* path, FileInfo& info)
 
 int CFileOps::Lstat(const char* path, FileInfo& info)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path, &st) != 0)
         return -errno;
     fill(st, info);
@@ -65,7 +68,7 @@ int CFileOps::CreateExclusive(const char* path, unsigned mode)
 
 int CFileOps::Fstat(int fd, FileInfo& info)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0)
         return -errno;
     fill(st, info);
@@ -94,7 +97,10 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
     }
 }
 
-int CFileOps::SetMode(int fd, unsigned mode) { return result(::fchmod(fd, mode_t(mode))); }
+int CFileOps::SetMode(int fd, unsigned mode)
+{
+    return result(::fchmod(fd, mode_t(mode)));
+}
 
 int CFileOps::SetModified(int fd, const FileInfo& from)
 {
@@ -105,7 +111,10 @@ int CFileOps::SetModified(int fd, const FileInfo& from)
     return result(::futimens(fd, times));
 }
 
-int CFileOps::Sync(int fd) { return result(::fsync(fd)); }
+int CFileOps::Sync(int fd)
+{
+    return result(::fsync(fd));
+}
 
 void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length, bool wait)
 {
@@ -121,11 +130,20 @@ void CFileOps::StartWriteback(int fd, std::uint64_t offset, std::uint64_t length
 #endif
 }
 
-int CFileOps::Close(int fd) { return result(::close(fd)); }
+int CFileOps::Close(int fd)
+{
+    return result(::close(fd));
+}
 
-int CFileOps::Remove(const char* path) { return result(::unlink(path)); }
+int CFileOps::Remove(const char* path)
+{
+    return result(::unlink(path));
+}
 
-int CFileOps::Rename(const char* from, const char* to) { return result(::rename(from, to)); }
+int CFileOps::Rename(const char* from, const char* to)
+{
+    return result(::rename(from, to));
+}
 
 // Where the system or the file system cannot rename without replacing, a
 // second name made with link() fails just as atomically when the target
@@ -145,7 +163,7 @@ int CFileOps::RenameNoReplace(const char* from, const char* to)
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
         return -errno;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(to, &st) == 0)
         return -EEXIST;
     return result(::rename(from, to));

@@ -10,8 +10,8 @@
 struct FileInfo {
     bool regular = false;
     bool directory = false;
-    bool symlink = false;     // the entry itself is a symbolic link (Lstat only)
-    std::uint64_t links = 0;  // names the file has (hard links)
+    bool symlink = false; // the entry itself is a symbolic link (Lstat only)
+    std::uint64_t links = 0; // names the file has (hard links)
     std::uint64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;

@@ -3,8 +3,8 @@
 // FlushFileBuffers for syncing, and one MoveFileExW that replaces the target
 // and returns only once the move is on the disk. Errors are given as -errno
 // like on POSIX systems, mapped from the system's error codes.
-#include "file_ops.h"
-#include "wide_path.h"
+#include "engine/file_ops.h"
+#include "engine/wide_path.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -58,9 +58,15 @@ int error_of(DWORD code)
     }
 }
 
-int last_error() { return -error_of(GetLastError()); }
+int last_error()
+{
+    return -error_of(GetLastError());
+}
 
-HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+HANDLE handle_of(int fd)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
 
 // A C runtime descriptor owning the handle; -errno (the handle closed) when
 // none is to be had.
@@ -79,9 +85,9 @@ int descriptor_for(HANDLE h, int flags)
 // The read-only attribute stands for "nobody may write".
 int fill(HANDLE h, FileInfo& info)
 {
-    BY_HANDLE_FILE_INFORMATION bhfi {};
+    BY_HANDLE_FILE_INFORMATION bhfi{};
     const DWORD type = GetFileType(h);
-    info = FileInfo {};
+    info = FileInfo{};
     if (type != FILE_TYPE_DISK) // a console, a pipe, a device such as NUL
         return type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR ? last_error() : 0;
     if (!GetFileInformationByHandle(h, &bhfi))
@@ -94,8 +100,8 @@ int fill(HANDLE h, FileInfo& info)
     info.mode = info.directory ? 0777u : (bhfi.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0666u;
     info.links = bhfi.nNumberOfLinks;
     // 100-nanosecond ticks since 1601, kept as the seconds and nanoseconds since 1970.
-    const std::uint64_t ticks =
-        (std::uint64_t(bhfi.ftLastWriteTime.dwHighDateTime) << 32) | bhfi.ftLastWriteTime.dwLowDateTime;
+    const std::uint64_t ticks
+        = (std::uint64_t(bhfi.ftLastWriteTime.dwHighDateTime) << 32) | bhfi.ftLastWriteTime.dwLowDateTime;
     info.modifiedSeconds = std::int64_t(ticks / 10000000u) - 11644473600;
     info.modifiedNanoseconds = long(ticks % 10000000u) * 100;
     // A symbolic link or junction, when the name itself was opened.
@@ -115,7 +121,7 @@ int CFileOps::Stat(const char* path, FileInfo& info)
     // Asking for attributes only: never refused for a file another program
     // holds open, and a folder opens too.
     const HANDLE h = CreateFileW(wide_path(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return last_error();
     const int r = fill(h, info);
@@ -129,7 +135,7 @@ int CFileOps::Stat(const char* path, FileInfo& info)
 int CFileOps::Lstat(const char* path, FileInfo& info)
 {
     const HANDLE h = CreateFileW(wide_path(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return last_error();
     const int r = fill(h, info);
@@ -142,8 +148,8 @@ int CFileOps::Lstat(const char* path, FileInfo& info)
 int CFileOps::OpenRead(const char* path)
 {
     return descriptor_for(CreateFileW(wide_path(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
-                          _O_RDONLY);
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+        _O_RDONLY);
 }
 
 // Windows files take their permissions from the folder; `mode` has nothing
@@ -151,8 +157,8 @@ int CFileOps::OpenRead(const char* path)
 int CFileOps::CreateExclusive(const char* path, unsigned)
 {
     return descriptor_for(CreateFileW(wide_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
-                          _O_WRONLY);
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+        _O_WRONLY);
 }
 
 int CFileOps::Fstat(int fd, FileInfo& info)
@@ -183,30 +189,42 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
 
 // The output keeps the read-only attribute off: it has to be replaceable and
 // removable like any file the engine makes.
-int CFileOps::SetMode(int, unsigned) { return 0; }
+int CFileOps::SetMode(int, unsigned)
+{
+    return 0;
+}
 
 int CFileOps::SetModified(int fd, const FileInfo& from)
 {
-    const std::uint64_t ticks = std::uint64_t(from.modifiedSeconds + 11644473600) * 10000000u
-        + std::uint64_t(from.modifiedNanoseconds / 100);
-    FILETIME written {DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
+    const std::uint64_t ticks
+        = std::uint64_t(from.modifiedSeconds + 11644473600) * 10000000u + std::uint64_t(from.modifiedNanoseconds / 100);
+    FILETIME written{ DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32) };
     return SetFileTime(handle_of(fd), nullptr, nullptr, &written) ? 0 : last_error();
 }
 
-int CFileOps::Sync(int fd) { return FlushFileBuffers(handle_of(fd)) ? 0 : last_error(); }
+int CFileOps::Sync(int fd)
+{
+    return FlushFileBuffers(handle_of(fd)) ? 0 : last_error();
+}
 
 // Windows has no call to start a range's write-out early; the final flush
 // does it all.
-void CFileOps::StartWriteback(int, std::uint64_t, std::uint64_t, bool) {}
+void CFileOps::StartWriteback(int, std::uint64_t, std::uint64_t, bool) { }
 
-int CFileOps::Close(int fd) { return _close(fd) == 0 ? 0 : -errno; }
+int CFileOps::Close(int fd)
+{
+    return _close(fd) == 0 ? 0 : -errno;
+}
 
-int CFileOps::Remove(const char* path) { return DeleteFileW(wide_path(path).c_str()) ? 0 : last_error(); }
+int CFileOps::Remove(const char* path)
+{
+    return DeleteFileW(wide_path(path).c_str()) ? 0 : last_error();
+}
 
 int CFileOps::Rename(const char* from, const char* to)
 {
-    return MoveFileExW(wide_path(from).c_str(), wide_path(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+    return MoveFileExW(
+               wide_path(from).c_str(), wide_path(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
         ? 0
         : last_error();
 }
@@ -218,4 +236,7 @@ int CFileOps::RenameNoReplace(const char* from, const char* to)
 }
 
 // The rename itself was written through; a folder has nothing more to sync.
-int CFileOps::SyncFolder(const char*) { return 0; }
+int CFileOps::SyncFolder(const char*)
+{
+    return 0;
+}

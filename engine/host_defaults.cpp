@@ -1,5 +1,5 @@
 // Where the engine's messages go when its host lends it no message sink.
-#include "file_job.h"
+#include "engine/file_job.h"
 
 #include <cstdio>
 

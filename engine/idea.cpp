@@ -1,10 +1,10 @@
 // CIdea's life cycle, key setting and the two single-block IDEA string calls.
-#include "idea.h"
+#include "engine/idea.h"
 
-#include "batch_control.h"
-#include "cipher_table.h"
-#include "engine_workers.h"
-#include "secure_zero.h"
+#include "engine/batch_control.h"
+#include "engine/cipher_table.h"
+#include "engine/engine_workers.h"
+#include "engine/secure_zero.h"
 
 #include <cstring>
 
@@ -47,7 +47,10 @@ void CIdea::SetKey(unsigned char* key)
         rows[i].set_key(*this, key);
 }
 
-void CIdea::GetKey(unsigned char* out) { std::memcpy(out, m_ideaKey, sizeof m_ideaKey); }
+void CIdea::GetKey(unsigned char* out)
+{
+    std::memcpy(out, m_ideaKey, sizeof m_ideaKey);
+}
 
 void CIdea::EnString(unsigned char* in, unsigned char* out)
 {
@@ -71,4 +74,4 @@ void CIdea::DeString(unsigned char* in, unsigned char* out)
     tessiral::secure_zero(result, sizeof result);
 }
 
-void CIdea::MakeRadomKey(unsigned char*) {}
+void CIdea::MakeRadomKey(unsigned char*) { }

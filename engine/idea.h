@@ -3,14 +3,14 @@
 // encrypts or decrypts one file per call. The library exports this class only.
 #pragma once
 
-#include "ciphers/aes.h"
-#include "ciphers/mars.h"
-#include "ciphers/rc6.h"
-#include "ciphers/serpent.h"
-#include "ciphers/twofish.h"
-#include "export.h"
-#include "host/message_sink.h"
-#include "host/wnd.h"
+#include "engine/ciphers/aes.h"
+#include "engine/ciphers/mars.h"
+#include "engine/ciphers/rc6.h"
+#include "engine/ciphers/serpent.h"
+#include "engine/ciphers/twofish.h"
+#include "engine/export.h"
+#include "engine/host/message_sink.h"
+#include "engine/host/wnd.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // loops and the tests reach the cipher states and the IDEA helpers through it.
 #pragma once
 
-#include "idea.h"
+#include "engine/idea.h"
 
 struct CIdeaAccess {
     static CAes& aes(CIdea& e) { return e.m_aes; }
@@ -14,7 +14,10 @@ struct CIdeaAccess {
     static unsigned short* idea_enc(CIdea& e) { return e.m_ideaEncSubkeys; }
     static unsigned short* idea_dec(CIdea& e) { return e.m_ideaDecSubkeys; }
 
-    static void cipher_idea(CIdea& e, unsigned char* in, unsigned char* out, unsigned short* z) { e.cipher_idea(in, out, z); }
+    static void cipher_idea(CIdea& e, unsigned char* in, unsigned char* out, unsigned short* z)
+    {
+        e.cipher_idea(in, out, z);
+    }
     static void en_key_idea(CIdea& e, unsigned char* key, unsigned short* z) { e.en_key_idea(key, z); }
     static void de_key_idea(CIdea& e, unsigned short* z, unsigned short* dk) { e.de_key_idea(z, dk); }
     static unsigned short mul(CIdea& e, unsigned short a, unsigned short b) { return e.mul(a, b); }

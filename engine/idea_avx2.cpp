@@ -4,13 +4,13 @@
 // blocks. The main loop runs two sets side by side, because within one set
 // the three multiplications of a round depend on each other. Block words stay
 // in the engine's order (low byte first), which is the lanes' own.
-#include "idea_blocks.h"
+#include "engine/idea_blocks.h"
 
-#include "cpu/cpu_features.h"
+#include "engine/cpu/cpu_features.h"
 
 #if TESSIRAL_X86_KERNELS
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <immintrin.h>
 
@@ -22,7 +22,7 @@ namespace {
 
 using V = __m256i;
 
-constexpr std::size_t kSet = 16;   // blocks per register set
+constexpr std::size_t kSet = 16; // blocks per register set
 constexpr std::size_t kWords = 52; // schedule length
 
 // a * b modulo 65537 in every lane, 0 standing for 65536. With lo and hi the
@@ -59,8 +59,8 @@ KVN_AVX2 inline Set load(const uint8* in)
     const V a2 = _mm256_unpacklo_epi16(r2, r3), a3 = _mm256_unpackhi_epi16(r2, r3);
     const V w01a = _mm256_unpacklo_epi16(a0, a1), w23a = _mm256_unpackhi_epi16(a0, a1);
     const V w01b = _mm256_unpacklo_epi16(a2, a3), w23b = _mm256_unpackhi_epi16(a2, a3);
-    return {_mm256_unpacklo_epi64(w01a, w01b), _mm256_unpackhi_epi64(w01a, w01b),
-            _mm256_unpacklo_epi64(w23a, w23b), _mm256_unpackhi_epi64(w23a, w23b)};
+    return { _mm256_unpacklo_epi64(w01a, w01b), _mm256_unpackhi_epi64(w01a, w01b), _mm256_unpacklo_epi64(w23a, w23b),
+        _mm256_unpackhi_epi64(w23a, w23b) };
 }
 
 // The inverse of load.
@@ -78,8 +78,7 @@ KVN_AVX2 inline void store(uint8* out, V y1, V y2, V y3, V y4)
 
 // N register sets through the eight rounds and the output transformation,
 // step by step across the sets so their instructions overlap.
-template <int N>
-KVN_AVX2 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
+template <int N> KVN_AVX2 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
 {
     Set s[N];
     for (int i = 0; i < N; ++i)
@@ -93,8 +92,7 @@ KVN_AVX2 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
             x.x3 = _mm256_add_epi16(x.x3, keys.k[z + 2]);
             x.x4 = mul(x.x4, keys.k[z + 3], keys.one_minus[z + 3]);
             V t2 = mul(_mm256_xor_si256(x.x1, x.x3), keys.k[z + 4], keys.one_minus[z + 4]);
-            const V t1 = mul(_mm256_add_epi16(t2, _mm256_xor_si256(x.x2, x.x4)), keys.k[z + 5],
-                             keys.one_minus[z + 5]);
+            const V t1 = mul(_mm256_add_epi16(t2, _mm256_xor_si256(x.x2, x.x4)), keys.k[z + 5], keys.one_minus[z + 5]);
             t2 = _mm256_add_epi16(t1, t2);
             x.x1 = _mm256_xor_si256(x.x1, t1);
             x.x4 = _mm256_xor_si256(x.x4, t2);
@@ -106,14 +104,13 @@ KVN_AVX2 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
     for (int i = 0; i < N; ++i) {
         const Set& x = s[i];
         store(out + 128 * i, mul(x.x1, keys.k[48], keys.one_minus[48]), _mm256_add_epi16(x.x3, keys.k[49]),
-              _mm256_add_epi16(x.x2, keys.k[50]), mul(x.x4, keys.k[51], keys.one_minus[51]));
+            _mm256_add_epi16(x.x2, keys.k[50]), mul(x.x4, keys.k[51], keys.one_minus[51]));
     }
 }
 
 } // namespace
 
-KVN_AVX2 void idea_encrypt_blocks_avx2(const unsigned short* subkeys, const uint8* in, uint8* out,
-                                       std::size_t blocks)
+KVN_AVX2 void idea_encrypt_blocks_avx2(const unsigned short* subkeys, const uint8* in, uint8* out, std::size_t blocks)
 {
     Keys keys;
     for (std::size_t i = 0; i < kWords; ++i) {

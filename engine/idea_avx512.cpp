@@ -3,13 +3,13 @@
 // block per 16-bit lane), x2 word 2, and so on. The main loop runs two sets
 // side by side so the dependent multiplications of a round overlap. The
 // modular multiplication's corrections use mask registers instead of blends.
-#include "idea_blocks.h"
+#include "engine/idea_blocks.h"
 
-#include "cpu/cpu_features.h"
+#include "engine/cpu/cpu_features.h"
 
 #if TESSIRAL_X86_KERNELS
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <immintrin.h>
 
@@ -21,7 +21,7 @@ namespace {
 
 using V = __m512i;
 
-constexpr std::size_t kSet = 32;   // blocks per register set
+constexpr std::size_t kSet = 32; // blocks per register set
 constexpr std::size_t kWords = 52; // schedule length
 
 // a * b modulo 65537 in every lane, 0 standing for 65536: lo - hi of the
@@ -48,8 +48,14 @@ struct Set {
 // The 64-bit unpacks through their masked forms with every lane selected:
 // GCC 12's plain forms start from an undefined register and trip its
 // uninitialised-value warning.
-KVN_AVX512 inline V unpacklo64(V a, V b) { return _mm512_maskz_unpacklo_epi64(0xFF, a, b); }
-KVN_AVX512 inline V unpackhi64(V a, V b) { return _mm512_maskz_unpackhi_epi64(0xFF, a, b); }
+KVN_AVX512 inline V unpacklo64(V a, V b)
+{
+    return _mm512_maskz_unpacklo_epi64(0xFF, a, b);
+}
+KVN_AVX512 inline V unpackhi64(V a, V b)
+{
+    return _mm512_maskz_unpackhi_epi64(0xFF, a, b);
+}
 
 // Four registers of eight blocks each into one register per block word; the
 // unpacks work inside each 128-bit lane, as on AVX2.
@@ -63,8 +69,7 @@ KVN_AVX512 inline Set load(const uint8* in)
     const V a2 = _mm512_unpacklo_epi16(r2, r3), a3 = _mm512_unpackhi_epi16(r2, r3);
     const V w01a = _mm512_unpacklo_epi16(a0, a1), w23a = _mm512_unpackhi_epi16(a0, a1);
     const V w01b = _mm512_unpacklo_epi16(a2, a3), w23b = _mm512_unpackhi_epi16(a2, a3);
-    return {unpacklo64(w01a, w01b), unpackhi64(w01a, w01b),
-            unpacklo64(w23a, w23b), unpackhi64(w23a, w23b)};
+    return { unpacklo64(w01a, w01b), unpackhi64(w01a, w01b), unpacklo64(w23a, w23b), unpackhi64(w23a, w23b) };
 }
 
 // The inverse of load.
@@ -82,8 +87,7 @@ KVN_AVX512 inline void store(uint8* out, V y1, V y2, V y3, V y4)
 
 // N register sets through the eight rounds and the output transformation,
 // step by step across the sets so their instructions overlap.
-template <int N>
-KVN_AVX512 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
+template <int N> KVN_AVX512 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
 {
     Set s[N];
     for (int i = 0; i < N; ++i)
@@ -97,8 +101,7 @@ KVN_AVX512 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
             x.x3 = _mm512_add_epi16(x.x3, keys.k[z + 2]);
             x.x4 = mul(x.x4, keys.k[z + 3], keys.one_minus[z + 3]);
             V t2 = mul(_mm512_xor_si512(x.x1, x.x3), keys.k[z + 4], keys.one_minus[z + 4]);
-            const V t1 = mul(_mm512_add_epi16(t2, _mm512_xor_si512(x.x2, x.x4)), keys.k[z + 5],
-                             keys.one_minus[z + 5]);
+            const V t1 = mul(_mm512_add_epi16(t2, _mm512_xor_si512(x.x2, x.x4)), keys.k[z + 5], keys.one_minus[z + 5]);
             t2 = _mm512_add_epi16(t1, t2);
             x.x1 = _mm512_xor_si512(x.x1, t1);
             x.x4 = _mm512_xor_si512(x.x4, t2);
@@ -110,14 +113,14 @@ KVN_AVX512 inline void crypt_sets(const Keys& keys, const uint8* in, uint8* out)
     for (int i = 0; i < N; ++i) {
         const Set& x = s[i];
         store(out + 256 * i, mul(x.x1, keys.k[48], keys.one_minus[48]), _mm512_add_epi16(x.x3, keys.k[49]),
-              _mm512_add_epi16(x.x2, keys.k[50]), mul(x.x4, keys.k[51], keys.one_minus[51]));
+            _mm512_add_epi16(x.x2, keys.k[50]), mul(x.x4, keys.k[51], keys.one_minus[51]));
     }
 }
 
 } // namespace
 
-KVN_AVX512 void idea_encrypt_blocks_avx512(const unsigned short* subkeys, const uint8* in, uint8* out,
-                                           std::size_t blocks)
+KVN_AVX512 void idea_encrypt_blocks_avx512(
+    const unsigned short* subkeys, const uint8* in, uint8* out, std::size_t blocks)
 {
     Keys keys;
     for (std::size_t i = 0; i < kWords; ++i) {

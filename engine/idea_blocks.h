@@ -5,8 +5,8 @@
 // vector kernels match byte for byte.
 #pragma once
 
-#include "ciphers/cipher_types.h"
-#include "cpu/cpu_features.h"
+#include "engine/ciphers/cipher_types.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 

@@ -1,10 +1,10 @@
 // IDEA: 64-bit block, 128-bit key, 8 rounds and the output transformation.
 // Key words are big-endian; block words are little-endian (the engine's own
 // byte order, which encrypted files depend on).
-#include "idea.h"
+#include "engine/idea.h"
 
-#include "idea_blocks.h"
-#include "secure_zero.h"
+#include "engine/idea_blocks.h"
+#include "engine/secure_zero.h"
 
 #include <cstring>
 
@@ -24,7 +24,10 @@ inline unsigned short mul16(unsigned short a, unsigned short b)
 
 } // namespace
 
-unsigned short CIdea::mul(unsigned short a, unsigned short b) { return mul16(a, b); }
+unsigned short CIdea::mul(unsigned short a, unsigned short b)
+{
+    return mul16(a, b);
+}
 
 unsigned short CIdea::inv(unsigned short x)
 {
@@ -84,7 +87,10 @@ void CIdea::de_key_idea(unsigned short* z, unsigned short* dk)
     tessiral::secure_zero(t, sizeof t);
 }
 
-void CIdea::cipher_idea(unsigned char* in, unsigned char* out, unsigned short* z) { idea_crypt_blocks(z, in, out, 1); }
+void CIdea::cipher_idea(unsigned char* in, unsigned char* out, unsigned short* z)
+{
+    idea_crypt_blocks(z, in, out, 1);
+}
 
 void idea_crypt_blocks(const unsigned short* subkeys, const uint8* in, uint8* out, std::size_t blocks)
 {

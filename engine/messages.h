@@ -8,8 +8,8 @@ inline constexpr const char* kOpenFailedCaption = "Error: ";
 inline constexpr const char* kCreateFailed = "Don't create new file";
 inline constexpr const char* kCreateFailedCaption = "Error";
 inline constexpr const char* kKeyCheckCaption = "Error:";
-inline constexpr const char* kKeyCheckPrefix =
-    "The key you entered does not appear to be valid!\nOr it is not encryption file by ";
+inline constexpr const char* kKeyCheckPrefix
+    = "The key you entered does not appear to be valid!\nOr it is not encryption file by ";
 
 inline constexpr const char* kEncrypting = "  Encrypting... ";
 inline constexpr const char* kDecrypting = "  Decrypting... ";
@@ -17,30 +17,34 @@ inline constexpr const char* kFiles = " file(s)";
 inline constexpr const char* kDecryptingFound = "  Decrypting (encrypted with %s)... ";
 
 // Failures found while reading a source or writing a result; each names the file.
-inline constexpr const char* kReadFailed = "%s\nThis file could not be read completely.\nNothing was written or deleted.";
-inline constexpr const char* kChanged = "%s\nThis file changed while it was being read.\nNothing was written or deleted.";
-inline constexpr const char* kDamaged =
-    "%s\nThis encrypted file is damaged: its length is not a whole number of cipher blocks.\nNothing was written or deleted.";
-inline constexpr const char* kWriteFailed = "%s\nThe new file could not be written completely (%s).\nThe source file was left as it was.";
+inline constexpr const char* kReadFailed
+    = "%s\nThis file could not be read completely.\nNothing was written or deleted.";
+inline constexpr const char* kChanged
+    = "%s\nThis file changed while it was being read.\nNothing was written or deleted.";
+inline constexpr const char* kDamaged = "%s\nThis encrypted file is damaged: its length is not a whole number of "
+                                        "cipher blocks.\nNothing was written or deleted.";
+inline constexpr const char* kWriteFailed
+    = "%s\nThe new file could not be written completely (%s).\nThe source file was left as it was.";
 inline constexpr const char* kRenameFailed = "%s\nThe new file could not be given this name (%s).\nIt is kept as:\n%s";
-inline constexpr const char* kRemoveFailed = "%s\nThe source file could not be deleted (%s).\nThe new file is kept as:\n%s";
+inline constexpr const char* kRemoveFailed
+    = "%s\nThe source file could not be deleted (%s).\nThe new file is kept as:\n%s";
 // Why a file was not opened when the system had no error to give.
 inline constexpr const char* kNotRegular = "It is not a regular file.";
 inline constexpr const char* kNotOnlyName = "Its name is a link, or not its only one, since it was checked.";
 inline constexpr const char* kSameFile = "%s\nThe new file would overwrite its own source.\nNothing was written.";
-inline constexpr const char* kExists =
-    "%s\nA file of this name already exists and is not the source; it is not replaced without permission.\nNothing was "
-    "written.";
-inline constexpr const char* kSymlinkSource =
-    "%s\nThis is a symbolic link: replacing it would leave the file it points to as it is, still readable.\nNothing "
-    "was written or deleted.";
-inline constexpr const char* kHardLinkSource =
-    "%s\nThis file has other names (hard links): replacing it would leave it readable under them.\nNothing was "
-    "written or deleted.";
-inline constexpr const char* kFailedInside =
-    "%s\nThe work on this file stopped on an unexpected failure (%s).\nThe source file was left as it was.";
-inline constexpr const char* kCheckFailed =
-    "%s\nThe check of the new file against this file failed: %s.\nThis file was kept; the new file was removed.";
+inline constexpr const char* kExists = "%s\nA file of this name already exists and is not the source; it is not "
+                                       "replaced without permission.\nNothing was "
+                                       "written.";
+inline constexpr const char* kSymlinkSource
+    = "%s\nThis is a symbolic link: replacing it would leave the file it points to as it is, still readable.\nNothing "
+      "was written or deleted.";
+inline constexpr const char* kHardLinkSource
+    = "%s\nThis file has other names (hard links): replacing it would leave it readable under them.\nNothing was "
+      "written or deleted.";
+inline constexpr const char* kFailedInside
+    = "%s\nThe work on this file stopped on an unexpected failure (%s).\nThe source file was left as it was.";
+inline constexpr const char* kCheckFailed
+    = "%s\nThe check of the new file against this file failed: %s.\nThis file was kept; the new file was removed.";
 inline constexpr const char* kCheckDiffers = "read back, the new file does not give this file's bytes";
 inline constexpr const char* kCheckUnreadable = "the files could not be read back";
 

@@ -1,6 +1,6 @@
 // Temporary-file-then-rename output.
-#include "output_file.h"
-#include "naming_rules.h"
+#include "engine/output_file.h"
+#include "engine/naming_rules.h"
 
 #include <cerrno>
 #include <random>
@@ -19,7 +19,10 @@ std::string random_tag()
 
 } // namespace
 
-COutputFile::COutputFile(CFileOps& ops) : m_ops(ops) {}
+COutputFile::COutputFile(CFileOps& ops)
+    : m_ops(ops)
+{
+}
 
 // Also runs while something thrown passes by: a seam that throws again here
 // must not end the program.

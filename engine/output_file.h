@@ -4,10 +4,10 @@
 // touched, and an abandoned output removes its temporary file.
 #pragma once
 
-#include "file_ops.h"
+#include "engine/file_ops.h"
 
-#include <string>
 #include <cstdint>
+#include <string>
 
 class COutputFile {
 public:
@@ -28,7 +28,11 @@ public:
     bool Write(const void* data, std::size_t size);
     // The finished file is to carry `source`'s modification time; applied
     // by Finish once every write is done.
-    void KeepModified(const FileInfo& source) { m_modified = source; m_keepModified = true; }
+    void KeepModified(const FileInfo& source)
+    {
+        m_modified = source;
+        m_keepModified = true;
+    }
     // Close the data, synced to the disk first when `durable` (false: a
     // write-out error; the output is gone). Durability is needed when the
     // output replaces a file or a source is deleted after it; a brand-new

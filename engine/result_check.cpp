@@ -1,8 +1,8 @@
 // Reading a result back against its source.
-#include "result_check.h"
+#include "engine/result_check.h"
 
-#include "batch_control.h"
-#include "file_format.h"
+#include "engine/batch_control.h"
+#include "engine/file_format.h"
 #include <algorithm>
 
 #include <cstring>

@@ -6,9 +6,9 @@
 // done) and ciphers on all of its threads.
 #pragma once
 
-#include "cipher_table.h"
-#include "engine_workers.h"
-#include "file_ops.h"
+#include "engine/cipher_table.h"
+#include "engine/engine_workers.h"
+#include "engine/file_ops.h"
 
 #include <cstddef>
 

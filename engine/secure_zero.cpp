@@ -1,5 +1,5 @@
 // One place that knows how this platform wipes memory for good.
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <cstring>
 

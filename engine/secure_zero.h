@@ -7,8 +7,7 @@ namespace tessiral {
 
 void secure_zero(void* p, std::size_t n) noexcept;
 
-template <typename T>
-void secure_zero_object(T& object) noexcept
+template <typename T> void secure_zero_object(T& object) noexcept
 {
     secure_zero(&object, sizeof object);
 }

@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 for the Windows file-system calls.
-#include "wide_path.h"
+#include "engine/wide_path.h"
 
 #include <windows.h>
 
@@ -17,8 +17,8 @@ std::wstring widen(const std::string& text)
     }
     std::wstring wide(std::size_t(n > 0 ? n : 0), L'\0');
     if (n > 0)
-        MultiByteToWideChar(page, page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text.data(), int(text.size()),
-                            wide.data(), n);
+        MultiByteToWideChar(
+            page, page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text.data(), int(text.size()), wide.data(), n);
     return wide;
 }
 

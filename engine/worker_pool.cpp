@@ -1,5 +1,5 @@
 // The engine object's worker threads.
-#include "worker_pool.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,10 +12,10 @@ namespace {
 // after the caller has finished every piece: they then find nothing left to
 // take and never touch the caller's `piece`. The last one out deletes it.
 struct SplitRun {
-    std::atomic<unsigned> holders{1};
+    std::atomic<unsigned> holders{ 1 };
     const std::function<void(std::size_t, std::size_t)>* piece = nullptr;
     std::size_t total = 0, pieces = 0, grain = 0;
-    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> next{ 0 };
     std::mutex mutex;
     std::condition_variable finished;
     std::size_t done = 0;
@@ -81,7 +81,7 @@ void CWorkerPool::Submit(std::function<void()> job)
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(Job{std::move(job)});
+        m_jobs.push_back(Job{ std::move(job) });
     }
     m_wake.notify_one();
 }
@@ -107,13 +107,13 @@ void CWorkerPool::Work()
     }
 }
 
-void CWorkerPool::Split(std::size_t total, std::size_t pieces, unsigned helpers,
-                        const std::function<void(std::size_t, std::size_t)>& piece)
+void CWorkerPool::Split(
+    std::size_t total, std::size_t pieces, unsigned helpers, const std::function<void(std::size_t, std::size_t)>& piece)
 {
     if (total == 0)
         return;
     pieces = std::clamp<std::size_t>(pieces, 1, total);
-    helpers = unsigned(std::min<std::size_t>({helpers, Workers(), pieces - 1}));
+    helpers = unsigned(std::min<std::size_t>({ helpers, Workers(), pieces - 1 }));
     if (helpers == 0) {
         piece(0, total);
         return;

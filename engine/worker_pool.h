@@ -32,7 +32,7 @@ public:
     // pieces itself, so a split never waits for a busy worker. What a piece
     // throws is thrown here, once all are done.
     void Split(std::size_t total, std::size_t pieces, unsigned helpers,
-               const std::function<void(std::size_t first, std::size_t count)>& piece);
+        const std::function<void(std::size_t first, std::size_t count)>& piece);
 
 private:
     void Work();

@@ -1,12 +1,12 @@
 // The tip-of-the-day window: reading tips.txt line by line, keeping the read
 // position and the start-up choice in the settings store.
-#include "tip_dlg.h"
+#include "tips/tip_dlg.h"
 
-#include "batch_texts.h"
-#include "message_service.h"
-#include "program_folder.h"
-#include "settings_store.h"
+#include "batch/batch_texts.h"
+#include "config/settings_store.h"
 #include "product_version.h"
+#include "shell/message_service.h"
+#include "shell/program_folder.h"
 
 #include <QCheckBox>
 #include <QDateTime>

@@ -1,5 +1,5 @@
 // The connection state through Qt's network information backends.
-#include "connection_state.h"
+#include "update/connection_state.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The request for version.txt through the system's proxy settings, and what
 // its reply means.
-#include "update_check.h"
+#include "update/update_check.h"
 
-#include "version_text.h"
 #include "product_version.h"
+#include "update/version_text.h"
 
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>

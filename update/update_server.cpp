@@ -1,5 +1,5 @@
 // The update server's address and the addresses made from it.
-#include "update_server.h"
+#include "update/update_server.h"
 
 namespace {
 

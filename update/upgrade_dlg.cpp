@@ -1,11 +1,11 @@
 // The update window: its texts and states through one check.
-#include "upgrade_dlg.h"
+#include "update/upgrade_dlg.h"
 
-#include "connection_state.h"
-#include "message_service.h"
-#include "shell_service.h"
-#include "update_server.h"
-#include "version_text.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
+#include "update/connection_state.h"
+#include "update/update_server.h"
+#include "update/version_text.h"
 
 #include <QGridLayout>
 #include <QLabel>

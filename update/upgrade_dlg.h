@@ -2,8 +2,8 @@
 // version, says whether it is newer, and opens the newer setup's address.
 #pragma once
 
-#include "update_check.h"
 #include "product_version.h"
+#include "update/update_check.h"
 
 #include <QDialog>
 #include <QString>

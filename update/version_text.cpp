@@ -1,5 +1,5 @@
 // Reading and showing the update server's version numbers.
-#include "version_text.h"
+#include "update/version_text.h"
 
 #include <climits>
 

@@ -1,6 +1,6 @@
 // AES as in FIPS-197, table driven. The tables are compile-time constants
 // derived from the field arithmetic, so there is nothing to build or race on.
-#include "aes.h"
+#include "engine/ciphers/aes.h"
 
 #include <array>
 
@@ -10,7 +10,10 @@ using tessiral::store_le32;
 
 namespace {
 
-constexpr uint8 xtime(uint8 x) { return uint8((x << 1) ^ ((x & 0x80) ? 0x1B : 0)); }
+constexpr uint8 xtime(uint8 x)
+{
+    return uint8((x << 1) ^ ((x & 0x80) ? 0x1B : 0));
+}
 
 constexpr uint8 gmul(uint8 a, uint8 b)
 {
@@ -63,11 +66,11 @@ constexpr AesTables make_tables()
     for (int i = 0; i < 256; ++i) {
         const uint8 s = t.sbox[i], is = t.inv_sbox[i];
         const uint32 e = uint32(gmul(s, 2)) | uint32(s) << 8 | uint32(s) << 16 | uint32(gmul(s, 3)) << 24;
-        const uint32 d = uint32(gmul(is, 14)) | uint32(gmul(is, 9)) << 8 | uint32(gmul(is, 13)) << 16
-            | uint32(gmul(is, 11)) << 24;
+        const uint32 d
+            = uint32(gmul(is, 14)) | uint32(gmul(is, 9)) << 8 | uint32(gmul(is, 13)) << 16 | uint32(gmul(is, 11)) << 24;
         const uint8 b = uint8(i);
-        const uint32 m = uint32(gmul(b, 14)) | uint32(gmul(b, 9)) << 8 | uint32(gmul(b, 13)) << 16
-            | uint32(gmul(b, 11)) << 24;
+        const uint32 m
+            = uint32(gmul(b, 14)) | uint32(gmul(b, 9)) << 8 | uint32(gmul(b, 13)) << 16 | uint32(gmul(b, 11)) << 24;
         for (int k = 0; k < 4; ++k) {
             t.te[k][i] = rotl32(e, 8 * k);
             t.td[k][i] = rotl32(d, 8 * k);
@@ -89,8 +92,8 @@ constexpr uint32 sub_word(uint32 w)
 
 constexpr uint32 inv_mix_column(uint32 w)
 {
-    return T.inv_mix_byte[0][w & 0xFF] ^ T.inv_mix_byte[1][(w >> 8) & 0xFF]
-        ^ T.inv_mix_byte[2][(w >> 16) & 0xFF] ^ T.inv_mix_byte[3][w >> 24];
+    return T.inv_mix_byte[0][w & 0xFF] ^ T.inv_mix_byte[1][(w >> 8) & 0xFF] ^ T.inv_mix_byte[2][(w >> 16) & 0xFF]
+        ^ T.inv_mix_byte[3][w >> 24];
 }
 
 inline void encrypt_block(const CAes& k, const uint8* in, uint8* out)
@@ -101,17 +104,32 @@ inline void encrypt_block(const CAes& k, const uint8* in, uint8* out)
     uint32 s2 = load_le32(in + 8) ^ rk[2], s3 = load_le32(in + 12) ^ rk[3];
     for (int r = 1; r < rounds; ++r) {
         rk += 4;
-        const uint32 t0 = T.te[0][s0 & 0xFF] ^ T.te[1][(s1 >> 8) & 0xFF] ^ T.te[2][(s2 >> 16) & 0xFF] ^ T.te[3][s3 >> 24] ^ rk[0];
-        const uint32 t1 = T.te[0][s1 & 0xFF] ^ T.te[1][(s2 >> 8) & 0xFF] ^ T.te[2][(s3 >> 16) & 0xFF] ^ T.te[3][s0 >> 24] ^ rk[1];
-        const uint32 t2 = T.te[0][s2 & 0xFF] ^ T.te[1][(s3 >> 8) & 0xFF] ^ T.te[2][(s0 >> 16) & 0xFF] ^ T.te[3][s1 >> 24] ^ rk[2];
-        const uint32 t3 = T.te[0][s3 & 0xFF] ^ T.te[1][(s0 >> 8) & 0xFF] ^ T.te[2][(s1 >> 16) & 0xFF] ^ T.te[3][s2 >> 24] ^ rk[3];
-        s0 = t0; s1 = t1; s2 = t2; s3 = t3;
+        const uint32 t0
+            = T.te[0][s0 & 0xFF] ^ T.te[1][(s1 >> 8) & 0xFF] ^ T.te[2][(s2 >> 16) & 0xFF] ^ T.te[3][s3 >> 24] ^ rk[0];
+        const uint32 t1
+            = T.te[0][s1 & 0xFF] ^ T.te[1][(s2 >> 8) & 0xFF] ^ T.te[2][(s3 >> 16) & 0xFF] ^ T.te[3][s0 >> 24] ^ rk[1];
+        const uint32 t2
+            = T.te[0][s2 & 0xFF] ^ T.te[1][(s3 >> 8) & 0xFF] ^ T.te[2][(s0 >> 16) & 0xFF] ^ T.te[3][s1 >> 24] ^ rk[2];
+        const uint32 t3
+            = T.te[0][s3 & 0xFF] ^ T.te[1][(s0 >> 8) & 0xFF] ^ T.te[2][(s1 >> 16) & 0xFF] ^ T.te[3][s2 >> 24] ^ rk[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
     }
     rk += 4;
-    store_le32(out, T.te_last[0][s0 & 0xFF] ^ T.te_last[1][(s1 >> 8) & 0xFF] ^ T.te_last[2][(s2 >> 16) & 0xFF] ^ T.te_last[3][s3 >> 24] ^ rk[0]);
-    store_le32(out + 4, T.te_last[0][s1 & 0xFF] ^ T.te_last[1][(s2 >> 8) & 0xFF] ^ T.te_last[2][(s3 >> 16) & 0xFF] ^ T.te_last[3][s0 >> 24] ^ rk[1]);
-    store_le32(out + 8, T.te_last[0][s2 & 0xFF] ^ T.te_last[1][(s3 >> 8) & 0xFF] ^ T.te_last[2][(s0 >> 16) & 0xFF] ^ T.te_last[3][s1 >> 24] ^ rk[2]);
-    store_le32(out + 12, T.te_last[0][s3 & 0xFF] ^ T.te_last[1][(s0 >> 8) & 0xFF] ^ T.te_last[2][(s1 >> 16) & 0xFF] ^ T.te_last[3][s2 >> 24] ^ rk[3]);
+    store_le32(out,
+        T.te_last[0][s0 & 0xFF] ^ T.te_last[1][(s1 >> 8) & 0xFF] ^ T.te_last[2][(s2 >> 16) & 0xFF]
+            ^ T.te_last[3][s3 >> 24] ^ rk[0]);
+    store_le32(out + 4,
+        T.te_last[0][s1 & 0xFF] ^ T.te_last[1][(s2 >> 8) & 0xFF] ^ T.te_last[2][(s3 >> 16) & 0xFF]
+            ^ T.te_last[3][s0 >> 24] ^ rk[1]);
+    store_le32(out + 8,
+        T.te_last[0][s2 & 0xFF] ^ T.te_last[1][(s3 >> 8) & 0xFF] ^ T.te_last[2][(s0 >> 16) & 0xFF]
+            ^ T.te_last[3][s1 >> 24] ^ rk[2]);
+    store_le32(out + 12,
+        T.te_last[0][s3 & 0xFF] ^ T.te_last[1][(s0 >> 8) & 0xFF] ^ T.te_last[2][(s1 >> 16) & 0xFF]
+            ^ T.te_last[3][s2 >> 24] ^ rk[3]);
 }
 
 // The equivalent inverse cipher: start from the last encryption round key,
@@ -125,17 +143,32 @@ inline void decrypt_block(const CAes& k, const uint8* in, uint8* out)
     const uint32* dk = k.dec_round_keys + 4 * rounds;
     for (int r = 1; r < rounds; ++r) {
         dk -= 4;
-        const uint32 t0 = T.td[0][s0 & 0xFF] ^ T.td[1][(s3 >> 8) & 0xFF] ^ T.td[2][(s2 >> 16) & 0xFF] ^ T.td[3][s1 >> 24] ^ dk[0];
-        const uint32 t1 = T.td[0][s1 & 0xFF] ^ T.td[1][(s0 >> 8) & 0xFF] ^ T.td[2][(s3 >> 16) & 0xFF] ^ T.td[3][s2 >> 24] ^ dk[1];
-        const uint32 t2 = T.td[0][s2 & 0xFF] ^ T.td[1][(s1 >> 8) & 0xFF] ^ T.td[2][(s0 >> 16) & 0xFF] ^ T.td[3][s3 >> 24] ^ dk[2];
-        const uint32 t3 = T.td[0][s3 & 0xFF] ^ T.td[1][(s2 >> 8) & 0xFF] ^ T.td[2][(s1 >> 16) & 0xFF] ^ T.td[3][s0 >> 24] ^ dk[3];
-        s0 = t0; s1 = t1; s2 = t2; s3 = t3;
+        const uint32 t0
+            = T.td[0][s0 & 0xFF] ^ T.td[1][(s3 >> 8) & 0xFF] ^ T.td[2][(s2 >> 16) & 0xFF] ^ T.td[3][s1 >> 24] ^ dk[0];
+        const uint32 t1
+            = T.td[0][s1 & 0xFF] ^ T.td[1][(s0 >> 8) & 0xFF] ^ T.td[2][(s3 >> 16) & 0xFF] ^ T.td[3][s2 >> 24] ^ dk[1];
+        const uint32 t2
+            = T.td[0][s2 & 0xFF] ^ T.td[1][(s1 >> 8) & 0xFF] ^ T.td[2][(s0 >> 16) & 0xFF] ^ T.td[3][s3 >> 24] ^ dk[2];
+        const uint32 t3
+            = T.td[0][s3 & 0xFF] ^ T.td[1][(s2 >> 8) & 0xFF] ^ T.td[2][(s1 >> 16) & 0xFF] ^ T.td[3][s0 >> 24] ^ dk[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
     }
     dk -= 4;
-    store_le32(out, T.td_last[0][s0 & 0xFF] ^ T.td_last[1][(s3 >> 8) & 0xFF] ^ T.td_last[2][(s2 >> 16) & 0xFF] ^ T.td_last[3][s1 >> 24] ^ dk[0]);
-    store_le32(out + 4, T.td_last[0][s1 & 0xFF] ^ T.td_last[1][(s0 >> 8) & 0xFF] ^ T.td_last[2][(s3 >> 16) & 0xFF] ^ T.td_last[3][s2 >> 24] ^ dk[1]);
-    store_le32(out + 8, T.td_last[0][s2 & 0xFF] ^ T.td_last[1][(s1 >> 8) & 0xFF] ^ T.td_last[2][(s0 >> 16) & 0xFF] ^ T.td_last[3][s3 >> 24] ^ dk[2]);
-    store_le32(out + 12, T.td_last[0][s3 & 0xFF] ^ T.td_last[1][(s2 >> 8) & 0xFF] ^ T.td_last[2][(s1 >> 16) & 0xFF] ^ T.td_last[3][s0 >> 24] ^ dk[3]);
+    store_le32(out,
+        T.td_last[0][s0 & 0xFF] ^ T.td_last[1][(s3 >> 8) & 0xFF] ^ T.td_last[2][(s2 >> 16) & 0xFF]
+            ^ T.td_last[3][s1 >> 24] ^ dk[0]);
+    store_le32(out + 4,
+        T.td_last[0][s1 & 0xFF] ^ T.td_last[1][(s0 >> 8) & 0xFF] ^ T.td_last[2][(s3 >> 16) & 0xFF]
+            ^ T.td_last[3][s2 >> 24] ^ dk[1]);
+    store_le32(out + 8,
+        T.td_last[0][s2 & 0xFF] ^ T.td_last[1][(s1 >> 8) & 0xFF] ^ T.td_last[2][(s0 >> 16) & 0xFF]
+            ^ T.td_last[3][s3 >> 24] ^ dk[2]);
+    store_le32(out + 12,
+        T.td_last[0][s3 & 0xFF] ^ T.td_last[1][(s2 >> 8) & 0xFF] ^ T.td_last[2][(s1 >> 16) & 0xFF]
+            ^ T.td_last[3][s0 >> 24] ^ dk[3]);
 }
 
 } // namespace
@@ -171,9 +204,15 @@ void CAes::set_key(const uint8* key, uint32 key_bits)
         dec_round_keys[i] = inv_mix_column(round_keys[i]);
 }
 
-void CAes::encrypt(const uint8* in, uint8* out) { encrypt_block(*this, in, out); }
+void CAes::encrypt(const uint8* in, uint8* out)
+{
+    encrypt_block(*this, in, out);
+}
 
-void CAes::decrypt(const uint8* in, uint8* out) { decrypt_block(*this, in, out); }
+void CAes::decrypt(const uint8* in, uint8* out)
+{
+    decrypt_block(*this, in, out);
+}
 
 void CAes::encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const
 {

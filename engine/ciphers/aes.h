@@ -2,7 +2,7 @@
 // tables are built once per process, thread-safely, and only read after that.
 #pragma once
 
-#include "block_cipher.h"
+#include "engine/ciphers/block_cipher.h"
 
 #include <cstddef>
 

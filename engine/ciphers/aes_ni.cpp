@@ -3,7 +3,7 @@
 // on x86 also how the schedule's little-endian words lie in memory, so round
 // keys load as they are. Eight blocks go through each round together (the
 // instruction's latency hides behind the other seven); the rest one by one.
-#include "ciphers/aes_vector.h"
+#include "engine/ciphers/aes_vector.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -26,9 +26,7 @@ TESSIRAL_AESNI __m128i at(const uint32* words, int round)
 TESSIRAL_AESNI void load_keys(const CAes& k, int rounds, bool decrypt, __m128i* keys)
 {
     for (int r = 0; r <= rounds; ++r)
-        keys[r] = !decrypt ? at(k.round_keys, r)
-            : r == 0       ? at(k.round_keys, rounds)
-                           : at(k.dec_round_keys, rounds - r);
+        keys[r] = !decrypt ? at(k.round_keys, r) : r == 0 ? at(k.round_keys, rounds) : at(k.dec_round_keys, rounds - r);
 }
 
 template <int Rounds>
@@ -87,11 +85,13 @@ TESSIRAL_AESNI void run(const CAes& k, bool decrypt, const uint8* in, uint8* out
     __m128i keys[15];
     load_keys(k, rounds, decrypt, keys);
     if (!decrypt)
-        rounds == 10 ? encrypt_run<10>(keys, in, out, blocks)
-            : rounds == 12 ? encrypt_run<12>(keys, in, out, blocks) : encrypt_run<14>(keys, in, out, blocks);
+        rounds == 10       ? encrypt_run<10>(keys, in, out, blocks)
+            : rounds == 12 ? encrypt_run<12>(keys, in, out, blocks)
+                           : encrypt_run<14>(keys, in, out, blocks);
     else
-        rounds == 10 ? decrypt_run<10>(keys, in, out, blocks)
-            : rounds == 12 ? decrypt_run<12>(keys, in, out, blocks) : decrypt_run<14>(keys, in, out, blocks);
+        rounds == 10       ? decrypt_run<10>(keys, in, out, blocks)
+            : rounds == 12 ? decrypt_run<12>(keys, in, out, blocks)
+                           : decrypt_run<14>(keys, in, out, blocks);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // one block; every lane gets the same round key, broadcast once per call.
 // Eight registers go through each round together (16 or 32 blocks), then
 // single registers, then the last blocks one by one on 128-bit registers.
-#include "ciphers/aes_vector.h"
+#include "engine/ciphers/aes_vector.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -30,8 +30,7 @@ TESSIRAL_VAES256 void load_keys(const CAes& k, int rounds, bool decrypt, __m128i
 }
 
 // One block on a 128-bit register, for the tails.
-template <bool Decrypt, int Rounds>
-TESSIRAL_VAES256 void one_block(const __m128i* keys, const uint8* in, uint8* out)
+template <bool Decrypt, int Rounds> TESSIRAL_VAES256 void one_block(const __m128i* keys, const uint8* in, uint8* out)
 {
     __m128i b = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), keys[0]);
     for (int r = 1; r < Rounds; ++r)
@@ -40,14 +39,12 @@ TESSIRAL_VAES256 void one_block(const __m128i* keys, const uint8* in, uint8* out
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), b);
 }
 
-template <bool Decrypt>
-TESSIRAL_VAES256 __m256i round256(__m256i b, __m256i k)
+template <bool Decrypt> TESSIRAL_VAES256 __m256i round256(__m256i b, __m256i k)
 {
     return Decrypt ? _mm256_aesdec_epi128(b, k) : _mm256_aesenc_epi128(b, k);
 }
 
-template <bool Decrypt>
-TESSIRAL_VAES256 __m256i last256(__m256i b, __m256i k)
+template <bool Decrypt> TESSIRAL_VAES256 __m256i last256(__m256i b, __m256i k)
 {
     return Decrypt ? _mm256_aesdeclast_epi128(b, k) : _mm256_aesenclast_epi128(b, k);
 }
@@ -80,14 +77,12 @@ TESSIRAL_VAES256 void run256(const __m128i* keys, const uint8* in, uint8* out, s
         one_block<Decrypt, Rounds>(keys, in + 16 * i, out + 16 * i);
 }
 
-template <bool Decrypt>
-TESSIRAL_VAES512 __m512i round512(__m512i b, __m512i k)
+template <bool Decrypt> TESSIRAL_VAES512 __m512i round512(__m512i b, __m512i k)
 {
     return Decrypt ? _mm512_aesdec_epi128(b, k) : _mm512_aesenc_epi128(b, k);
 }
 
-template <bool Decrypt>
-TESSIRAL_VAES512 __m512i last512(__m512i b, __m512i k)
+template <bool Decrypt> TESSIRAL_VAES512 __m512i last512(__m512i b, __m512i k)
 {
     return Decrypt ? _mm512_aesdeclast_epi128(b, k) : _mm512_aesenclast_epi128(b, k);
 }
@@ -140,14 +135,18 @@ void run(const CAes& k, const uint8* in, uint8* out, std::size_t blocks)
         Width<Decrypt, 14>::run(keys, in, out, blocks);
 }
 
-template <bool Decrypt, int Rounds>
-struct Vaes256 {
-    static void run(const __m128i* keys, const uint8* in, uint8* out, std::size_t n) { run256<Decrypt, Rounds>(keys, in, out, n); }
+template <bool Decrypt, int Rounds> struct Vaes256 {
+    static void run(const __m128i* keys, const uint8* in, uint8* out, std::size_t n)
+    {
+        run256<Decrypt, Rounds>(keys, in, out, n);
+    }
 };
 
-template <bool Decrypt, int Rounds>
-struct Vaes512 {
-    static void run(const __m128i* keys, const uint8* in, uint8* out, std::size_t n) { run512<Decrypt, Rounds>(keys, in, out, n); }
+template <bool Decrypt, int Rounds> struct Vaes512 {
+    static void run(const __m128i* keys, const uint8* in, uint8* out, std::size_t n)
+    {
+        run512<Decrypt, Rounds>(keys, in, out, n);
+    }
 };
 
 } // namespace

@@ -4,8 +4,8 @@
 // decryption. Any block count and alignment; `in` may equal `out`.
 #pragma once
 
-#include "ciphers/aes.h"
-#include "cpu/cpu_features.h"
+#include "engine/ciphers/aes.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 

@@ -2,7 +2,7 @@
 // matters: it is part of the engine's published layout.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 // Keyed once, then one 16-byte block from `in` to `out` per call.
 class CBlockCipher {

@@ -12,8 +12,16 @@ using int32 = std::int32_t;
 
 namespace tessiral {
 
-inline constexpr uint32 rotl32(uint32 x, unsigned n) { n &= 31; return n ? (x << n) | (x >> (32 - n)) : x; }
-inline constexpr uint32 rotr32(uint32 x, unsigned n) { n &= 31; return n ? (x >> n) | (x << (32 - n)) : x; }
+inline constexpr uint32 rotl32(uint32 x, unsigned n)
+{
+    n &= 31;
+    return n ? (x << n) | (x >> (32 - n)) : x;
+}
+inline constexpr uint32 rotr32(uint32 x, unsigned n)
+{
+    n &= 31;
+    return n ? (x >> n) | (x << (32 - n)) : x;
+}
 
 inline uint32 load_le32(const uint8* p)
 {

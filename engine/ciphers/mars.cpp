@@ -1,10 +1,10 @@
 // MARS with the revised key schedule. The work array stays on the stack of
 // set_key, so keying is reentrant and block operations read only constants.
-#include "mars.h"
+#include "engine/ciphers/mars.h"
 
-#include "mars_sbox.h"
-#include "mars_steps.h"
-#include "secure_zero.h"
+#include "engine/ciphers/mars_sbox.h"
+#include "engine/ciphers/mars_steps.h"
+#include "engine/secure_zero.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr int kWork = 15;
 
 // Patterns XORed into weak multiplication keys; they are S-box entries
 // 265..268, repeated here because the schedule names them on their own.
-constexpr uint32 kFixPatterns[4] = {0xA4A8D57B, 0x5B5D193B, 0xC8A8309B, 0x73F9A978};
+constexpr uint32 kFixPatterns[4] = { 0xA4A8D57B, 0x5B5D193B, 0xC8A8309B, 0x73F9A978 };
 
 // Bits of w that sit strictly inside a run of ten or more equal bits, limited
 // to positions 2..30. Runs are found on "same as the bit below" flags: nine
@@ -196,9 +196,15 @@ void CMars::set_key(const uint8* key, uint32 key_bits)
     key_schedule(key, words, round_keys);
 }
 
-void CMars::encrypt(const uint8* in, uint8* out) { encrypt_block(round_keys, in, out); }
+void CMars::encrypt(const uint8* in, uint8* out)
+{
+    encrypt_block(round_keys, in, out);
+}
 
-void CMars::decrypt(const uint8* in, uint8* out) { decrypt_block(round_keys, in, out); }
+void CMars::decrypt(const uint8* in, uint8* out)
+{
+    decrypt_block(round_keys, in, out);
+}
 
 void CMars::encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const
 {

@@ -2,7 +2,7 @@
 // algorithm code "2". Little-endian words for key and block.
 #pragma once
 
-#include "block_cipher.h"
+#include "engine/ciphers/block_cipher.h"
 
 #include <cstddef>
 

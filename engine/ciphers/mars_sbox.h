@@ -2,6 +2,6 @@
 // indexes all 512 at once.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 extern const uint32 mars_sbox[512];

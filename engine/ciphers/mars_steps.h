@@ -2,7 +2,7 @@
 // interleaved kernels so both run the very same arithmetic.
 #pragma once
 
-#include "mars_sbox.h"
+#include "engine/ciphers/mars_sbox.h"
 
 #include <bit>
 
@@ -11,13 +11,31 @@ namespace tessiral::mars {
 const uint32* const S0 = mars_sbox;
 const uint32* const S1 = mars_sbox + 256;
 
-inline uint32 rol(uint32 x, uint32 n) { return std::rotl(x, int(n & 31)); }
-inline uint32 ror(uint32 x, uint32 n) { return std::rotr(x, int(n & 31)); }
+inline uint32 rol(uint32 x, uint32 n)
+{
+    return std::rotl(x, int(n & 31));
+}
+inline uint32 ror(uint32 x, uint32 n)
+{
+    return std::rotr(x, int(n & 31));
+}
 
-inline uint32 byte0(uint32 x) { return x & 0xFF; }
-inline uint32 byte1(uint32 x) { return (x >> 8) & 0xFF; }
-inline uint32 byte2(uint32 x) { return (x >> 16) & 0xFF; }
-inline uint32 byte3(uint32 x) { return x >> 24; }
+inline uint32 byte0(uint32 x)
+{
+    return x & 0xFF;
+}
+inline uint32 byte1(uint32 x)
+{
+    return (x >> 8) & 0xFF;
+}
+inline uint32 byte2(uint32 x)
+{
+    return (x >> 16) & 0xFF;
+}
+inline uint32 byte3(uint32 x)
+{
+    return x >> 24;
+}
 
 inline void mix_forward(uint32& a, uint32& b, uint32& c, uint32& d)
 {

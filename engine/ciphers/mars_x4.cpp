@@ -7,9 +7,9 @@
 // and three leave the core's chains exposed, six and more spill registers).
 // The block functions are flattened: left to itself GCC keeps the mixing
 // passes as calls and the sixteen words in memory, which halves the gain.
-#include "mars_x4.h"
+#include "engine/ciphers/mars_x4.h"
 
-#include "mars_steps.h"
+#include "engine/ciphers/mars_steps.h"
 
 namespace {
 
@@ -19,39 +19,47 @@ using tessiral::store_le32;
 
 constexpr int kLanes = 4;
 
-template <int N, class Step>
-inline void each(Step step)
+template <int N, class Step> inline void each(Step step)
 {
     for (int i = 0; i < N; ++i)
         step(i);
 }
 
 // The unkeyed forward mixing, the same for both directions.
-template <int N>
-inline void mix_in(uint32* a, uint32* b, uint32* c, uint32* d)
+template <int N> inline void mix_in(uint32* a, uint32* b, uint32* c, uint32* d)
 {
     for (int pass = 0; pass < 2; ++pass) {
-        each<N>([&](int i) { mix_forward(a[i], b[i], c[i], d[i]); a[i] += d[i]; });
-        each<N>([&](int i) { mix_forward(b[i], c[i], d[i], a[i]); b[i] += c[i]; });
+        each<N>([&](int i) {
+            mix_forward(a[i], b[i], c[i], d[i]);
+            a[i] += d[i];
+        });
+        each<N>([&](int i) {
+            mix_forward(b[i], c[i], d[i], a[i]);
+            b[i] += c[i];
+        });
         each<N>([&](int i) { mix_forward(c[i], d[i], a[i], b[i]); });
         each<N>([&](int i) { mix_forward(d[i], a[i], b[i], c[i]); });
     }
 }
 
 // The unkeyed backward mixing, the same for both directions.
-template <int N>
-inline void mix_out(uint32* a, uint32* b, uint32* c, uint32* d)
+template <int N> inline void mix_out(uint32* a, uint32* b, uint32* c, uint32* d)
 {
     for (int pass = 0; pass < 2; ++pass) {
         each<N>([&](int i) { mix_backward(a[i], b[i], c[i], d[i]); });
-        each<N>([&](int i) { mix_backward(b[i], c[i], d[i], a[i]); c[i] -= b[i]; });
-        each<N>([&](int i) { mix_backward(c[i], d[i], a[i], b[i]); d[i] -= a[i]; });
+        each<N>([&](int i) {
+            mix_backward(b[i], c[i], d[i], a[i]);
+            c[i] -= b[i];
+        });
+        each<N>([&](int i) {
+            mix_backward(c[i], d[i], a[i], b[i]);
+            d[i] -= a[i];
+        });
         each<N>([&](int i) { mix_backward(d[i], a[i], b[i], c[i]); });
     }
 }
 
-template <int N>
-__attribute__((flatten)) void encrypt_lanes(const uint32* K, const uint8* in, uint8* out)
+template <int N> __attribute__((flatten)) void encrypt_lanes(const uint32* K, const uint8* in, uint8* out)
 {
     uint32 a[N], b[N], c[N], d[N];
     each<N>([&](int i) {
@@ -87,8 +95,7 @@ __attribute__((flatten)) void encrypt_lanes(const uint32* K, const uint8* in, ui
 }
 
 // The encryption structure mirrored, words taken in reverse order.
-template <int N>
-__attribute__((flatten)) void decrypt_lanes(const uint32* K, const uint8* in, uint8* out)
+template <int N> __attribute__((flatten)) void decrypt_lanes(const uint32* K, const uint8* in, uint8* out)
 {
     uint32 a[N], b[N], c[N], d[N];
     each<N>([&](int i) {

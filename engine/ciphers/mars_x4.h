@@ -2,7 +2,7 @@
 // one-block calls. Any block count, any alignment, and in == out work.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
 // RC6-32/20/b with little-endian words. The rounds are written out by hand
 // because the file loop spends nearly all of its time here.
-#include "rc6.h"
+#include "engine/ciphers/rc6.h"
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <bit>
 
@@ -15,10 +15,19 @@ constexpr int kRoundKeys = 2 * kRounds + 4;
 constexpr uint32 kMaxKeyBytes = 32;
 
 // std::rotl masks the count itself and lowers to a single rotate instruction.
-inline uint32 rol(uint32 x, uint32 n) { return std::rotl(x, int(n & 31)); }
-inline uint32 ror(uint32 x, uint32 n) { return std::rotr(x, int(n & 31)); }
+inline uint32 rol(uint32 x, uint32 n)
+{
+    return std::rotl(x, int(n & 31));
+}
+inline uint32 ror(uint32 x, uint32 n)
+{
+    return std::rotr(x, int(n & 31));
+}
 
-inline uint32 quad(uint32 x) { return rol(x * (2 * x + 1), 5); }
+inline uint32 quad(uint32 x)
+{
+    return rol(x * (2 * x + 1), 5);
+}
 
 // One round with the registers named in their current roles; the caller
 // rotates the names instead of moving the values.
@@ -108,11 +117,17 @@ void decrypt_block(const uint32* S, const uint8* in, uint8* out)
 
 } // namespace
 
-CRc6::CRc6() : round_keys{} {}
+CRc6::CRc6()
+    : round_keys{}
+{
+}
 
 CRc6::~CRc6() = default;
 
-int32 CRc6::init(int32) { return 0; }
+int32 CRc6::init(int32)
+{
+    return 0;
+}
 
 int32 CRc6::set_key(const uint8* key, uint32 key_len_bytes, int32)
 {
@@ -158,11 +173,20 @@ int32 CRc6::decrypt(uint8* block, uint32)
     return 0;
 }
 
-int32 CRc6::block_size() { return 16; }
+int32 CRc6::block_size()
+{
+    return 16;
+}
 
-int32 CRc6::key_length() { return int32(key_bytes); }
+int32 CRc6::key_length()
+{
+    return int32(key_bytes);
+}
 
-int32 CRc6::unit_size() { return 16; }
+int32 CRc6::unit_size()
+{
+    return 16;
+}
 
 void CRc6::encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const
 {

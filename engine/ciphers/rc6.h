@@ -2,7 +2,7 @@
 // 16-byte block; little-endian words.
 #pragma once
 
-#include "block_cipher.h"
+#include "engine/ciphers/block_cipher.h"
 
 #include <cstddef>
 

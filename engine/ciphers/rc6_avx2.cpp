@@ -9,7 +9,7 @@
 // transpose gives; the store undoes it the same way. AVX2 has no rotate: a
 // rotation is two shifts and an OR, by a variable count vpsllvd/vpsrlvd
 // (a count of 32 shifts everything out, which makes a rotation by 0 work).
-#include "rc6_simd.h"
+#include "engine/ciphers/rc6_simd.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -21,20 +21,27 @@
 namespace {
 
 constexpr int kRounds = 20;
-constexpr int kSets = 4;           // register sets per pass in the bulk
+constexpr int kSets = 4; // register sets per pass in the bulk
 constexpr std::size_t kSetBlocks = 8; // blocks per register set
 
-template <int Sets>
-struct State {
+template <int Sets> struct State {
     __m256i a[Sets], b[Sets], c[Sets], d[Sets];
 };
 
-RC6_INLINE __m256i add(__m256i x, __m256i y) { return _mm256_add_epi32(x, y); }
-RC6_INLINE __m256i sub(__m256i x, __m256i y) { return _mm256_sub_epi32(x, y); }
-RC6_INLINE __m256i key(const uint32* S, int i) { return _mm256_set1_epi32(int(S[i])); }
+RC6_INLINE __m256i add(__m256i x, __m256i y)
+{
+    return _mm256_add_epi32(x, y);
+}
+RC6_INLINE __m256i sub(__m256i x, __m256i y)
+{
+    return _mm256_sub_epi32(x, y);
+}
+RC6_INLINE __m256i key(const uint32* S, int i)
+{
+    return _mm256_set1_epi32(int(S[i]));
+}
 
-template <int N>
-RC6_INLINE __m256i rotl(__m256i x)
+template <int N> RC6_INLINE __m256i rotl(__m256i x)
 {
     return _mm256_or_si256(_mm256_slli_epi32(x, N), _mm256_srli_epi32(x, 32 - N));
 }
@@ -87,8 +94,7 @@ RC6_INLINE void dec_round(__m256i* a, const __m256i* b, __m256i* c, const __m256
 
 // Eight blocks' words a, b, c, d (little-endian, in block order) into four
 // registers, and back.
-template <int Sets>
-RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
+template <int Sets> RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
     const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32));
@@ -102,8 +108,7 @@ RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
     st.d[s] = _mm256_unpackhi_epi64(hi01, hi23);
 }
 
-template <int Sets>
-RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
+template <int Sets> RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m256i ab_lo = _mm256_unpacklo_epi32(st.a[s], st.b[s]), cd_lo = _mm256_unpacklo_epi32(st.c[s], st.d[s]);
     const __m256i ab_hi = _mm256_unpackhi_epi32(st.a[s], st.b[s]), cd_hi = _mm256_unpackhi_epi32(st.c[s], st.d[s]);

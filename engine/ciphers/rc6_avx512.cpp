@@ -9,7 +9,7 @@
 // order an in-lane 4x4 transpose gives; the store undoes it the same way.
 // vprold / vprolvd rotate in one instruction and take the count modulo 32,
 // as the cipher wants.
-#include "rc6_simd.h"
+#include "engine/ciphers/rc6_simd.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -26,17 +26,25 @@
 namespace {
 
 constexpr int kRounds = 20;
-constexpr int kSets = 4;           // register sets per pass in the bulk
+constexpr int kSets = 4; // register sets per pass in the bulk
 constexpr std::size_t kSetBlocks = 16; // blocks per register set
 
-template <int Sets>
-struct State {
+template <int Sets> struct State {
     __m512i a[Sets], b[Sets], c[Sets], d[Sets];
 };
 
-RC6_INLINE __m512i add(__m512i x, __m512i y) { return _mm512_add_epi32(x, y); }
-RC6_INLINE __m512i sub(__m512i x, __m512i y) { return _mm512_sub_epi32(x, y); }
-RC6_INLINE __m512i key(const uint32* S, int i) { return _mm512_set1_epi32(int(S[i])); }
+RC6_INLINE __m512i add(__m512i x, __m512i y)
+{
+    return _mm512_add_epi32(x, y);
+}
+RC6_INLINE __m512i sub(__m512i x, __m512i y)
+{
+    return _mm512_sub_epi32(x, y);
+}
+RC6_INLINE __m512i key(const uint32* S, int i)
+{
+    return _mm512_set1_epi32(int(S[i]));
+}
 
 // x * (2x + 1), rotated left by 5.
 RC6_INLINE __m512i quad(__m512i x)
@@ -71,8 +79,7 @@ RC6_INLINE void dec_round(__m512i* a, const __m512i* b, __m512i* c, const __m512
 
 // Sixteen blocks' words a, b, c, d (little-endian, in block order) into four
 // registers, and back.
-template <int Sets>
-RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
+template <int Sets> RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m512i r0 = _mm512_loadu_si512(in);
     const __m512i r1 = _mm512_loadu_si512(in + 64);
@@ -86,8 +93,7 @@ RC6_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
     st.d[s] = _mm512_unpackhi_epi64(hi01, hi23);
 }
 
-template <int Sets>
-RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
+template <int Sets> RC6_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m512i ab_lo = _mm512_unpacklo_epi32(st.a[s], st.b[s]), cd_lo = _mm512_unpacklo_epi32(st.c[s], st.d[s]);
     const __m512i ab_hi = _mm512_unpackhi_epi32(st.a[s], st.b[s]), cd_hi = _mm512_unpackhi_epi32(st.c[s], st.d[s]);

@@ -4,8 +4,8 @@
 // the portable code), any alignment, `in == out` allowed.
 #pragma once
 
-#include "cpu/cpu_features.h"
-#include "rc6.h"
+#include "engine/ciphers/rc6.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 

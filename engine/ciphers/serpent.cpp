@@ -1,9 +1,9 @@
 // Serpent in bitslice form: the round function of serpent_circuits.h on one
 // block in plain words or on eight blocks in SSE2 lanes; the key schedule.
-#include "serpent.h"
+#include "engine/ciphers/serpent.h"
 
-#include "serpent_circuits.h"
-#include "secure_zero.h"
+#include "engine/ciphers/serpent_circuits.h"
+#include "engine/secure_zero.h"
 
 #include <utility>
 
@@ -19,7 +19,7 @@ using tessiral::store_le32;
 
 constexpr uint32 kPhi = 0x9E3779B9;
 constexpr int kRounds = kSerpentRounds;
-constexpr int kKeyWords = 8;                   // schedule words ahead of the round keys
+constexpr int kKeyWords = 8; // schedule words ahead of the round keys
 constexpr int kRoundKeyWords = 4 * (kRounds + 1);
 
 #if defined(SERPENT_HAVE_SSE2)
@@ -30,25 +30,45 @@ struct Lanes {
     __m128i lo, hi;
 };
 
-SERPENT_INLINE Lanes operator&(Lanes a, Lanes b) { return {_mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes operator|(Lanes a, Lanes b) { return {_mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes operator^(Lanes a, Lanes b) { return {_mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi)}; }
-SERPENT_INLINE Lanes& operator^=(Lanes& a, Lanes b) { return a = a ^ b; }
+SERPENT_INLINE Lanes operator&(Lanes a, Lanes b)
+{
+    return { _mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes operator|(Lanes a, Lanes b)
+{
+    return { _mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes operator^(Lanes a, Lanes b)
+{
+    return { _mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi) };
+}
+SERPENT_INLINE Lanes& operator^=(Lanes& a, Lanes b)
+{
+    return a = a ^ b;
+}
 
 SERPENT_INLINE Lanes operator~(Lanes a)
 {
     const __m128i ones = _mm_set1_epi32(-1);
-    return {_mm_xor_si128(a.lo, ones), _mm_xor_si128(a.hi, ones)};
+    return { _mm_xor_si128(a.lo, ones), _mm_xor_si128(a.hi, ones) };
 }
 
-template <int N>
-SERPENT_INLINE __m128i rotl(__m128i x) { return _mm_or_si128(_mm_slli_epi32(x, N), _mm_srli_epi32(x, 32 - N)); }
-template <int N>
-SERPENT_INLINE Lanes rotl(Lanes x) { return {rotl<N>(x.lo), rotl<N>(x.hi)}; }
-template <int N>
-SERPENT_INLINE Lanes rotr(Lanes x) { return rotl<32 - N>(x); }
-template <int N>
-SERPENT_INLINE Lanes shl(Lanes x) { return {_mm_slli_epi32(x.lo, N), _mm_slli_epi32(x.hi, N)}; }
+template <int N> SERPENT_INLINE __m128i rotl(__m128i x)
+{
+    return _mm_or_si128(_mm_slli_epi32(x, N), _mm_srli_epi32(x, 32 - N));
+}
+template <int N> SERPENT_INLINE Lanes rotl(Lanes x)
+{
+    return { rotl<N>(x.lo), rotl<N>(x.hi) };
+}
+template <int N> SERPENT_INLINE Lanes rotr(Lanes x)
+{
+    return rotl<32 - N>(x);
+}
+template <int N> SERPENT_INLINE Lanes shl(Lanes x)
+{
+    return { _mm_slli_epi32(x.lo, N), _mm_slli_epi32(x.hi, N) };
+}
 
 constexpr std::size_t kLaneBlocks = 8;
 
@@ -80,8 +100,7 @@ SERPENT_INLINE void store_four(uint8* out, __m128i x0, __m128i x1, __m128i x2, _
 #endif
 
 // Round key i is S((3 - i) mod 8) of prekeys 4i..4i+3, worked in place.
-template <int I>
-SERPENT_INLINE void make_round_key(uint32* k)
+template <int I> SERPENT_INLINE void make_round_key(uint32* k)
 {
     uint32* p = k + 4 * I;
     uint32 x0 = p[0], x1 = p[1], x2 = p[2], x3 = p[3];
@@ -92,15 +111,13 @@ SERPENT_INLINE void make_round_key(uint32* k)
     p[3] = x3;
 }
 
-template <int... I>
-void make_round_keys(uint32* k, std::integer_sequence<int, I...>)
+template <int... I> void make_round_keys(uint32* k, std::integer_sequence<int, I...>)
 {
     (make_round_key<I>(k), ...);
 }
 
 // The block's little-endian words taken in reverse order: bytes 12-15 are x0.
-template <bool Decrypt>
-SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
+template <bool Decrypt> SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
 {
     uint32 x0 = load_le32(in + 12), x1 = load_le32(in + 8), x2 = load_le32(in + 4), x3 = load_le32(in);
     if constexpr (Decrypt)
@@ -113,8 +130,7 @@ SERPENT_INLINE void crypt_one(const uint32* k, const uint8* in, uint8* out)
     store_le32(out, x3);
 }
 
-template <bool Decrypt>
-void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
+template <bool Decrypt> void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::size_t blocks)
 {
     const uint32* k = ctx->schedule + kKeyWords;
 #if defined(SERPENT_HAVE_SSE2)
@@ -122,7 +138,7 @@ void crypt_blocks(const SerpentContext* ctx, const uint8* in, uint8* out, std::s
         Lanes lane_keys[kRoundKeyWords];
         for (int i = 0; i < kRoundKeyWords; ++i) {
             const __m128i word = _mm_set1_epi32(int(k[i]));
-            lane_keys[i] = {word, word};
+            lane_keys[i] = { word, word };
         }
         for (; blocks >= kLaneBlocks; blocks -= kLaneBlocks, in += 16 * kLaneBlocks, out += 16 * kLaneBlocks) {
             Lanes x0, x1, x2, x3;

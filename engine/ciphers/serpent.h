@@ -3,7 +3,7 @@
 // reversed word order; files depend on this mapping.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 #include <cstddef>
 

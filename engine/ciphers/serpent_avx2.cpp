@@ -9,7 +9,7 @@
 // hold blocks 0 2 4 6 | 1 3 5 7 (low | high 128 bits), the order an in-lane
 // 4x4 transpose gives; the store undoes it the same way.
 // x0 is the block's last little-endian word (bytes 12-15), as in serpent.h.
-#include "serpent_simd.h"
+#include "engine/ciphers/serpent_simd.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -18,75 +18,71 @@
 #include <utility>
 
 #define SERPENT_TARGET __attribute__((target("avx2")))
-#include "serpent_circuits.h"
+#include "engine/ciphers/serpent_circuits.h"
 
 namespace {
 
-constexpr int kSets = 2;              // register sets per pass in the bulk
+constexpr int kSets = 2; // register sets per pass in the bulk
 constexpr std::size_t kSetBlocks = 8; // blocks per register set
-constexpr int kKeyWords = 8;          // schedule words ahead of the round keys
+constexpr int kKeyWords = 8; // schedule words ahead of the round keys
 
 // One state word of every block in the pass.
-template <int Sets>
-struct Words {
+template <int Sets> struct Words {
     __m256i r[Sets];
 };
 
-template <int Sets>
-SERPENT_INLINE Words<Sets> operator&(Words<Sets> a, Words<Sets> b)
+template <int Sets> SERPENT_INLINE Words<Sets> operator&(Words<Sets> a, Words<Sets> b)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_and_si256(a.r[i], b.r[i]);
     return a;
 }
-template <int Sets>
-SERPENT_INLINE Words<Sets> operator|(Words<Sets> a, Words<Sets> b)
+template <int Sets> SERPENT_INLINE Words<Sets> operator|(Words<Sets> a, Words<Sets> b)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_or_si256(a.r[i], b.r[i]);
     return a;
 }
-template <int Sets>
-SERPENT_INLINE Words<Sets> operator^(Words<Sets> a, Words<Sets> b)
+template <int Sets> SERPENT_INLINE Words<Sets> operator^(Words<Sets> a, Words<Sets> b)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_xor_si256(a.r[i], b.r[i]);
     return a;
 }
-template <int Sets>
-SERPENT_INLINE Words<Sets>& operator^=(Words<Sets>& a, Words<Sets> b) { return a = a ^ b; }
-template <int Sets>
-SERPENT_INLINE Words<Sets> operator~(Words<Sets> a)
+template <int Sets> SERPENT_INLINE Words<Sets>& operator^=(Words<Sets>& a, Words<Sets> b)
+{
+    return a = a ^ b;
+}
+template <int Sets> SERPENT_INLINE Words<Sets> operator~(Words<Sets> a)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_xor_si256(a.r[i], _mm256_set1_epi32(-1));
     return a;
 }
 
-template <int N, int Sets>
-SERPENT_INLINE Words<Sets> shl(Words<Sets> a)
+template <int N, int Sets> SERPENT_INLINE Words<Sets> shl(Words<Sets> a)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_slli_epi32(a.r[i], N);
     return a;
 }
-template <int N, int Sets>
-SERPENT_INLINE Words<Sets> rotl(Words<Sets> a)
+template <int N, int Sets> SERPENT_INLINE Words<Sets> rotl(Words<Sets> a)
 {
     for (int i = 0; i < Sets; ++i)
         a.r[i] = _mm256_or_si256(_mm256_slli_epi32(a.r[i], N), _mm256_srli_epi32(a.r[i], 32 - N));
     return a;
 }
-template <int N, int Sets>
-SERPENT_INLINE Words<Sets> rotr(Words<Sets> a) { return rotl<32 - N, Sets>(a); }
+template <int N, int Sets> SERPENT_INLINE Words<Sets> rotr(Words<Sets> a)
+{
+    return rotl<32 - N, Sets>(a);
+}
 
 // Round-key words broadcast to every lane as the rounds ask for them: a
 // broadcast from memory costs no more than a load, and no copy of the key
 // schedule is left on the stack.
-template <int Sets>
-struct BroadcastKeys {
+template <int Sets> struct BroadcastKeys {
     const uint32* k;
-    SERPENT_INLINE BroadcastKeys operator+(int i) const { return {k + i}; }
+    SERPENT_INLINE BroadcastKeys operator+(int i) const { return { k + i }; }
     SERPENT_INLINE Words<Sets> operator[](int i) const
     {
         Words<Sets> w;
@@ -129,7 +125,7 @@ SERPENT_TARGET std::size_t crypt_passes(const uint32* schedule, const uint8* in,
 {
     constexpr std::size_t pass = kSetBlocks * Sets;
     const std::size_t passes = blocks / pass;
-    const BroadcastKeys<Sets> k{schedule + kKeyWords};
+    const BroadcastKeys<Sets> k{ schedule + kKeyWords };
     for (std::size_t p = 0; p < passes; ++p, in += 16 * pass, out += 16 * pass) {
         Words<Sets> x0, x1, x2, x3;
         for (int s = 0; s < Sets; ++s)

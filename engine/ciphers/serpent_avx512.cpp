@@ -15,7 +15,7 @@
 // bit is two such functions of x0..x2 (one for x3 = 0, one for x3 = 1) and a
 // third instruction choosing between them by x3: twelve instructions a box,
 // their immediates worked out at compile time from the published tables.
-#include "serpent_simd.h"
+#include "engine/ciphers/serpent_simd.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -35,21 +35,21 @@
 namespace {
 
 constexpr int kRounds = 32;
-constexpr int kSets = 4;                // register sets per pass in the bulk
-constexpr std::size_t kSetBlocks = 16;  // blocks per register set
-constexpr int kKeyWords = 8;            // schedule words ahead of the round keys
+constexpr int kSets = 4; // register sets per pass in the bulk
+constexpr std::size_t kSetBlocks = 16; // blocks per register set
+constexpr int kKeyWords = 8; // schedule words ahead of the round keys
 
 using Box = std::array<uint8, 16>;
 
 constexpr Box kBoxes[8] = {
-    {3, 8, 15, 1, 10, 6, 5, 11, 14, 13, 4, 2, 7, 0, 9, 12},
-    {15, 12, 2, 7, 9, 0, 5, 10, 1, 11, 14, 8, 6, 13, 3, 4},
-    {8, 6, 7, 9, 3, 12, 10, 15, 13, 1, 14, 4, 0, 11, 5, 2},
-    {0, 15, 11, 8, 12, 9, 6, 3, 13, 1, 2, 4, 10, 7, 5, 14},
-    {1, 15, 8, 3, 12, 0, 11, 6, 2, 5, 4, 10, 9, 14, 7, 13},
-    {15, 5, 2, 11, 4, 10, 9, 12, 0, 3, 14, 8, 13, 6, 7, 1},
-    {7, 2, 12, 5, 8, 4, 6, 11, 14, 9, 1, 15, 13, 3, 10, 0},
-    {1, 13, 15, 0, 14, 8, 2, 11, 7, 4, 12, 10, 9, 3, 5, 6},
+    { 3, 8, 15, 1, 10, 6, 5, 11, 14, 13, 4, 2, 7, 0, 9, 12 },
+    { 15, 12, 2, 7, 9, 0, 5, 10, 1, 11, 14, 8, 6, 13, 3, 4 },
+    { 8, 6, 7, 9, 3, 12, 10, 15, 13, 1, 14, 4, 0, 11, 5, 2 },
+    { 0, 15, 11, 8, 12, 9, 6, 3, 13, 1, 2, 4, 10, 7, 5, 14 },
+    { 1, 15, 8, 3, 12, 0, 11, 6, 2, 5, 4, 10, 9, 14, 7, 13 },
+    { 15, 5, 2, 11, 4, 10, 9, 12, 0, 3, 14, 8, 13, 6, 7, 1 },
+    { 7, 2, 12, 5, 8, 4, 6, 11, 14, 9, 1, 15, 13, 3, 10, 0 },
+    { 1, 13, 15, 0, 14, 8, 2, 11, 7, 4, 12, 10, 9, 3, 5, 6 },
 };
 
 constexpr Box box(int s, bool inverse)
@@ -75,29 +75,25 @@ constexpr int half_immediate(int s, bool inverse, int bit, int x3)
 }
 
 constexpr int kChooseByA = 0xCA; // a ? b : c
-constexpr int kXor3 = 0x96;      // a ^ b ^ c
+constexpr int kXor3 = 0x96; // a ^ b ^ c
 
-template <int Imm>
-SERPENT_INLINE __m512i tern(__m512i a, __m512i b, __m512i c)
+template <int Imm> SERPENT_INLINE __m512i tern(__m512i a, __m512i b, __m512i c)
 {
     return _mm512_ternarylogic_epi32(a, b, c, Imm);
 }
 
-template <int Sets>
-struct State {
+template <int Sets> struct State {
     __m512i x[4][Sets]; // x[word][set]
 };
 
-template <int S, bool Inverse, int Bit>
-SERPENT_INLINE __m512i box_bit(__m512i x0, __m512i x1, __m512i x2, __m512i x3)
+template <int S, bool Inverse, int Bit> SERPENT_INLINE __m512i box_bit(__m512i x0, __m512i x1, __m512i x2, __m512i x3)
 {
     const __m512i low = tern<half_immediate(S, Inverse, Bit, 0)>(x2, x1, x0);
     const __m512i high = tern<half_immediate(S, Inverse, Bit, 1)>(x2, x1, x0);
     return tern<kChooseByA>(x3, high, low);
 }
 
-template <int S, bool Inverse, int Sets>
-SERPENT_INLINE void apply_box(State<Sets>& st)
+template <int S, bool Inverse, int Sets> SERPENT_INLINE void apply_box(State<Sets>& st)
 {
     for (int s = 0; s < Sets; ++s) {
         const __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
@@ -108,8 +104,7 @@ SERPENT_INLINE void apply_box(State<Sets>& st)
     }
 }
 
-template <int Sets>
-SERPENT_INLINE void mix_key(State<Sets>& st, const uint32* k)
+template <int Sets> SERPENT_INLINE void mix_key(State<Sets>& st, const uint32* k)
 {
     for (int w = 0; w < 4; ++w) {
         const __m512i key = _mm512_set1_epi32(int(k[w]));
@@ -118,8 +113,7 @@ SERPENT_INLINE void mix_key(State<Sets>& st, const uint32* k)
     }
 }
 
-template <int Sets>
-SERPENT_INLINE void linear(State<Sets>& st)
+template <int Sets> SERPENT_INLINE void linear(State<Sets>& st)
 {
     for (int s = 0; s < Sets; ++s) {
         __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
@@ -138,8 +132,7 @@ SERPENT_INLINE void linear(State<Sets>& st)
     }
 }
 
-template <int Sets>
-SERPENT_INLINE void linear_inverse(State<Sets>& st)
+template <int Sets> SERPENT_INLINE void linear_inverse(State<Sets>& st)
 {
     for (int s = 0; s < Sets; ++s) {
         __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
@@ -158,8 +151,7 @@ SERPENT_INLINE void linear_inverse(State<Sets>& st)
     }
 }
 
-template <int R, int Sets>
-SERPENT_INLINE void encrypt_round(State<Sets>& st, const uint32* k)
+template <int R, int Sets> SERPENT_INLINE void encrypt_round(State<Sets>& st, const uint32* k)
 {
     mix_key(st, k + 4 * R);
     apply_box<R % 8, false>(st);
@@ -169,8 +161,7 @@ SERPENT_INLINE void encrypt_round(State<Sets>& st, const uint32* k)
         mix_key(st, k + 4 * kRounds);
 }
 
-template <int R, int Sets>
-SERPENT_INLINE void decrypt_round(State<Sets>& st, const uint32* k)
+template <int R, int Sets> SERPENT_INLINE void decrypt_round(State<Sets>& st, const uint32* k)
 {
     if constexpr (R < kRounds - 1)
         linear_inverse(st);
@@ -194,8 +185,7 @@ SERPENT_INLINE void decrypt_state(State<Sets>& st, const uint32* k, std::integer
 
 // Sixteen blocks' words into four registers; the reversed word order makes
 // word 3 the state's x0.
-template <int Sets>
-SERPENT_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
+template <int Sets> SERPENT_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
 {
     const __m512i r0 = _mm512_loadu_si512(in);
     const __m512i r1 = _mm512_loadu_si512(in + 64);
@@ -209,8 +199,7 @@ SERPENT_INLINE void load_set(const uint8* in, State<Sets>& st, int s)
     st.x[3][s] = _mm512_unpacklo_epi64(lo01, lo23);
 }
 
-template <int Sets>
-SERPENT_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
+template <int Sets> SERPENT_INLINE void store_set(uint8* out, const State<Sets>& st, int s)
 {
     const __m512i x0 = st.x[0][s], x1 = st.x[1][s], x2 = st.x[2][s], x3 = st.x[3][s];
     const __m512i a = _mm512_unpacklo_epi32(x3, x2), b = _mm512_unpacklo_epi32(x1, x0);

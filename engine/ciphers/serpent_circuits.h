@@ -5,7 +5,7 @@
 // file's instruction set.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 #include <utility>
 
@@ -25,20 +25,25 @@ namespace {
 
 constexpr int kSerpentRounds = 32;
 
-template <int N>
-SERPENT_INLINE uint32 rotl(uint32 x) { return tessiral::rotl32(x, N); }
-template <int N>
-SERPENT_INLINE uint32 rotr(uint32 x) { return tessiral::rotr32(x, N); }
-template <int N>
-SERPENT_INLINE uint32 shl(uint32 x) { return x << N; }
+template <int N> SERPENT_INLINE uint32 rotl(uint32 x)
+{
+    return tessiral::rotl32(x, N);
+}
+template <int N> SERPENT_INLINE uint32 rotr(uint32 x)
+{
+    return tessiral::rotr32(x, N);
+}
+template <int N> SERPENT_INLINE uint32 shl(uint32 x)
+{
+    return x << N;
+}
 
 // The eight S-boxes and their inverses as circuits of AND, OR, XOR and NOT,
 // found by a search over the published 4-bit tables (listed above each one).
 // Bit j of x0..x3 forms the nibble x0 + 2 x1 + 4 x2 + 8 x3 for position j.
 
 // S0: 3 8 15 1 10 6 5 11 14 13 4 2 7 0 9 12 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | d;
@@ -65,8 +70,7 @@ SERPENT_INLINE void sbox0(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S1: 15 12 2 7 9 0 5 10 1 11 14 8 6 13 3 4 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = ~b;
@@ -93,8 +97,7 @@ SERPENT_INLINE void sbox1(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S2: 8 6 7 9 3 12 10 15 13 1 14 4 0 11 5 2 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | c;
@@ -120,8 +123,7 @@ SERPENT_INLINE void sbox2(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S3: 0 15 11 8 12 9 6 3 13 1 2 4 10 7 5 14 (17 operations)
-template <class W>
-SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -148,8 +150,7 @@ SERPENT_INLINE void sbox3(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S4: 1 15 8 3 12 0 11 6 2 5 4 10 9 14 7 13 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a ^ b;
@@ -175,8 +176,7 @@ SERPENT_INLINE void sbox4(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S5: 15 5 2 11 4 10 9 12 0 3 14 8 13 6 7 1 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a ^ b;
@@ -202,8 +202,7 @@ SERPENT_INLINE void sbox5(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S6: 7 2 12 5 8 4 6 11 14 9 1 15 13 3 10 0 (16 operations)
-template <class W>
-SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -229,8 +228,7 @@ SERPENT_INLINE void sbox6(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S7: 1 13 15 0 14 8 2 11 7 4 12 10 9 3 5 6 (19 operations)
-template <class W>
-SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & b;
@@ -259,8 +257,7 @@ SERPENT_INLINE void sbox7(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S0 inverse: 13 3 11 0 10 6 5 12 1 14 4 7 15 9 8 2 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | b;
@@ -287,8 +284,7 @@ SERPENT_INLINE void inverse_sbox0(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S1 inverse: 5 8 2 14 15 6 12 3 11 4 7 9 1 13 10 0 (18 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = b | d;
@@ -316,8 +312,7 @@ SERPENT_INLINE void inverse_sbox1(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S2 inverse: 12 9 15 4 11 14 1 2 0 3 6 13 5 8 10 7 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = c ^ d;
@@ -344,8 +339,7 @@ SERPENT_INLINE void inverse_sbox2(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S3 inverse: 0 9 10 7 11 14 6 13 3 5 12 2 4 8 15 1 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a | d;
@@ -372,8 +366,7 @@ SERPENT_INLINE void inverse_sbox3(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S4 inverse: 5 0 8 3 10 9 7 14 2 12 11 6 4 15 13 1 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = c | d;
@@ -400,8 +393,7 @@ SERPENT_INLINE void inverse_sbox4(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S5 inverse: 8 15 2 9 4 1 13 14 11 6 5 3 7 12 10 0 (16 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & d;
@@ -427,8 +419,7 @@ SERPENT_INLINE void inverse_sbox5(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S6 inverse: 15 10 1 13 5 3 6 0 4 9 14 7 2 12 8 11 (16 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = ~c;
@@ -454,8 +445,7 @@ SERPENT_INLINE void inverse_sbox6(W& x0, W& x1, W& x2, W& x3)
 }
 
 // S7 inverse: 3 0 6 13 9 14 15 8 5 12 11 7 10 1 4 2 (17 operations)
-template <class W>
-SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
 {
     const W a = x0, b = x1, c = x2, d = x3;
     const W t0 = a & b;
@@ -481,34 +471,47 @@ SERPENT_INLINE void inverse_sbox7(W& x0, W& x1, W& x2, W& x3)
     x3 = t4;
 }
 
-template <int S, class W>
-SERPENT_INLINE void sbox(W& x0, W& x1, W& x2, W& x3)
+template <int S, class W> SERPENT_INLINE void sbox(W& x0, W& x1, W& x2, W& x3)
 {
-    if constexpr (S == 0) sbox0(x0, x1, x2, x3);
-    else if constexpr (S == 1) sbox1(x0, x1, x2, x3);
-    else if constexpr (S == 2) sbox2(x0, x1, x2, x3);
-    else if constexpr (S == 3) sbox3(x0, x1, x2, x3);
-    else if constexpr (S == 4) sbox4(x0, x1, x2, x3);
-    else if constexpr (S == 5) sbox5(x0, x1, x2, x3);
-    else if constexpr (S == 6) sbox6(x0, x1, x2, x3);
-    else sbox7(x0, x1, x2, x3);
+    if constexpr (S == 0)
+        sbox0(x0, x1, x2, x3);
+    else if constexpr (S == 1)
+        sbox1(x0, x1, x2, x3);
+    else if constexpr (S == 2)
+        sbox2(x0, x1, x2, x3);
+    else if constexpr (S == 3)
+        sbox3(x0, x1, x2, x3);
+    else if constexpr (S == 4)
+        sbox4(x0, x1, x2, x3);
+    else if constexpr (S == 5)
+        sbox5(x0, x1, x2, x3);
+    else if constexpr (S == 6)
+        sbox6(x0, x1, x2, x3);
+    else
+        sbox7(x0, x1, x2, x3);
 }
 
-template <int S, class W>
-SERPENT_INLINE void inverse_sbox(W& x0, W& x1, W& x2, W& x3)
+template <int S, class W> SERPENT_INLINE void inverse_sbox(W& x0, W& x1, W& x2, W& x3)
 {
-    if constexpr (S == 0) inverse_sbox0(x0, x1, x2, x3);
-    else if constexpr (S == 1) inverse_sbox1(x0, x1, x2, x3);
-    else if constexpr (S == 2) inverse_sbox2(x0, x1, x2, x3);
-    else if constexpr (S == 3) inverse_sbox3(x0, x1, x2, x3);
-    else if constexpr (S == 4) inverse_sbox4(x0, x1, x2, x3);
-    else if constexpr (S == 5) inverse_sbox5(x0, x1, x2, x3);
-    else if constexpr (S == 6) inverse_sbox6(x0, x1, x2, x3);
-    else inverse_sbox7(x0, x1, x2, x3);
+    if constexpr (S == 0)
+        inverse_sbox0(x0, x1, x2, x3);
+    else if constexpr (S == 1)
+        inverse_sbox1(x0, x1, x2, x3);
+    else if constexpr (S == 2)
+        inverse_sbox2(x0, x1, x2, x3);
+    else if constexpr (S == 3)
+        inverse_sbox3(x0, x1, x2, x3);
+    else if constexpr (S == 4)
+        inverse_sbox4(x0, x1, x2, x3);
+    else if constexpr (S == 5)
+        inverse_sbox5(x0, x1, x2, x3);
+    else if constexpr (S == 6)
+        inverse_sbox6(x0, x1, x2, x3);
+    else
+        inverse_sbox7(x0, x1, x2, x3);
 }
 
-template <class W>
-SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
 {
     x0 = rotl<13>(x0);
     x2 = rotl<3>(x2);
@@ -522,8 +525,7 @@ SERPENT_INLINE void linear(W& x0, W& x1, W& x2, W& x3)
     x2 = rotl<22>(x2);
 }
 
-template <class W>
-SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
+template <class W> SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
 {
     x2 = rotr<22>(x2);
     x0 = rotr<5>(x0);
@@ -539,8 +541,7 @@ SERPENT_INLINE void linear_inverse(W& x0, W& x1, W& x2, W& x3)
 
 // `k` gives round-key words in the state's own word type: an array of them,
 // or an object whose operator[] widens a schedule word on the fly.
-template <class K, class W>
-SERPENT_INLINE void mix_key(K k, W& x0, W& x1, W& x2, W& x3)
+template <class K, class W> SERPENT_INLINE void mix_key(K k, W& x0, W& x1, W& x2, W& x3)
 {
     x0 ^= k[0];
     x1 ^= k[1];
@@ -548,8 +549,7 @@ SERPENT_INLINE void mix_key(K k, W& x0, W& x1, W& x2, W& x3)
     x3 ^= k[3];
 }
 
-template <int R, class K, class W>
-SERPENT_INLINE void encrypt_round(K k, W& x0, W& x1, W& x2, W& x3)
+template <int R, class K, class W> SERPENT_INLINE void encrypt_round(K k, W& x0, W& x1, W& x2, W& x3)
 {
     mix_key(k + 4 * R, x0, x1, x2, x3);
     sbox<R % 8>(x0, x1, x2, x3);
@@ -559,8 +559,7 @@ SERPENT_INLINE void encrypt_round(K k, W& x0, W& x1, W& x2, W& x3)
         mix_key(k + 4 * kSerpentRounds, x0, x1, x2, x3);
 }
 
-template <int R, class K, class W>
-SERPENT_INLINE void decrypt_round(K k, W& x0, W& x1, W& x2, W& x3)
+template <int R, class K, class W> SERPENT_INLINE void decrypt_round(K k, W& x0, W& x1, W& x2, W& x3)
 {
     if constexpr (R < kSerpentRounds - 1)
         linear_inverse(x0, x1, x2, x3);

@@ -4,8 +4,8 @@
 // tail runs on the portable code), any alignment, `in == out` allowed.
 #pragma once
 
-#include "cpu/cpu_features.h"
-#include "serpent.h"
+#include "engine/ciphers/serpent.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 

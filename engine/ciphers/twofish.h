@@ -3,14 +3,14 @@
 // different keys work side by side; the fixed tables are constants.
 #pragma once
 
-#include "cipher_types.h"
+#include "engine/ciphers/cipher_types.h"
 
 #include <cstddef>
 
 struct TwofishContext {
-    uint32 key_units;        // key length in 64-bit units
-    uint32 round_keys[40];   // 0-3 input whitening, 4-7 output whitening, 8-39 round subkeys
-    uint32 sbox_keys[4];     // Reed-Solomon remainders of the key
+    uint32 key_units; // key length in 64-bit units
+    uint32 round_keys[40]; // 0-3 input whitening, 4-7 output whitening, 8-39 round subkeys
+    uint32 sbox_keys[4]; // Reed-Solomon remainders of the key
     uint32 key_tables[4][256]; // key-dependent S-boxes combined with the MDS matrix
 };
 

@@ -6,13 +6,13 @@
 // four S-boxes), and the MDS matrix is byte shuffles plus two GF(2^8)
 // multiplications by constants as affine maps. Four sets run side by side:
 // one set waits on its own chains (measured 0.8 GB/s), two reach 1.4, four 1.75.
-#include "twofish_vector.h"
+#include "engine/ciphers/twofish_vector.h"
 
-#include "cpu/cpu_features.h"
+#include "engine/cpu/cpu_features.h"
 
 #if TESSIRAL_X86_KERNELS
 
-#include "secure_zero.h"
+#include "engine/secure_zero.h"
 
 #include <immintrin.h>
 
@@ -71,8 +71,8 @@ constexpr unsigned long long lane_pair(const int (&b)[4], int first)
 struct Shuffle {
     long long low, high;
     constexpr Shuffle(int b0, int b1, int b2, int b3)
-        : low(static_cast<long long>(lane_pair({b0, b1, b2, b3}, 0))),
-          high(static_cast<long long>(lane_pair({b0, b1, b2, b3}, 2)))
+        : low(static_cast<long long>(lane_pair({ b0, b1, b2, b3 }, 0)))
+        , high(static_cast<long long>(lane_pair({ b0, b1, b2, b3 }, 2)))
     {
     }
 };
@@ -83,7 +83,7 @@ KVN_AVX512_VBMI inline V shuffle(V x, Shuffle s)
 }
 
 struct Consts {
-    V sbox[4][4];      // S-box c, bytes 64 * h .. 64 * h + 63
+    V sbox[4][4]; // S-box c, bytes 64 * h .. 64 * h + 63
     __mmask64 column[4]; // byte c of every lane
 };
 
@@ -92,7 +92,7 @@ struct Consts {
 // column holds 1 carries the S-box byte itself.
 void fill_sboxes(const TwofishContext* ctx, uint8 (&sbox)[4][256])
 {
-    constexpr int kRowOfOne[4] = {0, 3, 2, 1};
+    constexpr int kRowOfOne[4] = { 0, 3, 2, 1 };
     for (int c = 0; c < 4; ++c)
         for (int x = 0; x < 256; ++x)
             sbox[c][x] = uint8(ctx->key_tables[c][x] >> (8 * kRowOfOne[c]));
@@ -100,9 +100,14 @@ void fill_sboxes(const TwofishContext* ctx, uint8 (&sbox)[4][256])
 
 // Rotations through their masked forms with every lane selected: GCC 12's
 // plain forms start from an undefined register and trip its warning.
-template <int N>
-KVN_AVX512_VBMI inline V rol(V x) { return _mm512_maskz_rol_epi32(0xFFFF, x, N); }
-KVN_AVX512_VBMI inline V ror1(V x) { return _mm512_maskz_ror_epi32(0xFFFF, x, 1); }
+template <int N> KVN_AVX512_VBMI inline V rol(V x)
+{
+    return _mm512_maskz_rol_epi32(0xFFFF, x, N);
+}
+KVN_AVX512_VBMI inline V ror1(V x)
+{
+    return _mm512_maskz_ror_epi32(0xFFFF, x, 1);
+}
 
 // Byte c of each lane through S-box c. Bit 7 of a byte picks the S-box half,
 // bit 6 the register within it; positions not yet looked up still hold their
@@ -133,10 +138,19 @@ KVN_AVX512_VBMI inline V mds(V y)
     return _mm512_ternarylogic_epi32(_mm512_ternarylogic_epi32(ones, b1, b2, 0x96), e1, e2, 0x96);
 }
 
-KVN_AVX512_VBMI inline V g0(const Consts& k, V x) { return mds(sboxes(k, x)); }
-KVN_AVX512_VBMI inline V g1(const Consts& k, V x) { return mds(sboxes(k, rol<8>(x))); }
+KVN_AVX512_VBMI inline V g0(const Consts& k, V x)
+{
+    return mds(sboxes(k, x));
+}
+KVN_AVX512_VBMI inline V g1(const Consts& k, V x)
+{
+    return mds(sboxes(k, rol<8>(x)));
+}
 
-KVN_AVX512_VBMI inline V word(uint32 w) { return _mm512_set1_epi32(static_cast<int>(w)); }
+KVN_AVX512_VBMI inline V word(uint32 w)
+{
+    return _mm512_set1_epi32(static_cast<int>(w));
+}
 
 struct Set {
     V a, b, c, d;
@@ -149,22 +163,22 @@ KVN_AVX512_VBMI inline Set transpose(V r0, V r1, V r2, V r3)
 {
     const V t0 = _mm512_maskz_unpacklo_epi32(0xFFFF, r0, r1), t1 = _mm512_maskz_unpackhi_epi32(0xFFFF, r0, r1);
     const V t2 = _mm512_maskz_unpacklo_epi32(0xFFFF, r2, r3), t3 = _mm512_maskz_unpackhi_epi32(0xFFFF, r2, r3);
-    return {_mm512_maskz_unpacklo_epi64(0xFF, t0, t2), _mm512_maskz_unpackhi_epi64(0xFF, t0, t2),
-            _mm512_maskz_unpacklo_epi64(0xFF, t1, t3), _mm512_maskz_unpackhi_epi64(0xFF, t1, t3)};
+    return { _mm512_maskz_unpacklo_epi64(0xFF, t0, t2), _mm512_maskz_unpackhi_epi64(0xFF, t0, t2),
+        _mm512_maskz_unpacklo_epi64(0xFF, t1, t3), _mm512_maskz_unpackhi_epi64(0xFF, t1, t3) };
 }
 
 KVN_AVX512_VBMI inline Set load(const uint8* in, const uint32* w)
 {
     Set s = transpose(_mm512_loadu_si512(in), _mm512_loadu_si512(in + 64), _mm512_loadu_si512(in + 128),
-                      _mm512_loadu_si512(in + 192));
-    return {_mm512_xor_si512(s.a, word(w[0])), _mm512_xor_si512(s.b, word(w[1])),
-            _mm512_xor_si512(s.c, word(w[2])), _mm512_xor_si512(s.d, word(w[3]))};
+        _mm512_loadu_si512(in + 192));
+    return { _mm512_xor_si512(s.a, word(w[0])), _mm512_xor_si512(s.b, word(w[1])), _mm512_xor_si512(s.c, word(w[2])),
+        _mm512_xor_si512(s.d, word(w[3])) };
 }
 
 KVN_AVX512_VBMI inline void store(uint8* out, V w0, V w1, V w2, V w3, const uint32* w)
 {
     const Set s = transpose(_mm512_xor_si512(w0, word(w[0])), _mm512_xor_si512(w1, word(w[1])),
-                            _mm512_xor_si512(w2, word(w[2])), _mm512_xor_si512(w3, word(w[3])));
+        _mm512_xor_si512(w2, word(w[2])), _mm512_xor_si512(w3, word(w[3])));
     _mm512_storeu_si512(out, s.a);
     _mm512_storeu_si512(out + 64, s.b);
     _mm512_storeu_si512(out + 128, s.c);
@@ -182,14 +196,14 @@ KVN_AVX512_VBMI inline void encrypt_sets(const Consts& k, const uint32* rk, cons
         for (int i = 0; i < N; ++i) {
             const V t0 = g0(k, s[i].a), t1 = g1(k, s[i].b);
             s[i].c = ror1(_mm512_xor_si512(s[i].c, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[0]))));
-            s[i].d = _mm512_xor_si512(rol<1>(s[i].d),
-                                      _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1])));
+            s[i].d = _mm512_xor_si512(
+                rol<1>(s[i].d), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1])));
         }
         for (int i = 0; i < N; ++i) {
             const V t0 = g0(k, s[i].c), t1 = g1(k, s[i].d);
             s[i].a = ror1(_mm512_xor_si512(s[i].a, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[2]))));
-            s[i].b = _mm512_xor_si512(rol<1>(s[i].b),
-                                      _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3])));
+            s[i].b = _mm512_xor_si512(
+                rol<1>(s[i].b), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3])));
         }
     }
     // The last round's swap is undone, so the halves leave crossed.
@@ -203,20 +217,20 @@ KVN_AVX512_VBMI inline void decrypt_sets(const Consts& k, const uint32* rk, cons
     Set s[N]; // a, b, c, d hold the crossed halves: words 2, 3, 0, 1 of the rounds
     for (int i = 0; i < N; ++i) {
         const Set x = load(in + 256 * i, rk + 4);
-        s[i] = {x.c, x.d, x.a, x.b};
+        s[i] = { x.c, x.d, x.a, x.b };
     }
     for (int r = 7; r >= 0; --r) {
         const uint32* key = rk + 8 + 4 * r;
         for (int i = 0; i < N; ++i) {
             const V t0 = g0(k, s[i].c), t1 = g1(k, s[i].d);
-            s[i].b = ror1(
-                _mm512_xor_si512(s[i].b, _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3]))));
+            s[i].b = ror1(_mm512_xor_si512(
+                s[i].b, _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3]))));
             s[i].a = _mm512_xor_si512(rol<1>(s[i].a), _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[2])));
         }
         for (int i = 0; i < N; ++i) {
             const V t0 = g0(k, s[i].a), t1 = g1(k, s[i].b);
-            s[i].d = ror1(
-                _mm512_xor_si512(s[i].d, _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1]))));
+            s[i].d = ror1(_mm512_xor_si512(
+                s[i].d, _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1]))));
             s[i].c = _mm512_xor_si512(rol<1>(s[i].c), _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[0])));
         }
     }

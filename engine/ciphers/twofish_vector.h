@@ -2,8 +2,8 @@
 // block calls. Any block count, any alignment, and in == out work.
 #pragma once
 
-#include "cpu/cpu_features.h"
-#include "twofish.h"
+#include "engine/ciphers/twofish.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 

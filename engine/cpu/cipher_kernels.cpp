@@ -10,16 +10,16 @@
 //   3. add one line before the cipher's portable line, inside #if, e.g.
 //        {CpuLevel::Avx2, None, "avx2 x8", serpent_encrypt_blocks_avx2, serpent_decrypt_blocks_avx2},
 // test_cpu_paths and the per-level CTest entries then check it on their own.
-#include "cpu/cipher_kernels.h"
+#include "engine/cpu/cipher_kernels.h"
 
-#include "idea_blocks.h"
+#include "engine/idea_blocks.h"
 
 #if TESSIRAL_X86_KERNELS
-#include "ciphers/aes_vector.h"
-#include "ciphers/mars_x4.h"
-#include "ciphers/twofish_vector.h"
-#include "ciphers/rc6_simd.h"
-#include "ciphers/serpent_simd.h"
+#include "engine/ciphers/aes_vector.h"
+#include "engine/ciphers/mars_x4.h"
+#include "engine/ciphers/rc6_simd.h"
+#include "engine/ciphers/serpent_simd.h"
+#include "engine/ciphers/twofish_vector.h"
 #endif
 
 namespace tessiral {
@@ -29,9 +29,12 @@ namespace {
 bool has(CpuExtra extra)
 {
     switch (extra) {
-    case CpuExtra::None: return true;
-    case CpuExtra::Vaes: return cpu_features().vaes;
-    case CpuExtra::VbmiGfni: return cpu_features().vbmi_gfni;
+    case CpuExtra::None:
+        return true;
+    case CpuExtra::Vaes:
+        return cpu_features().vaes;
+    case CpuExtra::VbmiGfni:
+        return cpu_features().vbmi_gfni;
     }
     return false;
 }
@@ -51,22 +54,22 @@ constexpr CpuExtra None = CpuExtra::None;
 
 const AesKernels kAes[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::Avx512, CpuExtra::Vaes, "vaes-512 x32", aes_encrypt_blocks_vaes512, aes_decrypt_blocks_vaes512},
-    {CpuLevel::Avx2, CpuExtra::Vaes, "vaes-256 x16", aes_encrypt_blocks_vaes256, aes_decrypt_blocks_vaes256},
-    {CpuLevel::AesNi, None, "aes-ni x8", aes_encrypt_blocks_aesni, aes_decrypt_blocks_aesni},
+    { CpuLevel::Avx512, CpuExtra::Vaes, "vaes-512 x32", aes_encrypt_blocks_vaes512, aes_decrypt_blocks_vaes512 },
+    { CpuLevel::Avx2, CpuExtra::Vaes, "vaes-256 x16", aes_encrypt_blocks_vaes256, aes_decrypt_blocks_vaes256 },
+    { CpuLevel::AesNi, None, "aes-ni x8", aes_encrypt_blocks_aesni, aes_decrypt_blocks_aesni },
 #endif
-    {P, None, "portable",
-     [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
-     [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},
+    { P, None, "portable",
+        [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
+        [](const CAes& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); } },
 };
 
 // One function for both directions: the subkeys make the difference.
 const IdeaKernels kIdea[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::Avx512, None, "avx-512 x32", idea_encrypt_blocks_avx512, idea_encrypt_blocks_avx512},
-    {CpuLevel::Avx2, None, "avx2 x16", idea_encrypt_blocks_avx2, idea_encrypt_blocks_avx2},
+    { CpuLevel::Avx512, None, "avx-512 x32", idea_encrypt_blocks_avx512, idea_encrypt_blocks_avx512 },
+    { CpuLevel::Avx2, None, "avx2 x16", idea_encrypt_blocks_avx2, idea_encrypt_blocks_avx2 },
 #endif
-    {P, None, "portable", idea_crypt_blocks, idea_crypt_blocks},
+    { P, None, "portable", idea_crypt_blocks, idea_crypt_blocks },
 };
 
 // The interleaved kernel is plain scalar code; it enters one level above the
@@ -74,48 +77,70 @@ const IdeaKernels kIdea[] = {
 // reference, and the path comparison checks one against the other.
 const MarsKernels kMars[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::AesNi, None, "scalar x4",
-     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { mars_encrypt_blocks_x4(k.round_keys, in, out, n); },
-     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { mars_decrypt_blocks_x4(k.round_keys, in, out, n); }},
+    { CpuLevel::AesNi, None, "scalar x4",
+        [](const CMars& k, const uint8* in, uint8* out, std::size_t n) {
+            mars_encrypt_blocks_x4(k.round_keys, in, out, n);
+        },
+        [](const CMars& k, const uint8* in, uint8* out, std::size_t n) {
+            mars_decrypt_blocks_x4(k.round_keys, in, out, n);
+        } },
 #endif
-    {P, None, "portable",
-     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
-     [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},
+    { P, None, "portable",
+        [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
+        [](const CMars& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); } },
 };
 
 const Rc6Kernels kRc6[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::Avx512, None, "avx512 x64", rc6_encrypt_blocks_avx512, rc6_decrypt_blocks_avx512},
-    {CpuLevel::Avx2, None, "avx2 x32", rc6_encrypt_blocks_avx2, rc6_decrypt_blocks_avx2},
+    { CpuLevel::Avx512, None, "avx512 x64", rc6_encrypt_blocks_avx512, rc6_decrypt_blocks_avx512 },
+    { CpuLevel::Avx2, None, "avx2 x32", rc6_encrypt_blocks_avx2, rc6_decrypt_blocks_avx2 },
 #endif
-    {P, None, "portable",
-     [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
-     [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); }},
+    { P, None, "portable",
+        [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.encrypt_blocks(in, out, n); },
+        [](const CRc6& k, const uint8* in, uint8* out, std::size_t n) { k.decrypt_blocks(in, out, n); } },
 };
 
 const SerpentKernels kSerpent[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::Avx512, None, "avx512 x64", serpent_encrypt_blocks_avx512, serpent_decrypt_blocks_avx512},
-    {CpuLevel::Avx2, None, "avx2 x16", serpent_encrypt_blocks_avx2, serpent_decrypt_blocks_avx2},
+    { CpuLevel::Avx512, None, "avx512 x64", serpent_encrypt_blocks_avx512, serpent_decrypt_blocks_avx512 },
+    { CpuLevel::Avx2, None, "avx2 x16", serpent_encrypt_blocks_avx2, serpent_decrypt_blocks_avx2 },
 #endif
-    {P, None, "portable", encrypt_serpent_blocks, decrypt_serpent_blocks},
+    { P, None, "portable", encrypt_serpent_blocks, decrypt_serpent_blocks },
 };
 
 const TwofishKernels kTwofish[] = {
 #if TESSIRAL_X86_KERNELS
-    {CpuLevel::Avx512, CpuExtra::VbmiGfni, "avx-512 vbmi x16", twofish_encrypt_blocks_avx512,
-     twofish_decrypt_blocks_avx512},
+    { CpuLevel::Avx512, CpuExtra::VbmiGfni, "avx-512 vbmi x16", twofish_encrypt_blocks_avx512,
+        twofish_decrypt_blocks_avx512 },
 #endif
-    {P, None, "portable", encrypt_twofish_blocks, decrypt_twofish_blocks},
+    { P, None, "portable", encrypt_twofish_blocks, decrypt_twofish_blocks },
 };
 
 } // namespace
 
-AesKernels aes_kernels(CpuLevel level) { return pick(kAes, level); }
-IdeaKernels idea_kernels(CpuLevel level) { return pick(kIdea, level); }
-MarsKernels mars_kernels(CpuLevel level) { return pick(kMars, level); }
-Rc6Kernels rc6_kernels(CpuLevel level) { return pick(kRc6, level); }
-SerpentKernels serpent_kernels(CpuLevel level) { return pick(kSerpent, level); }
-TwofishKernels twofish_kernels(CpuLevel level) { return pick(kTwofish, level); }
+AesKernels aes_kernels(CpuLevel level)
+{
+    return pick(kAes, level);
+}
+IdeaKernels idea_kernels(CpuLevel level)
+{
+    return pick(kIdea, level);
+}
+MarsKernels mars_kernels(CpuLevel level)
+{
+    return pick(kMars, level);
+}
+Rc6Kernels rc6_kernels(CpuLevel level)
+{
+    return pick(kRc6, level);
+}
+SerpentKernels serpent_kernels(CpuLevel level)
+{
+    return pick(kSerpent, level);
+}
+TwofishKernels twofish_kernels(CpuLevel level)
+{
+    return pick(kTwofish, level);
+}
 
 } // namespace tessiral

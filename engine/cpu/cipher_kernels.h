@@ -2,12 +2,12 @@
 // kernels of cpu_level(); tests and benchmarks may ask for any level.
 #pragma once
 
-#include "ciphers/aes.h"
-#include "ciphers/mars.h"
-#include "ciphers/rc6.h"
-#include "ciphers/serpent.h"
-#include "ciphers/twofish.h"
-#include "cpu/cpu_features.h"
+#include "engine/ciphers/aes.h"
+#include "engine/ciphers/mars.h"
+#include "engine/ciphers/rc6.h"
+#include "engine/ciphers/serpent.h"
+#include "engine/ciphers/twofish.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cstddef>
 
@@ -18,10 +18,9 @@ enum class CpuExtra { None, Vaes, VbmiGfni };
 
 // A pair of kernels: any block count, any alignment, `in` equal to `out` or
 // not overlapping it; always the same bytes as the portable code.
-template <class Schedule>
-struct BlockKernels {
+template <class Schedule> struct BlockKernels {
     using Fn = void (*)(Schedule schedule, const uint8* in, uint8* out, std::size_t blocks);
-    CpuLevel level;   // the least level they need
+    CpuLevel level; // the least level they need
     CpuExtra extra;
     const char* name; // names the path in test output and benchmarks
     Fn encrypt;

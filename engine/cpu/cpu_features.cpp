@@ -1,6 +1,6 @@
 // CPU feature detection through cpuid, with the operating system's consent to
 // the wider register state read from XCR0, and the TESSIRAL_CPU cap.
-#include "cpu/cpu_features.h"
+#include "engine/cpu/cpu_features.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -36,8 +36,8 @@ CpuFeatures detect()
     if (!osxsave || !avx || __get_cpuid_max(0, nullptr) < 7)
         return f;
     const unsigned long long x = xcr0();
-    const bool ymm = (x & 0x6) == 0x6;           // SSE and AVX state
-    const bool zmm = ymm && (x & 0xE0) == 0xE0;  // opmask and both halves of the 512-bit state
+    const bool ymm = (x & 0x6) == 0x6; // SSE and AVX state
+    const bool zmm = ymm && (x & 0xE0) == 0xE0; // opmask and both halves of the 512-bit state
     __cpuid_count(7, 0, a, b, c, d);
     f.avx2 = ymm && ((b >> 5) & 1);
     f.avx512 = zmm && ((b >> 16) & 1) && ((b >> 30) & 1) && ((b >> 31) & 1);
@@ -85,10 +85,14 @@ CpuLevel cpu_level()
 const char* cpu_level_name(CpuLevel level)
 {
     switch (level) {
-    case CpuLevel::Portable: return "portable";
-    case CpuLevel::AesNi: return "aesni";
-    case CpuLevel::Avx2: return "avx2";
-    case CpuLevel::Avx512: return "avx512";
+    case CpuLevel::Portable:
+        return "portable";
+    case CpuLevel::AesNi:
+        return "aesni";
+    case CpuLevel::Avx2:
+        return "avx2";
+    case CpuLevel::Avx512:
+        return "avx512";
     }
     return "portable";
 }

@@ -19,12 +19,12 @@ namespace tessiral {
 //   Avx512: Avx2 and AVX-512 F, BW and VL (VAES on 512-bit registers only with vaes)
 enum class CpuLevel { Portable = 0, AesNi = 1, Avx2 = 2, Avx512 = 3 };
 
-inline constexpr CpuLevel kCpuLevels[] = {CpuLevel::Portable, CpuLevel::AesNi, CpuLevel::Avx2, CpuLevel::Avx512};
+inline constexpr CpuLevel kCpuLevels[] = { CpuLevel::Portable, CpuLevel::AesNi, CpuLevel::Avx2, CpuLevel::Avx512 };
 
 struct CpuFeatures {
     bool aesni = false;
-    bool vaes = false;   // VAES, with the operating system saving the 256-bit state
-    bool avx2 = false;   // with the operating system saving the 256-bit state
+    bool vaes = false; // VAES, with the operating system saving the 256-bit state
+    bool avx2 = false; // with the operating system saving the 256-bit state
     bool avx512 = false; // F, BW and VL, with the operating system saving the 512-bit state
     bool vbmi_gfni = false; // AVX-512 VBMI and GFNI: byte permutes over two registers, GF(2^8) affine maps
 };

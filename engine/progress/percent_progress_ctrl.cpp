@@ -1,8 +1,8 @@
 // Percentage progress bar model: position arithmetic, the repaint rule and
 // the layout a surface paints from.
-#include "progress/percent_progress_ctrl.h"
+#include "engine/progress/percent_progress_ctrl.h"
 
-#include "progress/progress_surface.h"
+#include "engine/progress/progress_surface.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,9 +31,15 @@ void CPercentProgressCtrl::Attach(CProgressSurface* surface)
     m_drawnWidth.store(-1);
 }
 
-void CPercentProgressCtrl::Detach() { m_surface.store(nullptr); }
+void CPercentProgressCtrl::Detach()
+{
+    m_surface.store(nullptr);
+}
 
-bool CPercentProgressCtrl::HasWindow() const { return m_surface.load() != nullptr; }
+bool CPercentProgressCtrl::HasWindow() const
+{
+    return m_surface.load() != nullptr;
+}
 
 void CPercentProgressCtrl::SetRange(int lower, int upper)
 {
@@ -53,9 +59,15 @@ int CPercentProgressCtrl::SetPos(int pos)
     return old;
 }
 
-int CPercentProgressCtrl::OffsetPos(int delta) { return SetPos(GetPos() + delta); }
+int CPercentProgressCtrl::OffsetPos(int delta)
+{
+    return SetPos(GetPos() + delta);
+}
 
-int CPercentProgressCtrl::StepIt() { return SetPos(GetPos() + GetStep()); }
+int CPercentProgressCtrl::StepIt()
+{
+    return SetPos(GetPos() + GetStep());
+}
 
 int CPercentProgressCtrl::SetStep(int step)
 {
@@ -72,14 +84,42 @@ void CPercentProgressCtrl::SetShowText(bool show)
     m_showText.store(value);
 }
 
-COLORREF CPercentProgressCtrl::SetFillColor(COLORREF c) { m_fillColor.store(c); return c; }
-COLORREF CPercentProgressCtrl::SetBackColor(COLORREF c) { m_backColor.store(c); return c; }
-COLORREF CPercentProgressCtrl::SetTextOnBackColor(COLORREF c) { m_textOnBackColor.store(c); return c; }
-COLORREF CPercentProgressCtrl::SetTextOnFillColor(COLORREF c) { m_textOnFillColor.store(c); return c; }
-COLORREF CPercentProgressCtrl::GetFillColor() const { return m_fillColor.load(); }
-COLORREF CPercentProgressCtrl::GetBackColor() const { return m_backColor.load(); }
-COLORREF CPercentProgressCtrl::GetTextOnBackColor() const { return m_textOnBackColor.load(); }
-COLORREF CPercentProgressCtrl::GetTextOnFillColor() const { return m_textOnFillColor.load(); }
+COLORREF CPercentProgressCtrl::SetFillColor(COLORREF c)
+{
+    m_fillColor.store(c);
+    return c;
+}
+COLORREF CPercentProgressCtrl::SetBackColor(COLORREF c)
+{
+    m_backColor.store(c);
+    return c;
+}
+COLORREF CPercentProgressCtrl::SetTextOnBackColor(COLORREF c)
+{
+    m_textOnBackColor.store(c);
+    return c;
+}
+COLORREF CPercentProgressCtrl::SetTextOnFillColor(COLORREF c)
+{
+    m_textOnFillColor.store(c);
+    return c;
+}
+COLORREF CPercentProgressCtrl::GetFillColor() const
+{
+    return m_fillColor.load();
+}
+COLORREF CPercentProgressCtrl::GetBackColor() const
+{
+    return m_backColor.load();
+}
+COLORREF CPercentProgressCtrl::GetTextOnBackColor() const
+{
+    return m_textOnBackColor.load();
+}
+COLORREF CPercentProgressCtrl::GetTextOnFillColor() const
+{
+    return m_textOnFillColor.load();
+}
 
 void CPercentProgressCtrl::SetWindowText(const char* text)
 {
@@ -112,7 +152,10 @@ std::string CPercentProgressCtrl::GetCaption() const
     return m_caption;
 }
 
-void CPercentProgressCtrl::OnSize() { m_drawnWidth.store(-1); }
+void CPercentProgressCtrl::OnSize()
+{
+    m_drawnWidth.store(-1);
+}
 
 CPercentProgressCtrl::Paint CPercentProgressCtrl::Layout(int clientWidth) const
 {

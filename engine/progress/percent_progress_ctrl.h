@@ -4,7 +4,7 @@
 // paints it, so the numbers are atomics.
 #pragma once
 
-#include "host/wnd.h"
+#include "engine/host/wnd.h"
 
 #include <atomic>
 #include <cstdint>
@@ -24,9 +24,9 @@ class CPercentProgressCtrl : public CWnd {
 public:
     // What one paint shows; computed from the members and the client width.
     struct Paint {
-        bool draw = false;     // false when the range is empty
-        int filledRight = 0;   // the filled part spans [0, filledRight)
-        std::string text;      // empty when no text is shown
+        bool draw = false; // false when the range is empty
+        int filledRight = 0; // the filled part spans [0, filledRight)
+        std::string text; // empty when no text is shown
         COLORREF fillColor = 0, backColor = 0, textOnFillColor = 0, textOnBackColor = 0;
     };
 
@@ -76,17 +76,17 @@ public:
     int GetDrawnWidth() const { return m_drawnWidth.load(std::memory_order_relaxed); }
 
 private:
-    std::atomic<int> m_pos{0};
-    std::atomic<int> m_step{1};
-    std::atomic<int> m_upper{100};
-    std::atomic<int> m_lower{0};
+    std::atomic<int> m_pos{ 0 };
+    std::atomic<int> m_step{ 1 };
+    std::atomic<int> m_upper{ 100 };
+    std::atomic<int> m_lower{ 0 };
     mutable std::mutex m_captionLock;
     std::string m_caption;
-    std::atomic<int> m_showText{1};
-    std::atomic<int> m_drawnWidth{-1};
-    std::atomic<COLORREF> m_fillColor{kDefaultHighlight};
-    std::atomic<COLORREF> m_backColor{kDefaultWindow};
-    std::atomic<COLORREF> m_textOnBackColor{kDefaultHighlight};
-    std::atomic<COLORREF> m_textOnFillColor{kDefaultWindow};
-    std::atomic<CProgressSurface*> m_surface{nullptr};
+    std::atomic<int> m_showText{ 1 };
+    std::atomic<int> m_drawnWidth{ -1 };
+    std::atomic<COLORREF> m_fillColor{ kDefaultHighlight };
+    std::atomic<COLORREF> m_backColor{ kDefaultWindow };
+    std::atomic<COLORREF> m_textOnBackColor{ kDefaultHighlight };
+    std::atomic<COLORREF> m_textOnFillColor{ kDefaultWindow };
+    std::atomic<CProgressSurface*> m_surface{ nullptr };
 };

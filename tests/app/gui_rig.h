@@ -3,11 +3,11 @@
 // and a way to act on modal windows while a command waits in them.
 #pragma once
 
-#include "message_service.h"
-#include "program_folder.h"
-#include "settings_store.h"
-#include "shell_service.h"
-#include "temp_dir.h"
+#include "config/settings_store.h"
+#include "shell/message_service.h"
+#include "shell/program_folder.h"
+#include "shell/shell_service.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -19,7 +19,10 @@ namespace kvntest {
 class RecordingShell final : public CShellService {
 public:
     std::vector<QUrl>* opened;
-    explicit RecordingShell(std::vector<QUrl>* log) : opened(log) {}
+    explicit RecordingShell(std::vector<QUrl>* log)
+        : opened(log)
+    {
+    }
     bool OpenUrl(const QUrl& url) override
     {
         opened->push_back(url);
@@ -59,7 +62,8 @@ struct GuiRig {
 // (or `limitMs` passes); the timer keeps running inside nested modal loops.
 class ModalDriver : public QObject {
 public:
-    explicit ModalDriver(std::function<bool(QWidget*)> step, int limitMs = 60000) : m_step(std::move(step))
+    explicit ModalDriver(std::function<bool(QWidget*)> step, int limitMs = 60000)
+        : m_step(std::move(step))
     {
         m_timer.setInterval(20);
         connect(&m_timer, &QTimer::timeout, this, [this, limitMs] {

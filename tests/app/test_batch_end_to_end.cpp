@@ -1,14 +1,14 @@
 // Encrypt and decrypt from the window, end to end: files on disk selected in
 // the list, the key typed twice, F5 or F8, the batch window started and
 // closed, and the files checked byte for byte.
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "engine_recorders.h"
-#include "gui_rig.h"
-#include "key_bar.h"
-#include "main_frame.h"
-#include "percent_progress_widget.h"
-#include "progress_dlg.h"
+#include "app/key_bar.h"
+#include "app/main_frame.h"
+#include "app/percent_progress_widget.h"
+#include "app/progress_dlg.h"
+#include "browser/cipher_view.h"
+#include "shell/cipher_doc.h"
+#include "tests/app/gui_rig.h"
+#include "tests/support/engine_recorders.h"
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -27,7 +27,7 @@ namespace {
 struct Window {
     GuiRig rig;
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     kvntest::TempDir work;
 
     Window()
@@ -62,8 +62,8 @@ struct Window {
         auto* view = list->findChild<QAbstractItemView*>();
         view->selectionModel()->clearSelection();
         for (int r : rows)
-            view->selectionModel()->select(view->model()->index(r, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(
+                view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 };
 
@@ -109,7 +109,7 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
     CSettingsStore::Instance().WriteString("Arith", "value", "5");
     w.type_key("k3y!", "k3y!");
-    w.select({"c.txt", "b.txt"});
+    w.select({ "c.txt", "b.txt" });
     {
         BatchDriver run;
         w.press(Qt::Key_F5);
@@ -133,14 +133,14 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
     std::remove(w.work.file("c.txt").c_str());
     std::remove(w.work.file("b.txt").c_str());
 
-    w.select({"c.txt.kvn", "b.txt.kvn"});
+    w.select({ "c.txt.kvn", "b.txt.kvn" });
     {
         BatchDriver run;
         w.press(Qt::Key_F8);
         EXPECT_EQ(run.status, "Completed");
     }
     EXPECT_EQ(w.rig.messages.back().text, "Congratulation! Decryption has completed! \n");
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"b.txt", "c.txt"})); // replaced
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "b.txt", "c.txt" })); // replaced
     EXPECT_EQ(kvntest::read_file(w.work.file("c.txt")), a);
     EXPECT_EQ(kvntest::read_file(w.work.file("b.txt")), b);
 }
@@ -148,25 +148,26 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
 TEST(BatchWindow, WrongKeyStopsDecryptionAtTheFirstFile)
 {
     Window w;
-    for (const char* n : {"x", "y", "z"}) {
+    for (const char* n : { "x", "y", "z" }) {
         kvntest::EngineRig enc("1", "right", 0);
         kvntest::write_file(w.work.file(n), Bytes(40, 'x'));
         ASSERT_EQ(enc.encrypt(w.work.file(n), w.work.file(std::string(n) + ".kvn")), IDEA_DONE);
         std::remove(w.work.file(n).c_str());
     }
     w.type_key("wrong", "wrong");
-    w.select({"x.kvn", "y.kvn", "z.kvn"});
+    w.select({ "x.kvn", "y.kvn", "z.kvn" });
     BatchDriver run;
     w.press(Qt::Key_F8);
     EXPECT_EQ(run.status, "Failure");
     EXPECT_EQ(run.bar, 0);
     ASSERT_GE(w.rig.messages.size(), 2u);
     EXPECT_TRUE(w.rig.messages[0].text.contains("Or it is not encryption file by AES!"));
-    EXPECT_TRUE(w.rig.messages[1].text.startsWith(QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n"));
+    EXPECT_TRUE(
+        w.rig.messages[1].text.startsWith(QString::fromStdString(w.work.file("x.kvn")) + " decryption is failed! \n"));
     EXPECT_TRUE(w.rig.messages[1].text.endsWith("\nNot reached:\n  y.kvn\n  z.kvn\n"));
     EXPECT_EQ(w.rig.messages[1].caption, "Help: file decryption is failed!");
     EXPECT_EQ(w.rig.messages.size(), 2u); // y and z never attempted
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"x.kvn", "y.kvn", "z.kvn"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "x.kvn", "y.kvn", "z.kvn" }));
 }
 
 TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
@@ -177,7 +178,7 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
     ::chmod(w.work.file("ro.txt").c_str(), 0444);
     // Key and confirmation differ: the confirm-key window.
     w.type_key("one", "One");
-    w.select({"a.txt"});
+    w.select({ "a.txt" });
     QString seen;
     {
         kvntest::ModalDriver driver([&](QWidget* modal) {
@@ -191,15 +192,15 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
     // Replace mode with a read-only file: the message, no file changed.
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "1");
     w.type_key("one", "one");
-    w.select({"a.txt", "ro.txt"});
+    w.select({ "a.txt", "ro.txt" });
     w.press(Qt::Key_F5);
     ASSERT_EQ(w.rig.messages.size(), 1u);
     EXPECT_TRUE(w.rig.messages[0].text.startsWith("ro.txt  is read-only/hidden/system"));
     EXPECT_EQ(w.rig.messages[0].caption, "Help:  Your file(s) can't be encrypted");
     EXPECT_EQ(kvntest::read_file(w.work.file("a.txt")), Bytes(10, 'a'));
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "a.txt", "ro.txt" }));
     // Close before start processes nothing.
-    w.select({"a.txt"});
+    w.select({ "a.txt" });
     {
         kvntest::ModalDriver driver([&](QWidget* modal) {
             if (!qobject_cast<CProgressDlg*>(modal))
@@ -209,17 +210,17 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
         });
         w.press(Qt::Key_F5);
     }
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"a.txt", "ro.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "a.txt", "ro.txt" }));
 }
 
 TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
 {
     Window w;
-    for (const char* n : {"1.txt", "2.txt", "3.txt"})
+    for (const char* n : { "1.txt", "2.txt", "3.txt" })
         kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
     w.type_key("key", "key");
-    w.select({"1.txt", "2.txt", "3.txt"});
+    w.select({ "1.txt", "2.txt", "3.txt" });
     std::remove(w.work.file("2.txt").c_str()); // gone after it was selected
     BatchDriver run;
     w.press(Qt::Key_F5);
@@ -227,9 +228,10 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
     ASSERT_EQ(w.rig.messages.size(), 2u);
     // The engine's own box, shown from the worker through the GUI thread.
     EXPECT_EQ(w.rig.messages[0].text,
-              "Don't open this file!\n" + QString::fromStdString(w.work.file("2.txt")) + "\nNo such file or directory");
+        "Don't open this file!\n" + QString::fromStdString(w.work.file("2.txt")) + "\nNo such file or directory");
     EXPECT_EQ(w.rig.messages[0].caption, "Error: ");
-    EXPECT_EQ(w.rig.messages[1].text, "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file! No such file or directory\n");
+    EXPECT_EQ(w.rig.messages[1].text,
+        "Encryption is failed! \n\nNot done:\n  2.txt: Don't open this file! No such file or directory\n");
     EXPECT_TRUE(kvntest::exists(w.work.file("1.txt.kvn")));
     EXPECT_TRUE(kvntest::exists(w.work.file("3.txt.kvn")));
 }
@@ -240,11 +242,11 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
 TEST(BatchWindow, EscapeStopsTheRunningBatch)
 {
     Window w;
-    for (const char* n : {"1.txt", "2.txt", "3.txt"})
+    for (const char* n : { "1.txt", "2.txt", "3.txt" })
         kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
     w.type_key("key", "key");
-    w.select({"1.txt", "2.txt", "3.txt"});
+    w.select({ "1.txt", "2.txt", "3.txt" });
     std::remove(w.work.file("1.txt").c_str());
     QString startText, plan;
     std::vector<QString> texts;
@@ -264,9 +266,10 @@ TEST(BatchWindow, EscapeStopsTheRunningBatch)
     EXPECT_TRUE(plan.startsWith("AES, in ")) << plan.toStdString();
     EXPECT_EQ(run.status, "0 of 3 files done, stopped.");
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_TRUE(texts[1].endsWith("Not done:\n  1.txt: Don't open this file! No such file or directory\n\nNot reached:\n  2.txt\n  3.txt\n"))
+    EXPECT_TRUE(texts[1].endsWith(
+        "Not done:\n  1.txt: Don't open this file! No such file or directory\n\nNot reached:\n  2.txt\n  3.txt\n"))
         << texts[1].toStdString();
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{"2.txt", "3.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "2.txt", "3.txt" }));
 }
 
 // The folder tree's Encrypt Files in Folder: every file below, subfolders too.

@@ -1,12 +1,12 @@
 // The batch commands where plain text could stay readable or an unrelated
 // file be lost: linked sources refused in their own box before the batch
 // window runs, and the question before an existing file is replaced.
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "gui_rig.h"
-#include "key_bar.h"
-#include "main_frame.h"
-#include "progress_dlg.h"
+#include "app/key_bar.h"
+#include "app/main_frame.h"
+#include "app/progress_dlg.h"
+#include "browser/cipher_view.h"
+#include "shell/cipher_doc.h"
+#include "tests/app/gui_rig.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>
@@ -25,7 +25,7 @@ struct Window {
     kvntest::GuiRig rig;
     kvntest::TempDir work;
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     std::vector<QMessageBox::StandardButton> answers; // for the replace questions, in turn
     int windows = 0;
 
@@ -54,8 +54,8 @@ struct Window {
         for (int r = 0; r < list->RowCount(); ++r)
             for (const auto& n : names)
                 if (list->ItemText(r, CCipherView::NameColumn) == QString::fromStdString(n))
-                    view->selectionModel()->select(view->model()->index(r, 0),
-                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                    view->selectionModel()->select(
+                        view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     // Runs the command; any batch window is started and closed.
     void run(void (CMainFrame::*command)())
@@ -99,46 +99,46 @@ TEST(BatchSafety, LinkedSourcesAreRefusedInTheirOwnBoxBeforeTheBatchWindow)
     ASSERT_EQ(::symlink("real.txt", w.work.file("link.txt").c_str()), 0);
     kvntest::write_file(w.work.file("a.txt"), Bytes(9, 'a'));
     ASSERT_EQ(::link(w.work.file("a.txt").c_str(), w.work.file("b.txt").c_str()), 0);
-    for (const char* name : {"link.txt", "a.txt"}) {
+    for (const char* name : { "link.txt", "a.txt" }) {
         w.rig.messages.clear();
-        w.select({name});
+        w.select({ name });
         w.run(&CMainFrame::OnEncrypt);
         ASSERT_EQ(w.rig.messages.size(), 1u) << name;
         EXPECT_TRUE(w.rig.messages[0].text.startsWith(QString::fromLatin1(name) + "  is a")
-                    || w.rig.messages[0].text.startsWith(QString::fromLatin1(name) + "  has other names"))
+            || w.rig.messages[0].text.startsWith(QString::fromLatin1(name) + "  has other names"))
             << w.rig.messages[0].text.toStdString();
     }
     EXPECT_EQ(w.windows, 0);
-    EXPECT_EQ(kvntest::list_dir(w.work.path()), (Names{"a.txt", "b.txt", "link.txt", "real.txt"}));
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (Names{ "a.txt", "b.txt", "link.txt", "real.txt" }));
 }
 
 TEST(BatchSafety, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
 {
     Window w;
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
-    for (const char* n : {"1.txt", "2.txt", "3.txt", "4.txt"}) {
+    for (const char* n : { "1.txt", "2.txt", "3.txt", "4.txt" }) {
         kvntest::write_file(w.work.file(n), Bytes(20, n[0]));
         kvntest::write_file(w.work.file(std::string(n) + ".kvn"), Bytes(3, 'x')); // something else
     }
     // No skips the first, Yes to All replaces the rest without asking again.
-    w.answers = {QMessageBox::No, QMessageBox::YesToAll};
-    w.select({"1.txt", "2.txt", "3.txt", "4.txt"});
+    w.answers = { QMessageBox::No, QMessageBox::YesToAll };
+    w.select({ "1.txt", "2.txt", "3.txt", "4.txt" });
     w.run(&CMainFrame::OnEncrypt);
     EXPECT_EQ(w.questions(), 2);
     EXPECT_TRUE(w.rig.messages[0].text.startsWith(QString::fromStdString(w.work.file("1.txt.kvn")) + "\n"));
     EXPECT_EQ(kvntest::read_file(w.work.file("1.txt.kvn")), Bytes(3, 'x'));
-    for (const char* n : {"2.txt.kvn", "3.txt.kvn", "4.txt.kvn"})
+    for (const char* n : { "2.txt.kvn", "3.txt.kvn", "4.txt.kvn" })
         EXPECT_NE(kvntest::read_file(w.work.file(n)), Bytes(3, 'x')) << n;
     EXPECT_EQ(w.rig.messages.back().text.toStdString(),
-              "Encryption is failed! \n\nNot done:\n  1.txt: an existing file of its result's name was not replaced.\n");
+        "Encryption is failed! \n\nNot done:\n  1.txt: an existing file of its result's name was not replaced.\n");
 
     // Decrypting over the edited plain file: Yes replaces it, Cancel ends the batch there.
     kvntest::write_file(w.work.file("2.txt"), Bytes(5, 'e'));
     kvntest::write_file(w.work.file("3.txt"), Bytes(5, 'f'));
     w.rig.messages.clear();
-    w.answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    w.answers = { QMessageBox::Yes, QMessageBox::Cancel };
     CSettingsStore::Instance().WriteString("DecryptOption", "replace", "0");
-    w.select({"2.txt.kvn", "3.txt.kvn", "4.txt.kvn"});
+    w.select({ "2.txt.kvn", "3.txt.kvn", "4.txt.kvn" });
     w.run(&CMainFrame::OnDecrypt);
     EXPECT_EQ(w.questions(), 2);
     EXPECT_EQ(kvntest::read_file(w.work.file("2.txt")), Bytes(20, '2'));

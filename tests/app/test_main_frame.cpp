@@ -1,25 +1,25 @@
 // The main window: key limits and the key-length display, Show Key, the
 // accelerators that win over the key boxes, and the command table's routes.
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "command_table.h"
-#include "focus_style.h"
-#include "gui_rig.h"
-#include "key_bar.h"
-#include "key_status_bar.h"
-#include "left_view.h"
-#include "main_frame.h"
-#include "settings_entries.h"
-#include "toolbar_art.h"
+#include "app/command_table.h"
+#include "app/key_bar.h"
+#include "app/key_status_bar.h"
+#include "app/main_frame.h"
+#include "batch/settings_entries.h"
+#include "browser/cipher_view.h"
+#include "browser/left_view.h"
+#include "chrome/focus_style.h"
+#include "chrome/toolbar_art.h"
+#include "shell/cipher_doc.h"
+#include "tests/app/gui_rig.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -32,7 +32,7 @@ namespace {
 
 struct Frame {
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     Frame()
     {
         frame.show();
@@ -63,7 +63,7 @@ TEST(MainFrame, OpensWhereTheUserLastWorkedAndRefreshAllStaysThere)
         EXPECT_EQ(f.doc.m_strFolder, one);
         ASSERT_TRUE(f.frame.GetFolderTree()->ShowFolder(two));
         EXPECT_EQ(QString::fromStdString(batch::settings::LastFolder(CSettingsStore::Instance())), two);
-        kvntest::write_file(files.file("two/new.txt"), {'x'});
+        kvntest::write_file(files.file("two/new.txt"), { 'x' });
         f.frame.Action(cmd::RefreshAll)->trigger();
         EXPECT_EQ(f.doc.m_strFolder, two);
         EXPECT_EQ(f.frame.GetFileList()->RowCount(), 1);
@@ -78,45 +78,45 @@ TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
 {
     GuiRig rig;
     kvntest::TempDir files;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        kvntest::write_file(files.file(name), {'x'});
+    for (const char* name : { "a.txt", "b.txt", "c.txt" })
+        kvntest::write_file(files.file(name), { 'x' });
     Frame f;
     QMimeData web;
-    web.setUrls({QUrl("https://example.org/a.txt")});
+    web.setUrls({ QUrl("https://example.org/a.txt") });
     QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, {});
     QApplication::sendEvent(&f.frame, &refused);
     EXPECT_FALSE(refused.isAccepted());
 
     QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.file("c.txt"))),
-                     QUrl::fromLocalFile(QString::fromStdString(files.file("a.txt")))});
+    dropped.setUrls({ QUrl::fromLocalFile(QString::fromStdString(files.file("c.txt"))),
+        QUrl::fromLocalFile(QString::fromStdString(files.file("a.txt"))) });
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     QApplication::sendEvent(&f.frame, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     QApplication::sendEvent(&f.frame, &drop);
     EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
-    EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+    EXPECT_EQ(SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
     EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
 
     // While a dialog holds the window (a batch runs), files wait until it closes.
     QDialog dialog(&f.frame);
     QTimer::singleShot(0, &dialog, [&] {
-        f.frame.OpenFiles({QString::fromStdString(files.file("b.txt"))});
+        f.frame.OpenFiles({ QString::fromStdString(files.file("b.txt")) });
         QTest::qWait(300);
-        EXPECT_EQ(SelectedNames(f.frame), QStringList({"a.txt", "c.txt"}));
+        EXPECT_EQ(SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
         dialog.accept();
     });
     dialog.exec();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(f.frame) == QStringList{"b.txt"}; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(f.frame) == QStringList{ "b.txt" }; }, 5000));
 }
 
 TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)
 {
     GuiRig rig;
     Frame f;
-    for (const char* name : {"keyPicture", "keyBox", "confirmBox", "showKey", "strengthLight", "folderTree",
-                             "fileListDetails", "fileListIcons"}) {
+    for (const char* name : { "keyPicture", "keyBox", "confirmBox", "showKey", "strengthLight", "folderTree",
+             "fileListDetails", "fileListIcons" }) {
         const auto* widget = f.frame.findChild<QWidget*>(name);
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
@@ -129,7 +129,7 @@ TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)
     }
     EXPECT_EQ(toolBar->widgetForAction(toolBar->findChild<QAction*>(QStringLiteral("tb%1").arg(cmd::Configuration)))
                   ->accessibleName(),
-              "Configuration");
+        "Configuration");
     // The light says what its colour shows.
     const auto* light = f.frame.findChild<QLabel*>("strengthLight");
     EXPECT_TRUE(light->accessibleDescription().startsWith("Weak"));
@@ -173,9 +173,13 @@ TEST(MainFrame, AListWithTheKeyboardFocusShowsItEvenWhenEmpty)
 TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)
 {
     GuiRig rig;
-    struct Case { const char* code; int limit; const char* name; };
-    for (const Case c : {Case{"2", 56, "MARS"}, Case{"10", 16, "IDEA"}, Case{"7", 32, " AES "}, Case{"3", 32, " RC6 "},
-                         Case{"", 32, " AES "}}) {
+    struct Case {
+        const char* code;
+        int limit;
+        const char* name;
+    };
+    for (const Case c : { Case{ "2", 56, "MARS" }, Case{ "10", 16, "IDEA" }, Case{ "7", 32, " AES " },
+             Case{ "3", 32, " RC6 " }, Case{ "", 32, " AES " } }) {
         CSettingsStore::Instance().WriteString("Arith", "value", c.code);
         Frame f;
         EXPECT_EQ(f.frame.KeyBar()->KeyBox()->maxLength(), c.limit) << c.code;
@@ -224,7 +228,7 @@ TEST(MainFrame, MenusHoldEveryCommandWithItsAccelerator)
     QStringList titles;
     for (QAction* a : f.frame.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Operation", "&View", "&Settings", "&Tools", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{ "&File", "&Operation", "&View", "&Settings", "&Tools", "&Help" }));
     for (const CommandDef& c : CommandTable()) {
         QAction* a = f.frame.Action(c.id);
         ASSERT_NE(a, nullptr) << c.id;
@@ -249,7 +253,7 @@ TEST(MainFrame, CommandsReachTheirHandlers)
     EXPECT_EQ(rig.messages[0].text, "Don't open help file!");
     EXPECT_EQ(rig.messages[0].caption, "Error");
     EXPECT_EQ(rig.messages[1].text, "Don't open license file!");
-    kvntest::write_file(rig.home.file("help.html"), {'<', 'p', '>'});
+    kvntest::write_file(rig.home.file("help.html"), { '<', 'p', '>' });
     QTest::keyClick(&f.frame, Qt::Key_F1);
     ASSERT_EQ(rig.opened.size(), 1u);
     EXPECT_EQ(rig.opened[0].toLocalFile(), QString::fromStdString(rig.home.file("help.html")));

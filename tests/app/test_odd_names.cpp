@@ -1,15 +1,15 @@
 // Names that are not UTF-8 (here Latin-1 "caf\xe9"): the tree shows such a
 // folder, the list shows such a file with a path that names it, and it is
 // encrypted, decrypted, opened, shown and trashed as the bytes it is.
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "file_properties_dlg.h"
-#include "gui_rig.h"
-#include "key_bar.h"
-#include "left_view.h"
-#include "local_path.h"
-#include "main_frame.h"
-#include "progress_dlg.h"
+#include "app/key_bar.h"
+#include "app/main_frame.h"
+#include "app/progress_dlg.h"
+#include "browser/cipher_view.h"
+#include "browser/file_properties_dlg.h"
+#include "browser/left_view.h"
+#include "shell/cipher_doc.h"
+#include "shell/local_path.h"
+#include "tests/app/gui_rig.h"
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -33,7 +33,7 @@ const std::string kFile = "caf\xe9.txt";
 struct RunBatch {
     QStringList listed;
     bool started = false;
-    kvntest::ModalDriver driver{[this](QWidget* modal) {
+    kvntest::ModalDriver driver{ [this](QWidget* modal) {
         auto* window = qobject_cast<CProgressDlg*>(modal);
         if (!window)
             return false;
@@ -50,15 +50,15 @@ struct RunBatch {
             return false;
         QTest::mouseClick(close, Qt::LeftButton);
         return true;
-    }};
+    } };
 };
 
 } // namespace
 
 TEST(OddNames, PathsCarryTheBytesBothWays)
 {
-    for (const std::string& bytes : {std::string("/tmp/caf\xe9.txt"), std::string("/x/\xc3\xa9\xff\xc3"),
-                                     std::string("/a/\xed\xa0\x80/\xf0\x9f\x98\x80"), std::string("\xc0\xaf\xe2\x82\xac")})
+    for (const std::string& bytes : { std::string("/tmp/caf\xe9.txt"), std::string("/x/\xc3\xa9\xff\xc3"),
+             std::string("/a/\xed\xa0\x80/\xf0\x9f\x98\x80"), std::string("\xc0\xaf\xe2\x82\xac") })
         EXPECT_EQ(localpath::ToStd(localpath::FromStd(bytes)), bytes);
     // Valid UTF-8 reads as itself.
     const std::string utf8 = "/x/\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80.txt";
@@ -80,7 +80,7 @@ TEST(OddNames, TreeListBatchOpenPropertiesAndTrash)
     CMainFrame frame(&doc);
     frame.show();
     // The tree shows the folder; selecting it lists the file.
-    CLeftView own(&doc, [&] { return QList<CFolderPlace>{{"work", QString::fromStdString(work.path()), {}, {}}}; });
+    CLeftView own(&doc, [&] { return QList<CFolderPlace>{ { "work", QString::fromStdString(work.path()), {}, {} } }; });
     own.SetListView([&] { frame.GetFileList()->FillList(); });
     own.InitialUpdate();
     const QModelIndex top = own.model()->index(0, 0);
@@ -106,16 +106,16 @@ TEST(OddNames, TreeListBatchOpenPropertiesAndTrash)
     {
         RunBatch run;
         frame.OnEncrypt();
-        EXPECT_EQ(run.listed, QStringList{QString::fromUtf8("caf\xef\xbf\xbd.txt")});
+        EXPECT_EQ(run.listed, QStringList{ QString::fromUtf8("caf\xef\xbf\xbd.txt") });
     }
-    EXPECT_EQ(kvntest::list_dir(folder), Names{kFile + ".kvn"});
-    ASSERT_EQ(list->SelectedRows(), QList<int>{0});
+    EXPECT_EQ(kvntest::list_dir(folder), Names{ kFile + ".kvn" });
+    ASSERT_EQ(list->SelectedRows(), QList<int>{ 0 });
     EXPECT_EQ(rig.messages.back().text.left(24), "Congratulation! Encrypti");
     {
         RunBatch run;
         frame.OnDecrypt();
     }
-    EXPECT_EQ(kvntest::list_dir(folder), Names{kFile});
+    EXPECT_EQ(kvntest::list_dir(folder), Names{ kFile });
     EXPECT_EQ(kvntest::read_file(folder + "/" + kFile), plain);
 
     // Opened by an address that names the bytes; our own properties window.

@@ -1,6 +1,6 @@
 // The percentage bar on screen: palette colours, the two halves at 50%, the
 // text in contrasting colours, and positions moved from another thread.
-#include "percent_progress_widget.h"
+#include "app/percent_progress_widget.h"
 
 #include <QImage>
 #include <QTest>

@@ -1,19 +1,19 @@
 // Start-up: the main window's title and state, the tip of the day as the
 // settings say, files on the command line, and one copy per user.
-#include "cipher_app.h"
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "key_bar.h"
-#include "main_frame.h"
-#include "program_folder.h"
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "tip_dlg.h"
+#include "app/cipher_app.h"
+#include "app/key_bar.h"
+#include "app/main_frame.h"
+#include "browser/cipher_view.h"
+#include "config/settings_store.h"
+#include "shell/cipher_doc.h"
+#include "shell/program_folder.h"
+#include "tests/support/temp_dir.h"
+#include "tips/tip_dlg.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -33,7 +33,7 @@ struct StartUpRig {
         qputenv("XDG_RUNTIME_DIR", dir.path().c_str());
         CSettingsStore::SetInstance(std::make_unique<CSettingsStore>(QString::fromStdString(dir.file("kvn.ini"))));
         CSettingsStore::Instance().WriteInt("Tip", "StartUp", tipStartUp);
-        kvntest::write_file(dir.file("tips.txt"), {'F', 'i', 'r', 's', 't', '\n'});
+        kvntest::write_file(dir.file("tips.txt"), { 'F', 'i', 'r', 's', 't', '\n' });
         ProgramFolder::Override(QString::fromStdString(dir.path()));
     }
     ~StartUpRig()
@@ -54,17 +54,18 @@ QStringList SelectedNames(const CMainFrame* frame)
 // its start-up check and is the one that runs.
 bool HoldsTheLock(const std::string& folder, const QProcess& p)
 {
-    return QTest::qWaitFor([&] {
-        const QDir dir(QString::fromStdString(folder));
-        for (const QString& name : dir.entryList({"*.lock"}, QDir::Files | QDir::Hidden)) {
-            QFile lock(dir.filePath(name));
-            if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == p.processId())
-                return true;
-        }
-        return false;
-    }, 20000);
+    return QTest::qWaitFor(
+        [&] {
+            const QDir dir(QString::fromStdString(folder));
+            for (const QString& name : dir.entryList({ "*.lock" }, QDir::Files | QDir::Hidden)) {
+                QFile lock(dir.filePath(name));
+                if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == p.processId())
+                    return true;
+            }
+            return false;
+        },
+        20000);
 }
-
 
 } // namespace
 
@@ -72,7 +73,7 @@ TEST(StartUp, TitleMaximisedAndNoTipWhenTurnedOff)
 {
     StartUpRig rig(1);
     CCipherApp app;
-    ASSERT_TRUE(app.InitInstance({"Kelvanetrix", "/some/where/report.doc.kvn"}));
+    ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", "/some/where/report.doc.kvn" }));
     ASSERT_NE(app.MainFrame(), nullptr);
     EXPECT_EQ(app.MainFrame()->windowTitle(), " Kelvanetrix Plus 3.32");
     EXPECT_TRUE(app.MainFrame()->windowState() & Qt::WindowMaximized);
@@ -95,13 +96,13 @@ TEST(StartUp, TipShownAfterTheWindowUnlessTurnedOffOrEmbedded)
     poll.start(10);
     {
         CCipherApp app;
-        ASSERT_TRUE(app.InitInstance({"Kelvanetrix"}));
+        ASSERT_TRUE(app.InitInstance({ "Kelvanetrix" }));
         EXPECT_EQ(seen, "Kelvanetrix Plus Tip of the Day");
     }
     seen.clear();
     {
         CCipherApp app;
-        ASSERT_TRUE(app.InitInstance({"Kelvanetrix", "-Embedding"}));
+        ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", "-Embedding" }));
         EXPECT_TRUE(seen.isEmpty());
     }
 }
@@ -111,13 +112,13 @@ TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
     StartUpRig rig(1);
     kvntest::TempDir files;
     const QString folder = QString::fromStdString(files.path());
-    for (const char* name : {"a.txt", "b.kvn", "c.txt"})
-        kvntest::write_file(files.file(name), {'x'});
+    for (const char* name : { "a.txt", "b.kvn", "c.txt" })
+        kvntest::write_file(files.file(name), { 'x' });
     CCipherApp app;
-    ASSERT_TRUE(app.InitInstance({"Kelvanetrix", folder + "/b.kvn", "file://" + folder + "/c.txt", "/no/such/file"}));
+    ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", folder + "/b.kvn", "file://" + folder + "/c.txt", "/no/such/file" }));
     CMainFrame* frame = app.MainFrame();
     EXPECT_EQ(app.Document()->m_strFolder, folder);
-    EXPECT_EQ(SelectedNames(frame), QStringList({"b.kvn", "c.txt"}));
+    EXPECT_EQ(SelectedNames(frame), QStringList({ "b.kvn", "c.txt" }));
     EXPECT_EQ(frame->focusWidget(), frame->KeyBar()->KeyBox());
 
     // A name relative to where the later start ran; that copy ends at once.
@@ -126,20 +127,20 @@ TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
     QDir::setCurrent(folder);
     {
         CCipherApp later;
-        EXPECT_FALSE(later.InitInstance({"Kelvanetrix", "a.txt"}));
+        EXPECT_FALSE(later.InitInstance({ "Kelvanetrix", "a.txt" }));
     }
     QDir::setCurrent(wasCurrent);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(frame) == QStringList{"a.txt"}; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(frame) == QStringList{ "a.txt" }; }, 5000));
     EXPECT_FALSE(frame->isMinimized());
 
     // Started bare, it only brings the running copy to the front.
     frame->showMinimized();
     {
         CCipherApp bare;
-        EXPECT_FALSE(bare.InitInstance({"Kelvanetrix"}));
+        EXPECT_FALSE(bare.InitInstance({ "Kelvanetrix" }));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isMinimized(); }, 5000));
-    EXPECT_EQ(SelectedNames(frame), QStringList{"a.txt"});
+    EXPECT_EQ(SelectedNames(frame), QStringList{ "a.txt" });
 }
 
 TEST(StartUp, SecondCopyEndsSilentlyAndAStaleLockIsTakenOver)

@@ -1,21 +1,21 @@
 // What a new user met in the windows: the status prompt, the batch window's
 // width, the bars' menu, markup in file names, the result text, the key
 // boxes' history, the trash and the Delete key, and the batch clock.
-#include "batch_runner.h"
-#include "batch_texts.h"
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "command_table.h"
-#include "elided_label.h"
-#include "file_properties_dlg.h"
-#include "gui_rig.h"
-#include "idea.h"
-#include "key_bar.h"
-#include "key_status_bar.h"
-#include "settings_entries.h"
-#include "left_view.h"
-#include "main_frame.h"
-#include "progress_dlg.h"
+#include "app/command_table.h"
+#include "app/elided_label.h"
+#include "app/key_bar.h"
+#include "app/key_status_bar.h"
+#include "app/main_frame.h"
+#include "app/progress_dlg.h"
+#include "batch/batch_runner.h"
+#include "batch/batch_texts.h"
+#include "batch/settings_entries.h"
+#include "browser/cipher_view.h"
+#include "browser/file_properties_dlg.h"
+#include "browser/left_view.h"
+#include "engine/idea.h"
+#include "shell/cipher_doc.h"
+#include "tests/app/gui_rig.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -41,7 +41,7 @@ struct Window {
     GuiRig rig;
     kvntest::TempDir work;
     CCipherDoc doc;
-    CMainFrame frame{&doc};
+    CMainFrame frame{ &doc };
     Window()
     {
         frame.show();
@@ -57,8 +57,8 @@ struct Window {
         view->selectionModel()->clearSelection();
         for (int r = 0; r < list->RowCount(); ++r)
             if (list->ItemText(r, CCipherView::NameColumn) == name)
-                view->selectionModel()->select(view->model()->index(r, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                view->selectionModel()->select(
+                    view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 };
 
@@ -80,7 +80,7 @@ TEST(WindowFaults, IdlePromptComesBackAfterEveryHover)
         QStatusTipEvent enter(w.frame.Action(cmd::Encrypt)->statusTip());
         QApplication::sendEvent(&w.frame, &enter);
         EXPECT_NE(w.frame.StatusBar()->currentMessage(), idle);
-        QStatusTipEvent leave{QString()};
+        QStatusTipEvent leave{ QString() };
         QApplication::sendEvent(&w.frame, &leave);
         EXPECT_EQ(w.frame.StatusBar()->currentMessage(), idle) << round;
     }
@@ -111,8 +111,8 @@ TEST(WindowFaults, BatchWindowKeepsItsSizeForALongNameElidedInTheMiddle)
     kvntest::TempDir dir;
     std::string name(116, 'a');
     name.append("-middle-").append(116, 'z');
-    batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", batch::settings::EncryptOptions(batch::settings::EncryptChoice{"0", "1"}),
-                                         {dir.file(name)});
+    batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1",
+        batch::settings::EncryptOptions(batch::settings::EncryptChoice{ "0", "1" }), { dir.file(name) });
     CIdea engine;
     CEnProgressDlg window;
     window.m_pIdea = &engine;
@@ -143,7 +143,7 @@ TEST(WindowFaults, FileNamesAreNeverMarkupAndTheResultTextTellsTheTruth)
     ASSERT_EQ(::mkdir(dir.file("<b>x").c_str(), 0700), 0);
     kvntest::write_file(dir.file("<b>x.txt"), Bytes(1, 'x'));
     CCipherDoc doc;
-    CLeftView tree(&doc, [&] { return QList<CFolderPlace>{{"top", QString::fromStdString(dir.path()), {}, {}}}; });
+    CLeftView tree(&doc, [&] { return QList<CFolderPlace>{ { "top", QString::fromStdString(dir.path()), {}, {} } }; });
     tree.InitialUpdate();
     const QModelIndex folder = tree.model()->index(0, 0, tree.model()->index(0, 0));
     EXPECT_TRUE(folder.data(Qt::ToolTipRole).toString().contains("&lt;b&gt;x"));
@@ -152,7 +152,7 @@ TEST(WindowFaults, FileNamesAreNeverMarkupAndTheResultTextTellsTheTruth)
     EXPECT_EQ(props.findChild<QLabel*>("propertyName")->text(), "<b>x.txt");
     EXPECT_NE(std::string(batch::texts::kEncryptDone)
                   .find("Please remember your KEY,it is impossible to \nrecover a file if you forget/lose the key!"),
-              std::string::npos);
+        std::string::npos);
 }
 
 TEST(WindowFaults, ClearedKeyBoxesKeepNoUndoHistory)
@@ -217,7 +217,8 @@ TEST(WindowFaults, BatchClockLeavesOutTheWaitOnAMessageBox)
     w.select("1.txt");
     auto* view = w.frame.GetFileList()->CurrentView();
     for (int r = 0; r < w.frame.GetFileList()->RowCount(); ++r)
-        view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->select(
+            view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     std::remove(w.work.file("1.txt").c_str()); // its box is the wait
     CMessageService::SetHandler([&](const MessageRequest& r) {
         w.rig.messages.push_back(r);

@@ -1,15 +1,15 @@
 // The batch rules the window and kvn share: algorithm codes, output options,
 // destination names, the pre-batch checks in their order, the key bytes.
-#include "algorithm.h"
-#include "batch_texts.h"
-#include "cipher_list.h"
-#include "cipher_table.h"
-#include "key_buffer.h"
-#include "output_options.h"
-#include "settings_entries.h"
-#include "prechecks.h"
-#include "settings_access.h"
-#include "temp_dir.h"
+#include "batch/algorithm.h"
+#include "batch/batch_texts.h"
+#include "batch/cipher_list.h"
+#include "batch/key_buffer.h"
+#include "batch/output_options.h"
+#include "batch/prechecks.h"
+#include "batch/settings_access.h"
+#include "batch/settings_entries.h"
+#include "engine/cipher_table.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +40,13 @@ public:
 
 TEST(Algorithm, ExactCodesAndTheAesFallbackWithWriteBack)
 {
-    for (const char* code : {"1", "2", "3", "4", "5", "10"}) {
+    for (const char* code : { "1", "2", "3", "4", "5", "10" }) {
         FakeSettings s;
         s.values["Arith/value"] = code;
         EXPECT_EQ(ResolveAlgorithm(s), code);
         EXPECT_EQ(s.values["Arith/value"], code);
     }
-    for (const char* stored : {"", "7", "01", "1 ", "aes", "6"}) {
+    for (const char* stored : { "", "7", "01", "1 ", "aes", "6" }) {
         FakeSettings s;
         if (*stored)
             s.values["Arith/value"] = stored;
@@ -81,11 +81,17 @@ TEST(Algorithm, ListAgreesWithTheEngine)
 
 TEST(OutputOptionsTable, EncryptAndDecryptSettings)
 {
-    struct Row { const char* replace; const char* add; int r; int a; const char* ext; };
-    for (const Row row : {Row{"", "", 1, 1, ".kvn"}, Row{"", "0", 1, 1, ".kvn"}, Row{"1", "1", 1, 1, ".kvn"},
-                          Row{"1", "0", 1, 0, ".tmp"}, Row{"1", "", 1, 0, ".tmp"}, Row{"0", "0", 0, 1, ".kvn"},
-                          Row{"yes", "1", 0, 1, ".kvn"}}) {
-        const OutputOptions o = settings::EncryptOptions(settings::EncryptChoice{row.replace, row.add});
+    struct Row {
+        const char* replace;
+        const char* add;
+        int r;
+        int a;
+        const char* ext;
+    };
+    for (const Row row : { Row{ "", "", 1, 1, ".kvn" }, Row{ "", "0", 1, 1, ".kvn" }, Row{ "1", "1", 1, 1, ".kvn" },
+             Row{ "1", "0", 1, 0, ".tmp" }, Row{ "1", "", 1, 0, ".tmp" }, Row{ "0", "0", 0, 1, ".kvn" },
+             Row{ "yes", "1", 0, 1, ".kvn" } }) {
+        const OutputOptions o = settings::EncryptOptions(settings::EncryptChoice{ row.replace, row.add });
         EXPECT_EQ(o.replace, row.r) << row.replace << "/" << row.add;
         EXPECT_EQ(o.addExt, row.a) << row.replace << "/" << row.add;
         EXPECT_EQ(EncryptDestination("/d/abc.txt", o), std::string("/d/abc.txt") + row.ext);
@@ -125,7 +131,7 @@ TEST(Prechecks, OrderOfTheChecks)
     EXPECT_EQ(none.caption, "Help");
     EXPECT_EQ(none.icon, texts::kIconInformation);
     EXPECT_EQ(CheckSelectionAndKey(Direction::Encrypt, 0, "key", "key").text,
-              "Please select files that you want to encrypt!");
+        "Please select files that you want to encrypt!");
 }
 
 TEST(Prechecks, AttributesInReplaceModeOnly)
@@ -146,8 +152,9 @@ TEST(Prechecks, AttributesInReplaceModeOnly)
     };
     const CheckResult enc = CheckAttributes(Direction::Encrypt, true, sources, query);
     EXPECT_EQ(enc.refusal, Refusal::Attributes);
-    EXPECT_EQ(enc.text, "f10.txt  is read-only/hidden/system, try changing its attribute \nor changing configuration of "
-                        "kelvanetrix Plus.");
+    EXPECT_EQ(enc.text,
+        "f10.txt  is read-only/hidden/system, try changing its attribute \nor changing configuration of "
+        "kelvanetrix Plus.");
     EXPECT_EQ(enc.caption, "Help:  Your file(s) can't be encrypted");
     EXPECT_EQ(enc.icon, texts::kIconInformation);
     EXPECT_EQ(asked.size(), 10u);
@@ -173,7 +180,11 @@ TEST(Prechecks, RealAttributesOfThisPlatform)
     char folder[] = "/tmp/kvn-attr-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string d = folder;
-    auto touch = [](const std::string& p, const char* text) { FILE* f = fopen(p.c_str(), "w"); fputs(text, f); fclose(f); };
+    auto touch = [](const std::string& p, const char* text) {
+        FILE* f = fopen(p.c_str(), "w");
+        fputs(text, f);
+        fclose(f);
+    };
     touch(d + "/ro.txt", "x");
     chmod((d + "/ro.txt").c_str(), 0444);
     touch(d + "/.hidden", "x");
@@ -186,7 +197,7 @@ TEST(Prechecks, RealAttributesOfThisPlatform)
     const FileAttributes fine = QueryAttributes(d + "/fine.txt");
     EXPECT_TRUE(fine.found && !fine.readOnly && !fine.hidden && !fine.system);
     EXPECT_FALSE(QueryAttributes(d + "/missing").found);
-    for (const char* n : {"/ro.txt", "/.hidden", "/empty.txt", "/fine.txt"})
+    for (const char* n : { "/ro.txt", "/.hidden", "/empty.txt", "/fine.txt" })
         std::remove((d + n).c_str());
     rmdir(folder);
 }
@@ -195,20 +206,20 @@ TEST(Prechecks, LinkedSourcesRefusedInReplaceModeOnly)
 {
     kvntest::TempDir dir;
     const std::string real = dir.file("real.txt"), soft = dir.file("soft.txt"), hard = dir.file("hard.txt");
-    kvntest::write_file(real, {'x'});
+    kvntest::write_file(real, { 'x' });
     ASSERT_EQ(symlink("real.txt", soft.c_str()), 0);
     ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0700), 0); // a folder's link count is no hard link
-    const CheckResult s = CheckAttributes(Direction::Encrypt, true, {dir.file("folder"), soft});
+    const CheckResult s = CheckAttributes(Direction::Encrypt, true, { dir.file("folder"), soft });
     EXPECT_EQ(s.refusal, Refusal::Linked);
     EXPECT_EQ(s.file, soft);
     EXPECT_EQ(s.text.rfind("soft.txt  is a symbolic link: ", 0), 0u);
-    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, true, {real}).ok());
+    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, true, { real }).ok());
     ASSERT_EQ(link(real.c_str(), hard.c_str()), 0);
-    const CheckResult h = CheckAttributes(Direction::Decrypt, true, {real});
+    const CheckResult h = CheckAttributes(Direction::Decrypt, true, { real });
     EXPECT_EQ(h.refusal, Refusal::Linked);
     EXPECT_EQ(h.text.rfind("real.txt  has other names (hard links)", 0), 0u);
     EXPECT_EQ(h.caption, "Help:  Your file(s) can't be decrypted");
-    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, false, {soft, hard}).ok());
+    EXPECT_TRUE(CheckAttributes(Direction::Encrypt, false, { soft, hard }).ok());
 }
 
 TEST(KeyBytes, TextZeroThenZerosToAtLeast101)

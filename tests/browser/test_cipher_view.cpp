@@ -1,8 +1,8 @@
 // The file list's rows: which files it shows under each filter setting, the
 // texts of its six columns, and the order its sort commands put them in.
-#include "test_cipher_view_fixture.h"
+#include "tests/browser/test_cipher_view_fixture.h"
 
-#include "file_list_texts.h"
+#include "browser/file_list_texts.h"
 
 #include <QDir>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 // What the user does with the file list: selecting, switching views, the
 // context menu, and the file commands (open, delete to the trash, properties)
 // against a desktop that records what it is asked.
-#include "test_cipher_view_fixture.h"
+#include "tests/browser/test_cipher_view_fixture.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

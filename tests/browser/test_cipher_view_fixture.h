@@ -2,13 +2,13 @@
 // scripted message boxes and a desktop that records what it was asked to do.
 #pragma once
 
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "file_list_menu.h"
-#include "message_service.h"
-#include "settings_store.h"
-#include "shell_service.h"
-#include "temp_dir.h"
+#include "browser/cipher_view.h"
+#include "browser/file_list_menu.h"
+#include "config/settings_store.h"
+#include "shell/cipher_doc.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
+#include "tests/support/temp_dir.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,12 +1,12 @@
 // The folder tree over temporary folders: when folders are read, what is
 // shown in which order, what a selection tells the document and the file
 // list, and where a right click offers a folder's menu.
-#include "cipher_doc.h"
-#include "folder_place.h"
-#include "left_view.h"
-#include "message_service.h"
-#include "shell_service.h"
-#include "temp_dir.h"
+#include "browser/folder_place.h"
+#include "browser/left_view.h"
+#include "shell/cipher_doc.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -151,7 +151,7 @@ protected:
 };
 
 const QStringList kMenuTexts{ "&Open", "Open in File &Manager", "", "&Encrypt Files in Folder...",
-                              "&Decrypt Files in Folder...", "", "&Copy Path", "", "&Properties" };
+    "&Decrypt Files in Folder...", "", "&Copy Path", "", "&Properties" };
 
 TEST_F(LeftViewTest, ReadsAFolderOnFirstExpansionOrSelectionAndNotAgainUntilRefreshAll)
 {

@@ -1,8 +1,8 @@
 // kvn as a separate process: the same names and bytes as the engine gives,
 // the ways to give a key, the exit statuses, the terminal prompt, links and
 // existing files, and a failed allocation.
-#include "engine_recorders.h"
-#include "temp_dir.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ Result run_kvn(const std::vector<std::string>& args, const std::vector<std::stri
         close(pipefd[0]);
         for (const auto& e : env)
             putenv(const_cast<char*>(e.c_str()));
-        std::vector<char*> argv{const_cast<char*>(KVN_BINARY)};
+        std::vector<char*> argv{ const_cast<char*>(KVN_BINARY) };
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -58,10 +58,7 @@ Result run_kvn(const std::vector<std::string>& args, const std::vector<std::stri
 struct Folder {
     kvntest::TempDir dir;
     std::string keyFile = dir.file("key");
-    Folder(const std::string& key = "s3cret key")
-    {
-        kvntest::write_file(keyFile, Bytes(key.begin(), key.end()));
-    }
+    Folder(const std::string& key = "s3cret key") { kvntest::write_file(keyFile, Bytes(key.begin(), key.end())); }
 };
 
 } // namespace
@@ -70,21 +67,25 @@ TEST(Kvn, SameBytesAsTheEngineForEveryCipherAndBack)
 {
     Folder f;
     // A key file's line ending is not part of the key.
-    kvntest::write_file(f.keyFile, Bytes{'p', 'w', '\r', '\n', 'x'});
+    kvntest::write_file(f.keyFile, Bytes{ 'p', 'w', '\r', '\n', 'x' });
     const Bytes plain = kvntest::random_bytes(5000, 1);
-    for (const std::string name : {"aes", "mars", "rc6", "serpent", "twofish", "idea", "10"}) {
+    for (const std::string name : { "aes", "mars", "rc6", "serpent", "twofish", "idea", "10" }) {
         const std::string src = f.dir.file("doc-" + name + ".txt");
         kvntest::write_file(src, plain);
-        const Result r = run_kvn({"encrypt", "-q", "--cipher", name, "-k", f.keyFile, src});
+        const Result r = run_kvn({ "encrypt", "-q", "--cipher", name, "-k", f.keyFile, src });
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string code = name == "idea" || name == "10" ? "10"
-            : name == "aes" ? "1" : name == "mars" ? "2" : name == "rc6" ? "3" : name == "serpent" ? "4" : "5";
+            : name == "aes"                                     ? "1"
+            : name == "mars"                                    ? "2"
+            : name == "rc6"                                     ? "3"
+            : name == "serpent"                                 ? "4"
+                                                                : "5";
         kvntest::EngineRig rig(code, "pw", 0);
         rig.engine.m_bOverwrite = 1;
         ASSERT_EQ(rig.encrypt(src, f.dir.file("expected")), IDEA_DONE);
         EXPECT_EQ(kvntest::read_file(src + ".kvn"), kvntest::read_file(f.dir.file("expected"))) << name;
         std::remove(src.c_str());
-        const Result back = run_kvn({"decrypt", "-c", code, "--key-file=" + f.keyFile, src + ".kvn"});
+        const Result back = run_kvn({ "decrypt", "-c", code, "--key-file=" + f.keyFile, src + ".kvn" });
         ASSERT_EQ(back.status, 0) << back.err;
         EXPECT_EQ(kvntest::read_file(src), plain) << name;
     }
@@ -95,14 +96,15 @@ TEST(Kvn, ReplaceSameNameAndEnvironmentKey)
     Folder f;
     const std::string src = f.dir.file("a.bin");
     kvntest::write_file(src, Bytes(100, 'z'));
-    Result r = run_kvn({"encrypt", "--replace", "--same-name", "--key-env", "KVN_TEST_KEY", src}, {"KVN_TEST_KEY=abc"});
+    Result r
+        = run_kvn({ "encrypt", "--replace", "--same-name", "--key-env", "KVN_TEST_KEY", src }, { "KVN_TEST_KEY=abc" });
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.bin", "key"}));
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.bin", "key" }));
     EXPECT_EQ(kvntest::read_file(src).size(), 16u + 112u);
-    r = run_kvn({"decrypt", "--replace", "--key-env", "KVN_TEST_KEY", src}, {"KVN_TEST_KEY=abc"});
+    r = run_kvn({ "decrypt", "--replace", "--key-env", "KVN_TEST_KEY", src }, { "KVN_TEST_KEY=abc" });
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(kvntest::read_file(src), Bytes(100, 'z'));
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.bin", "key"}));
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.bin", "key" }));
 }
 
 TEST(Kvn, FailuresAndTheirExitStatuses)
@@ -112,7 +114,7 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     kvntest::write_file(a, Bytes(3, 'a'));
     kvntest::write_file(c, Bytes(3, 'c'));
     // A missing file fails the batch, the others are still encrypted.
-    Result r = run_kvn({"encrypt", "-k", f.keyFile, a, f.dir.file("b"), c});
+    Result r = run_kvn({ "encrypt", "-k", f.keyFile, a, f.dir.file("b"), c });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Don't open this file!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Encryption is failed!"), std::string::npos) << r.err;
@@ -121,8 +123,8 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     // A wrong key stops decryption at the first file and touches nothing.
     std::remove(a.c_str());
     std::remove(c.c_str());
-    kvntest::write_file(f.dir.file("wrong"), Bytes{'n', 'o', 'p', 'e'});
-    r = run_kvn({"decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn"});
+    kvntest::write_file(f.dir.file("wrong"), Bytes{ 'n', 'o', 'p', 'e' });
+    r = run_kvn({ "decrypt", "--replace", "-k", f.dir.file("wrong"), a + ".kvn", c + ".kvn" });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Or it is not encryption file by AES!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(a + ".kvn decryption is failed!"), std::string::npos) << r.err;
@@ -131,7 +133,7 @@ TEST(Kvn, FailuresAndTheirExitStatuses)
     // Replace mode refuses a hidden file before anything is done.
     kvntest::write_file(a, Bytes(3, 'a'));
     kvntest::write_file(f.dir.file(".dot"), Bytes(3, 'd'));
-    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot")});
+    r = run_kvn({ "encrypt", "--replace", "-k", f.keyFile, a, f.dir.file(".dot") });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(".dot  is read-only/hidden/system"), std::string::npos) << r.err;
     EXPECT_EQ(kvntest::read_file(a), Bytes(3, 'a'));
@@ -145,25 +147,19 @@ TEST(Kvn, UsageErrorsAndUnusableKeys)
     kvntest::write_file(f.dir.file("empty"), {});
     kvntest::write_file(f.dir.file("long"), Bytes(17, 'k'));
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {},
-             {"scramble", a},
-             {"encrypt", "-k", f.keyFile},
-             {"encrypt", "--cipher", "des", "-k", f.keyFile, a},
-             {"encrypt", "--same-name", "-k", f.keyFile, a},
-             {"decrypt", "--replace", "--same-name", "-k", f.keyFile, a},
-             {"encrypt", "--bogus", a},
-             {"encrypt", "-k", f.dir.file("missing"), a},
-             {"encrypt", "-k", f.dir.file("empty"), a},
-             {"encrypt", "-c", "idea", "-k", f.dir.file("long"), a},
-             {"encrypt", "--key-env", "KVN_UNSET_VARIABLE", a},
-             {"encrypt", a}, // no terminal to ask on
+             {}, { "scramble", a }, { "encrypt", "-k", f.keyFile },
+             { "encrypt", "--cipher", "des", "-k", f.keyFile, a }, { "encrypt", "--same-name", "-k", f.keyFile, a },
+             { "decrypt", "--replace", "--same-name", "-k", f.keyFile, a }, { "encrypt", "--bogus", a },
+             { "encrypt", "-k", f.dir.file("missing"), a }, { "encrypt", "-k", f.dir.file("empty"), a },
+             { "encrypt", "-c", "idea", "-k", f.dir.file("long"), a },
+             { "encrypt", "--key-env", "KVN_UNSET_VARIABLE", a }, { "encrypt", a }, // no terminal to ask on
          }) {
         const Result r = run_kvn(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;
     }
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a", "empty", "key", "long"}));
-    EXPECT_EQ(run_kvn({"--help"}).status, 0);
-    EXPECT_EQ(run_kvn({"--version"}).status, 0);
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a", "empty", "key", "long" }));
+    EXPECT_EQ(run_kvn({ "--help" }).status, 0);
+    EXPECT_EQ(run_kvn({ "--version" }).status, 0);
 }
 
 TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
@@ -217,39 +213,40 @@ TEST(Kvn, LinkedSourcesAndExistingFilesAreRefusedWithoutOverwrite)
     const std::string a = f.dir.file("a.txt"), b = f.dir.file("b.txt"), link = f.dir.file("link.txt");
     kvntest::write_file(a, plain);
     ASSERT_EQ(symlink("a.txt", link.c_str()), 0);
-    Result r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, link});
+    Result r = run_kvn({ "encrypt", "--replace", "-k", f.keyFile, link });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("link.txt  is a symbolic link"), std::string::npos) << r.err;
     ASSERT_EQ(::link(a.c_str(), b.c_str()), 0);
-    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a});
+    r = run_kvn({ "encrypt", "--replace", "-k", f.keyFile, a });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("a.txt  has other names (hard links)"), std::string::npos) << r.err;
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.txt", "b.txt", "key", "link.txt"}));
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.txt", "b.txt", "key", "link.txt" }));
     EXPECT_EQ(kvntest::read_file(a), plain);
 
     // The result's name is a link to the source: an existing file like any other.
     std::remove(b.c_str());
     std::remove(link.c_str());
     ASSERT_EQ(symlink("a.txt", (a + ".kvn").c_str()), 0);
-    r = run_kvn({"encrypt", "--replace", "-k", f.keyFile, a});
+    r = run_kvn({ "encrypt", "--replace", "-k", f.keyFile, a });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(a + ".kvn\n     This file already exists; it is not replaced without --overwrite."),
-              std::string::npos) << r.err;
+        std::string::npos)
+        << r.err;
     EXPECT_EQ(kvntest::read_file(a), plain);
-    r = run_kvn({"encrypt", "--replace", "--overwrite", "-q", "-k", f.keyFile, a});
+    r = run_kvn({ "encrypt", "--replace", "--overwrite", "-q", "-k", f.keyFile, a });
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.txt.kvn", "key"}));
-    struct stat st {};
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.txt.kvn", "key" }));
+    struct stat st { };
     ASSERT_EQ(lstat((a + ".kvn").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
 
     // A newer a.txt is not replaced by decrypting the older a.txt.kvn.
-    kvntest::write_file(a, Bytes{'n', 'e', 'w'});
-    r = run_kvn({"decrypt", "-k", f.keyFile, a + ".kvn"});
+    kvntest::write_file(a, Bytes{ 'n', 'e', 'w' });
+    r = run_kvn({ "decrypt", "-k", f.keyFile, a + ".kvn" });
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(a + "\n"), std::string::npos) << r.err;
-    EXPECT_EQ(kvntest::read_file(a), (Bytes{'n', 'e', 'w'}));
-    r = run_kvn({"decrypt", "--overwrite", "-k", f.keyFile, a + ".kvn"});
+    EXPECT_EQ(kvntest::read_file(a), (Bytes{ 'n', 'e', 'w' }));
+    r = run_kvn({ "decrypt", "--overwrite", "-k", f.keyFile, a + ".kvn" });
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(kvntest::read_file(a), plain);
 }
@@ -259,20 +256,22 @@ TEST(Kvn, AFailedAllocationEndsOnlyThatFile)
     Folder f;
     std::vector<std::string> files;
     // Only the second file is large enough to need buffers of a megabyte.
-    for (const char* n : {"a", "b", "c"}) {
+    for (const char* n : { "a", "b", "c" }) {
         kvntest::write_file(f.dir.file(n), Bytes(*n == 'b' ? 2 << 20 : 100, 'x'));
         files.push_back(f.dir.file(n));
     }
     const char* asan = std::getenv("ASAN_OPTIONS");
     // The second file's buffer cannot be had (no check after each file: it
     // would take a buffer of its own).
-    const Result r = run_kvn({"encrypt", "--replace", "--no-verify", "-k", f.keyFile, files[0], files[1], files[2]},
-                             {std::string("LD_PRELOAD=") + KVN_FAILING_ALLOC, "KVN_TEST_FAIL_ALLOC=1",
-                              std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"});
+    const Result r = run_kvn({ "encrypt", "--replace", "--no-verify", "-k", f.keyFile, files[0], files[1], files[2] },
+        { std::string("LD_PRELOAD=") + KVN_FAILING_ALLOC, "KVN_TEST_FAIL_ALLOC=1",
+            std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0" });
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(files[1] + "\n     The work on this file stopped on an unexpected failure (not enough memory)."),
-              std::string::npos) << r.err;
-    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"a.kvn", "b", "c.kvn", "key"}));
+    EXPECT_NE(
+        r.err.find(files[1] + "\n     The work on this file stopped on an unexpected failure (not enough memory)."),
+        std::string::npos)
+        << r.err;
+    EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.kvn", "b", "c.kvn", "key" }));
     EXPECT_EQ(kvntest::read_file(files[1]), Bytes(2 << 20, 'x'));
 }
 
@@ -286,7 +285,7 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
     const Bytes plain = kvntest::random_bytes(48 << 20, 3);
     kvntest::write_file(big, plain);
     kvntest::write_file(next, Bytes(10, 'n'));
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : { SIGINT, SIGTERM }) {
         int pipefd[2];
         ASSERT_EQ(pipe(pipefd), 0);
         const pid_t pid = fork();
@@ -294,8 +293,12 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
             setsid();
             dup2(pipefd[1], 2);
             close(pipefd[0]);
-            execl(KVN_BINARY, KVN_BINARY, "encrypt", "--replace", "-c", "serpent", "-k", f.keyFile.c_str(),
-                  big.c_str(), next.c_str(), static_cast<char*>(nullptr));
+            // The slowest path, on one thread: the file takes long enough to
+            // be caught in the middle on a busy machine too.
+            setenv("TESSIRAL_CPU", "portable", 1);
+            setenv("TESSIRAL_THREADS", "1", 1);
+            execl(KVN_BINARY, KVN_BINARY, "encrypt", "--replace", "-c", "mars", "-k", f.keyFile.c_str(), big.c_str(),
+                next.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         close(pipefd[1]);
@@ -323,7 +326,7 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << err;
         EXPECT_NE(err.find("stopped in " + big), std::string::npos) << err;
         EXPECT_NE(err.find("0 of 2 files done, stopped."), std::string::npos) << err;
-        EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{"big", "key", "next"}));
+        EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "big", "key", "next" }));
         EXPECT_EQ(kvntest::read_file(big), plain);
     }
 }
@@ -337,20 +340,20 @@ TEST(Kvn, RecursiveTakesEveryFileBelowSkipsLinksAndRefusesTooManyUpFront)
     kvntest::write_file(top + "/a", Bytes(1000, 'a'));
     kvntest::write_file(top + "/sub/b", Bytes(500, 'b'));
     ASSERT_EQ(symlink("a", (top + "/link").c_str()), 0);
-    Result r = run_kvn({"encrypt", "-r", "--replace", "-c", "twofish", "-k", f.keyFile, top});
+    Result r = run_kvn({ "encrypt", "-r", "--replace", "-c", "twofish", "-k", f.keyFile, top });
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("kvn: 2 files, 0.0 MB\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(top + "/link: skipped"), std::string::npos) << r.err;
-    EXPECT_EQ(kvntest::list_dir(top), (Names{"a.kvn", "link", "sub"}));
+    EXPECT_EQ(kvntest::list_dir(top), (Names{ "a.kvn", "link", "sub" }));
     // Decryption takes the .kvn files only and finds the cipher by itself.
     kvntest::write_file(top + "/sub/plain", Bytes(3, 'p'));
-    r = run_kvn({"decrypt", "-r", "-q", "-k", f.keyFile, top + "/sub"});
+    r = run_kvn({ "decrypt", "-r", "-q", "-k", f.keyFile, top + "/sub" });
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find(top + "/sub/b.kvn: encrypted with Twofish, not AES"), std::string::npos) << r.err;
-    EXPECT_EQ(kvntest::list_dir(top + "/sub"), (Names{"b", "b.kvn", "plain"}));
+    EXPECT_EQ(kvntest::list_dir(top + "/sub"), (Names{ "b", "b.kvn", "plain" }));
     for (int i = 0; i < 4000; ++i)
         kvntest::write_file(top + "/sub/f" + std::to_string(i), Bytes(1, 'x'));
-    r = run_kvn({"encrypt", "-r", "-k", f.keyFile, top});
+    r = run_kvn({ "encrypt", "-r", "-k", f.keyFile, top });
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("(4004 files; at most 4000 in one batch)"), std::string::npos) << r.err;
     EXPECT_FALSE(kvntest::exists(top + "/sub/f0.kvn"));

@@ -1,10 +1,10 @@
 // The configuration sheet driven by mouse and keyboard against a real settings
 // file: what opening a page writes, which pages OK and Apply save, the result
 // the caller reads, and each page's controls.
-#include "config_sheet.h"
-#include "settings_entries.h"
-#include "settings_store.h"
-#include "temp_dir.h"
+#include "batch/settings_entries.h"
+#include "config/config_sheet.h"
+#include "config/settings_store.h"
+#include "tests/support/temp_dir.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,7 +21,10 @@
 #include <ostream>
 
 // Readable failures: QString as its text.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -59,8 +62,7 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
         ASSERT_EQ(Tabs(sheet)->currentIndex(), tab);
     }
-    template <class T = QAbstractButton>
-    static T* Control(CConfigSheet& sheet, Tab tab, const char* name)
+    template <class T = QAbstractButton> static T* Control(CConfigSheet& sheet, Tab tab, const char* name)
     {
         T* control = Tabs(sheet)->widget(tab)->findChild<T*>(name);
         EXPECT_NE(control, nullptr) << name;
@@ -80,7 +82,10 @@ protected:
     static void Click(CConfigSheet& sheet, Tab tab, const char* name) { Click(Control(sheet, tab, name)); }
     static void Click(CConfigSheet& sheet, const char* button) { Click(Button(sheet, button)); }
 
-    static bool Checked(CConfigSheet& sheet, Tab tab, const char* name) { return Control(sheet, tab, name)->isChecked(); }
+    static bool Checked(CConfigSheet& sheet, Tab tab, const char* name)
+    {
+        return Control(sheet, tab, name)->isChecked();
+    }
 
     kvntest::TempDir m_dir;
 };
@@ -206,12 +211,12 @@ TEST_F(ConfigSheetTest, GeneralPageShowsAndStoresEachCipher)
         const char* code;
         const char* text;
     } ciphers[] = {
-        {"aes", "1", "AES ( Rijndael ) Advanced Encryption Standard "},
-        {"mars", "2", "MARS "},
-        {"rc6", "3", "RC6  "},
-        {"serpent", "4", "Serpent  "},
-        {"twofish", "5", "Twofish  "},
-        {"idea", "10", "IDEA  International Data Encryption Algorithm"},
+        { "aes", "1", "AES ( Rijndael ) Advanced Encryption Standard " },
+        { "mars", "2", "MARS " },
+        { "rc6", "3", "RC6  " },
+        { "serpent", "4", "Serpent  " },
+        { "twofish", "5", "Twofish  " },
+        { "idea", "10", "IDEA  International Data Encryption Algorithm" },
     };
     for (const auto& cipher : ciphers) {
         Store("Arith", "value", cipher.code);
@@ -229,15 +234,15 @@ TEST_F(ConfigSheetTest, GeneralPageShowsAndStoresEachCipher)
     QStringList lines;
     for (QLabel* label : Tabs(*sheet)->widget(General)->findChildren<QLabel*>())
         lines << label->text();
-    EXPECT_EQ(lines, QStringList({"Please choose Symmetric Algorithm:", "The Key is 256 bit in length. ",
-                                  "The Key is 448 bit in length. ", "The Key is 256 bit in length. ",
-                                  "The Key is 256 bit in length. ", "The Key is 256 bit in length. ",
-                                  "The Key is 128 bit in length. "}));
+    EXPECT_EQ(lines,
+        QStringList({ "Please choose Symmetric Algorithm:", "The Key is 256 bit in length. ",
+            "The Key is 448 bit in length. ", "The Key is 256 bit in length. ", "The Key is 256 bit in length. ",
+            "The Key is 256 bit in length. ", "The Key is 128 bit in length. " }));
 }
 
 TEST_F(ConfigSheetTest, GeneralPageTakesAnythingElseForAesAndStoresIt)
 {
-    for (const char* odd : {"", "6", " 1", "01", "AES", "0"}) {
+    for (const char* odd : { "", "6", " 1", "01", "AES", "0" }) {
         Store("Arith", "value", odd);
         auto sheet = Open();
         EXPECT_TRUE(Checked(*sheet, General, "aes")) << odd;
@@ -255,13 +260,17 @@ TEST_F(ConfigSheetTest, EncryptPageShowsTheStoredOptions)
         bool replaceOn, addOn, noChangeOn, noChangeEnabled;
         const char *storedReplace, *storedAdd;
     } cases[] = {
-        {"1", "1", true, true, false, true, "1", "1"},    {"1", "0", true, false, true, true, "1", "0"},
-        {"1", "x", true, false, true, true, "1", "x"},    {"0", "1", false, true, false, false, "0", "1"},
-        {"0", "0", false, true, false, false, "0", "0"},  {"x", "0", false, true, false, false, "x", "0"},
-        {"1", "", true, true, false, true, "1", "1"},     {"", "0", true, true, false, true, "1", "1"},
-        {"", "", true, true, false, true, "1", "1"},
+        { "1", "1", true, true, false, true, "1", "1" },
+        { "1", "0", true, false, true, true, "1", "0" },
+        { "1", "x", true, false, true, true, "1", "x" },
+        { "0", "1", false, true, false, false, "0", "1" },
+        { "0", "0", false, true, false, false, "0", "0" },
+        { "x", "0", false, true, false, false, "x", "0" },
+        { "1", "", true, true, false, true, "1", "1" },
+        { "", "0", true, true, false, true, "1", "1" },
+        { "", "", true, true, false, true, "1", "1" },
         // An empty "add" is filled in; the choice to keep sources stays.
-        {"0", "", false, true, false, false, "0", "1"},
+        { "0", "", false, true, false, false, "0", "1" },
     };
     for (const auto& c : cases) {
         Store("EncryptOption", "replace", c.replace);
@@ -347,7 +356,7 @@ TEST_F(ConfigSheetTest, DefaultButtonsSetControlsAndStoreNothingBeforeOk)
 
 TEST_F(ConfigSheetTest, DecryptRuleBoxesFollowReplaceAndIgnoreTheUser)
 {
-    for (const char* stored : {"1", "", "0", "x"}) {
+    for (const char* stored : { "1", "", "0", "x" }) {
         Store("DecryptOption", "replace", stored);
         auto sheet = Open(Decrypt);
         const bool replace = QString(stored).isEmpty() || QString(stored) == "1";
@@ -360,7 +369,7 @@ TEST_F(ConfigSheetTest, DecryptRuleBoxesFollowReplaceAndIgnoreTheUser)
 
     Store("DecryptOption", "replace", "1");
     auto sheet = Open(Decrypt);
-    for (const char* rule : {"subtract", "noChange", "addPrefix"}) {
+    for (const char* rule : { "subtract", "noChange", "addPrefix" }) {
         const bool before = Checked(*sheet, Decrypt, rule);
         Click(*sheet, Decrypt, rule);
         EXPECT_EQ(Checked(*sheet, Decrypt, rule), before) << rule;
@@ -383,8 +392,13 @@ TEST_F(ConfigSheetTest, ViewPageShowsTheStoredFilterAndRowStyle)
     const struct {
         const char *option, *shown, *storedOption;
     } filters[] = {
-        {"1", "hideHidden", "1"}, {"2", "hideSystem", "2"}, {"3", "hideBoth", "3"}, {"", "hideBoth", "3"},
-        {"4", "showAll", "4"},    {"x", "showAll", "x"},    {"9", "showAll", "9"},
+        { "1", "hideHidden", "1" },
+        { "2", "hideSystem", "2" },
+        { "3", "hideBoth", "3" },
+        { "", "hideBoth", "3" },
+        { "4", "showAll", "4" },
+        { "x", "showAll", "x" },
+        { "9", "showAll", "9" },
     };
     for (const auto& f : filters) {
         Store("ViewOption", "Option", f.option);
@@ -392,7 +406,7 @@ TEST_F(ConfigSheetTest, ViewPageShowsTheStoredFilterAndRowStyle)
         EXPECT_TRUE(Checked(*sheet, View, f.shown)) << f.option;
         EXPECT_EQ(Stored("ViewOption", "Option"), f.storedOption);
     }
-    for (const char* select : {"", "0", "1", "2"}) {
+    for (const char* select : { "", "0", "1", "2" }) {
         Store("ViewOption", "Select", select);
         auto sheet = Open(View);
         EXPECT_EQ(Checked(*sheet, View, "fullRow"), QString(select) == "1" || QString(select) == "2") << select;
@@ -403,7 +417,7 @@ TEST_F(ConfigSheetTest, ViewPageShowsTheStoredFilterAndRowStyle)
 TEST_F(ConfigSheetTest, ViewPageStoresTheClickedFilterAndRowStyle)
 {
     auto sheet = Open(View);
-    const char* const names[] = {"hideHidden", "hideSystem", "hideBoth", "showAll"};
+    const char* const names[] = { "hideHidden", "hideSystem", "hideBoth", "showAll" };
     for (int i = 0; i < 4; ++i) {
         Click(*sheet, View, names[i]);
         EXPECT_TRUE(Button(*sheet, "apply")->isEnabled());

@@ -1,8 +1,8 @@
 // The settings store: missing entries, exact strings, integers, sections
 // that ignore case, and values that outlive the store object.
-#include "algorithm.h"
-#include "settings_store.h"
-#include "temp_dir.h"
+#include "batch/algorithm.h"
+#include "config/settings_store.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ TEST(SettingsStore, MissingEntriesAndExactStrings)
     EXPECT_EQ(s.GetString("Arith", "value"), QString());
     EXPECT_EQ(s.GetInt("Tip", "FilePos", 0), 0u);
     EXPECT_EQ(s.GetInt("Tip", "StartUp", 7), 7u);
-    for (const QString& v : {QStringLiteral("1"), QStringLiteral(" 1"), QStringLiteral("01"), QStringLiteral("a=b;c"),
-                            QStringLiteral("Mon Dec  7 20:10:00 2026")}) {
+    for (const QString& v : { QStringLiteral("1"), QStringLiteral(" 1"), QStringLiteral("01"), QStringLiteral("a=b;c"),
+             QStringLiteral("Mon Dec  7 20:10:00 2026") }) {
         s.WriteString("EncryptOption", "replace", v);
         EXPECT_EQ(s.GetString("EncryptOption", "replace"), v);
     }

@@ -1,9 +1,9 @@
 // Rules of single ciphers that encrypted files depend on beyond their
 // published answers: which key bytes are read, that a refused key changes
 // nothing, schedule layouts, and the engine object's IDEA key and strings.
-#include "cipher_table.h"
-#include "idea_access.h"
-#include "vectors.h"
+#include "engine/cipher_table.h"
+#include "engine/idea_access.h"
+#include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,7 @@ Bytes key_of(std::size_t bytes)
 
 const Bytes kBlock = from_hex("00112233445566778899AABBCCDDEEFF");
 
-template <class Cipher>
-Bytes encrypted(Cipher& c, const Bytes& block)
+template <class Cipher> Bytes encrypted(Cipher& c, const Bytes& block)
 {
     Bytes out(16);
     c.encrypt(block.data(), out.data());
@@ -56,7 +55,7 @@ TEST(MarsContract, KeyLengthsOutsideFourToFourteenWordsChangeNothing)
     const Bytes before = encrypted(mars, kBlock);
     uint32 schedule[40];
     std::copy(std::begin(mars.round_keys), std::end(mars.round_keys), schedule);
-    for (uint32 bits : {0u, 96u, 127u, 480u, 512u}) {
+    for (uint32 bits : { 0u, 96u, 127u, 480u, 512u }) {
         mars.set_key(key.data(), bits);
         EXPECT_TRUE(std::equal(std::begin(schedule), std::end(schedule), mars.round_keys)) << bits;
         EXPECT_EQ(encrypted(mars, kBlock), before) << bits;
@@ -78,7 +77,7 @@ TEST(MarsContract, EngineKeyReadsExactlyFiftySixBytes)
     CMars reference;
     reference.set_key(tight.get(), 448);
     const Bytes expected = encrypted(reference, kBlock);
-    for (uint8 fill : {0x00, 0xFF, 0x5A}) {
+    for (uint8 fill : { 0x00, 0xFF, 0x5A }) {
         Bytes padded = key;
         padded.resize(80, fill);
         CMars mars;
@@ -116,7 +115,7 @@ TEST(Rc6Contract, KeyLengthsAndTheBlockLengthArgument)
     // Bytes beyond the last whole key word are ignored.
     const auto& v16 = vectors.front();
     Bytes key = v16.key;
-    key.insert(key.end(), {0xFF, 0xEE, 0xDD});
+    key.insert(key.end(), { 0xFF, 0xEE, 0xDD });
     CRc6 extra;
     ASSERT_EQ(extra.set_key(key.data(), 19, 0), 0);
     EXPECT_EQ(extra.key_length(), 19);
@@ -126,10 +125,9 @@ TEST(Rc6Contract, KeyLengthsAndTheBlockLengthArgument)
     const auto& v = vectors[1];
     CRc6 one;
     ASSERT_EQ(one.set_key(v.key.data(), uint32(v.key.size()), 0), 0);
-    const auto tail_untouched = [](const Bytes& b) {
-        return std::all_of(b.begin() + 16, b.end(), [](uint8 x) { return x == 0xA5; });
-    };
-    for (uint32 len : {8u, 32u}) {
+    const auto tail_untouched
+        = [](const Bytes& b) { return std::all_of(b.begin() + 16, b.end(), [](uint8 x) { return x == 0xA5; }); };
+    for (uint32 len : { 8u, 32u }) {
         Bytes buffer = v.plain;
         buffer.resize(48, 0xA5);
         one.encrypt(buffer.data(), len);
@@ -176,7 +174,7 @@ TEST(TwofishContract, KeyingIsDeterministicAndLeavesNoTrace)
     auto second = std::make_unique<TwofishContext>();
     std::memset(first.get(), 0x00, sizeof(TwofishContext));
     std::memset(second.get(), 0xA5, sizeof(TwofishContext));
-    for (uint32 bits : {128u, 192u, 256u}) {
+    for (uint32 bits : { 128u, 192u, 256u }) {
         en_key_twofish(first.get(), key.data(), bits);
         EXPECT_EQ(first->key_units, bits / 64);
     }
@@ -241,7 +239,7 @@ TEST(EngineObject, IdeaKeyAndStrings)
     e.GetKey(out);
     EXPECT_EQ(Bytes(out, out + 16), Bytes(key, key + 16));
 
-    unsigned char block[8] = {1, 2, 3, 4, 5, 6, 7, 8}, enc[8], dec[8];
+    unsigned char block[8] = { 1, 2, 3, 4, 5, 6, 7, 8 }, enc[8], dec[8];
     e.EnString(block, enc);
     EXPECT_NE(Bytes(enc, enc + 8), Bytes(block, block + 8));
     CIdea fresh;

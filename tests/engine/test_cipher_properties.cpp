@@ -2,8 +2,8 @@
 // undoes encrypting, many blocks at once equal one block at a time (also from
 // an unaligned buffer, and none at all touches nothing), in place equals a
 // copy, and a copied or assigned engine object encrypts like its original.
-#include "cipher_table.h"
-#include "vectors.h"
+#include "engine/cipher_table.h"
+#include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ struct Keyed {
     std::unique_ptr<CIdea> engine = std::make_unique<CIdea>();
     const CipherRow* row;
 
-    explicit Keyed(const CipherRow* r) : row(r)
+    explicit Keyed(const CipherRow* r)
+        : row(r)
     {
         unsigned char key[101] = "a property key";
         for (std::size_t i = 20; i < 60; ++i)
@@ -55,7 +56,7 @@ class CipherProperties : public ::testing::TestWithParam<const CipherRow*> {
 protected:
     // An odd count: wide paths and the tail that they leave.
     static constexpr std::size_t kBlocks = 67;
-    Keyed keyed{GetParam()};
+    Keyed keyed{ GetParam() };
     Bytes plain = [this] {
         Bytes p(kBlocks * GetParam()->block);
         for (std::size_t i = 0; i < p.size(); ++i)
@@ -111,20 +112,20 @@ TEST_P(CipherProperties, CopiesEncryptLikeTheirOriginal)
     keyed.row->set_key(*keyed.engine, other);
     keyed.row->prepare_decrypt(*keyed.engine);
     EXPECT_NE(keyed.encrypt(plain.data(), kBlocks), expected);
-    for (CIdea* e : {copy.get(), assigned.get()}) {
+    for (CIdea* e : { copy.get(), assigned.get() }) {
         Bytes out(plain.size());
         keyed.row->encrypt_blocks(*e, plain.data(), out.data(), kBlocks);
         EXPECT_EQ(to_hex(out), to_hex(expected));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CipherProperties, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<const CipherRow*>& info) {
-                             std::string name;
-                             for (const char* c = info.param->name; *c; ++c)
-                                 if (std::isalnum(static_cast<unsigned char>(*c)))
-                                     name += *c;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, CipherProperties, ::testing::ValuesIn(rows()), [](const ::testing::TestParamInfo<const CipherRow*>& info) {
+        std::string name;
+        for (const char* c = info.param->name; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c)))
+                name += *c;
+        return name;
+    });
 
 } // namespace

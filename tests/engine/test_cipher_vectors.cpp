@@ -2,9 +2,9 @@
 // order: through the cipher table when the key has the length the engine
 // uses, through the cipher itself for the other key lengths. One test case
 // per vector, so a failure names the file and the line's key.
-#include "cipher_table.h"
-#include "idea_access.h"
-#include "vectors.h"
+#include "engine/cipher_table.h"
+#include "engine/idea_access.h"
+#include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -27,23 +27,23 @@ enum class Mapping {
 };
 
 struct VectorFile {
-    const char* code;   // the cipher table's algorithm code
-    const char* file;   // below tests/data/vectors
+    const char* code; // the cipher table's algorithm code
+    const char* file; // below tests/data/vectors
     const char* record; // for record files: the Name or Test value to take
-    std::size_t count;  // vectors the file holds for this test
+    std::size_t count; // vectors the file holds for this test
     Mapping mapping;
 };
 
 const VectorFile kFiles[] = {
-    {"1", "fips197-appendix-c.txt", nullptr, 3, Mapping::AsPublished},
-    {"1", "rijndael.dat", nullptr, 9, Mapping::AsPublished},
-    {"1", "aes.txt", "AES/ECB", 4, Mapping::AsPublished},
-    {"2", "marsval.dat", nullptr, 9, Mapping::AsPublished},
-    {"2", "mars.txt", "Encrypt", 10, Mapping::AsPublished},
-    {"3", "rc6val.dat", nullptr, 6, Mapping::AsPublished},
-    {"4", "serpentv.dat", nullptr, 12, Mapping::ReverseWords},
-    {"5", "twofishv.dat", nullptr, 9, Mapping::AsPublished},
-    {"10", "ideaval.dat", nullptr, 11, Mapping::SwapBlockBytePairs},
+    { "1", "fips197-appendix-c.txt", nullptr, 3, Mapping::AsPublished },
+    { "1", "rijndael.dat", nullptr, 9, Mapping::AsPublished },
+    { "1", "aes.txt", "AES/ECB", 4, Mapping::AsPublished },
+    { "2", "marsval.dat", nullptr, 9, Mapping::AsPublished },
+    { "2", "mars.txt", "Encrypt", 10, Mapping::AsPublished },
+    { "3", "rc6val.dat", nullptr, 6, Mapping::AsPublished },
+    { "4", "serpentv.dat", nullptr, 12, Mapping::ReverseWords },
+    { "5", "twofishv.dat", nullptr, 9, Mapping::AsPublished },
+    { "10", "ideaval.dat", nullptr, 11, Mapping::SwapBlockBytePairs },
 };
 
 Bytes swap_pairs(Bytes b)
@@ -57,9 +57,9 @@ kvntest::KnownAnswer to_engine(const kvntest::KnownAnswer& v, Mapping mapping)
 {
     switch (mapping) {
     case Mapping::ReverseWords:
-        return {kvntest::reverse_words(v.key), kvntest::reverse_words(v.plain), kvntest::reverse_words(v.cipher)};
+        return { kvntest::reverse_words(v.key), kvntest::reverse_words(v.plain), kvntest::reverse_words(v.cipher) };
     case Mapping::SwapBlockBytePairs:
-        return {v.key, swap_pairs(v.plain), swap_pairs(v.cipher)};
+        return { v.key, swap_pairs(v.plain), swap_pairs(v.cipher) };
     case Mapping::AsPublished:
         break;
     }
@@ -75,7 +75,7 @@ std::vector<kvntest::KnownAnswer> published(const VectorFile& f)
     for (const auto& r : kvntest::read_records(path)) {
         const auto name = r.text.find("Name");
         if (r.test == f.record || (name != r.text.end() && name->second == f.record))
-            out.push_back({r.bytes.at("Key"), r.bytes.at("Plaintext"), r.bytes.at("Ciphertext")});
+            out.push_back({ r.bytes.at("Key"), r.bytes.at("Plaintext"), r.bytes.at("Ciphertext") });
     }
     return out;
 }
@@ -99,9 +99,9 @@ std::vector<Vector> all_vectors()
         const auto vectors = published(f);
         // A short read would silently check less: make it a failing case.
         if (vectors.size() != f.count)
-            out.push_back({&f, 0, {}});
+            out.push_back({ &f, 0, {} });
         for (std::size_t i = 0; i < vectors.size(); ++i)
-            out.push_back({&f, i + 1, to_engine(vectors[i], f.mapping)});
+            out.push_back({ &f, i + 1, to_engine(vectors[i], f.mapping) });
     }
     return out;
 }
@@ -173,7 +173,7 @@ Bytes run(const std::string& code, const Bytes& key, const Bytes& in, bool decry
     return direct(code, key, in, decrypt);
 }
 
-class PublishedVector : public ::testing::TestWithParam<Vector> {};
+class PublishedVector : public ::testing::TestWithParam<Vector> { };
 
 TEST_P(PublishedVector, EncryptsAndDecrypts)
 {

@@ -1,11 +1,11 @@
 // Every cipher of the table on every CPU level this machine has gives the
 // portable path's bytes, both directions: block counts around every vector
 // width, buffers off any alignment, separate output and in place.
-#include "cipher_table.h"
-#include "cpu/cipher_kernels.h"
-#include "idea_access.h"
-#include "idea_blocks.h"
-#include "vectors.h"
+#include "engine/cipher_table.h"
+#include "engine/cpu/cipher_kernels.h"
+#include "engine/idea_access.h"
+#include "engine/idea_blocks.h"
+#include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(CpuPaths, EveryLevelGivesThePortableBytes)
     std::vector<std::size_t> counts;
     for (std::size_t n = 1; n <= 67; ++n)
         counts.push_back(n);
-    counts.insert(counts.end(), {255, 1000, 4099});
+    counts.insert(counts.end(), { 255, 1000, 4099 });
 
     std::mt19937 gen(12);
     std::size_t rowCount = 0;
@@ -65,11 +65,11 @@ TEST(CpuPaths, EveryLevelGivesThePortableBytes)
                 Bytes encrypted(in.size()), decrypted(in.size());
                 portable.encrypt_blocks(e, in.data(), encrypted.data(), blocks);
                 portable.decrypt_blocks(e, in.data(), decrypted.data(), blocks);
-                for (std::size_t offset : {0, 1, 3}) {
-                    SCOPED_TRACE(std::string(row.name) + " " + path.name + ", " + std::to_string(blocks) +
-                                 " blocks at +" + std::to_string(offset));
-                    for (bool inPlace : {false, true}) {
-                        for (bool encrypt : {true, false}) {
+                for (std::size_t offset : { 0, 1, 3 }) {
+                    SCOPED_TRACE(std::string(row.name) + " " + path.name + ", " + std::to_string(blocks)
+                        + " blocks at +" + std::to_string(offset));
+                    for (bool inPlace : { false, true }) {
+                        for (bool encrypt : { true, false }) {
                             Bytes src(in.size() + offset), dst(in.size() + offset);
                             std::copy(in.begin(), in.end(), src.begin() + long(offset));
                             unsigned char* out = (inPlace ? src : dst).data() + offset;
@@ -99,7 +99,7 @@ TEST(Idea, ZeroWordsAndSubkeysOnEveryLevel)
     key = kvntest::from_hex("0123456789ABCDEF0011223344556677");
     CIdeaAccess::en_key_idea(e, key.data(), mixed);
     mixed[0] = mixed[3] = mixed[4] = mixed[5] = mixed[51] = 0;
-    for (const unsigned short* z : {zero, mixed}) {
+    for (const unsigned short* z : { zero, mixed }) {
         Bytes want(data.size());
         idea_crypt_blocks(z, data.data(), want.data(), 67);
         for (tessiral::CpuLevel level : tessiral::kCpuLevels) {

@@ -2,11 +2,11 @@
 // (keep and replace, both directions), the check of a result before its
 // source goes (a result that reads back differently, through the file
 // seam), and decryption finding the cipher by the header block.
-#include "batch_control.h"
-#include "engine_recorders.h"
-#include "engine_workers.h"
-#include "file_ops.h"
-#include "temp_dir.h"
+#include "engine/batch_control.h"
+#include "engine/engine_workers.h"
+#include "engine/file_ops.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

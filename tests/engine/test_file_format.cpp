@@ -1,13 +1,13 @@
 // Encrypted files checked byte for byte against the format rules, built here
 // straight from the block ciphers; round trips for every size class; the
 // progress, count and status the engine shows while it works.
-#include "ciphers/aes.h"
-#include "ciphers/mars.h"
-#include "ciphers/rc6.h"
-#include "ciphers/serpent.h"
-#include "ciphers/twofish.h"
-#include "engine_recorders.h"
-#include "temp_dir.h"
+#include "engine/ciphers/aes.h"
+#include "engine/ciphers/mars.h"
+#include "engine/ciphers/rc6.h"
+#include "engine/ciphers/serpent.h"
+#include "engine/ciphers/twofish.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +18,13 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-const char* const kCodes[] = {"1", "2", "3", "4", "5", "10"};
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 const std::string kKey = "correct horse";
 
-unsigned block_of(const std::string& code) { return code == "10" ? 8 : 16; }
+unsigned block_of(const std::string& code)
+{
+    return code == "10" ? 8 : 16;
+}
 
 // One block encrypted by the cipher itself, keyed from the same 101-byte
 // key buffer the engine receives.
@@ -42,7 +45,10 @@ std::function<void(const unsigned char*, unsigned char*)> block_encryptor(const 
     if (code == "3") {
         auto c = std::make_shared<CRc6>();
         c->set_key(buf->data(), 32, 0);
-        return [c](const unsigned char* in, unsigned char* out) { std::memcpy(out, in, 16); c->encrypt(out, 16); };
+        return [c](const unsigned char* in, unsigned char* out) {
+            std::memcpy(out, in, 16);
+            c->encrypt(out, 16);
+        };
     }
     if (code == "4") {
         auto c = std::make_shared<SerpentContext>();
@@ -57,9 +63,7 @@ std::function<void(const unsigned char*, unsigned char*)> block_encryptor(const 
     auto e = std::make_shared<CIdea>();
     e->m_strArith = "10";
     e->SetKey(buf->data());
-    return [e](const unsigned char* in, unsigned char* out) {
-        e->EnString(const_cast<unsigned char*>(in), out);
-    };
+    return [e](const unsigned char* in, unsigned char* out) { e->EnString(const_cast<unsigned char*>(in), out); };
 }
 
 Bytes expected_file(const std::string& code, const Bytes& plain)
@@ -85,7 +89,7 @@ Bytes expected_file(const std::string& code, const Bytes& plain)
 // The bar positions block-by-block processing produces, worked out block by block.
 std::vector<int> expected_positions(std::uint64_t length, unsigned b, bool decrypting)
 {
-    std::vector<int> pos{1};
+    std::vector<int> pos{ 1 };
     const std::uint64_t step = length > 100 ? length / 100 : 1;
     std::uint64_t counter = 0;
     const std::uint64_t blocks = decrypting ? length / b - 1 : length / b;
@@ -109,8 +113,8 @@ TEST(FileFormat, EveryCipherEverySizeClassMatchesTheFormatAndRoundTrips)
     kvntest::TempDir dir;
     for (const std::string code : kCodes) {
         const unsigned b = block_of(code);
-        for (const std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(b - 1), std::size_t(b), std::size_t(b + 1),
-                                       std::size_t(1000), std::size_t(3 << 20) + 5}) {
+        for (const std::size_t size : { std::size_t(0), std::size_t(1), std::size_t(b - 1), std::size_t(b),
+                 std::size_t(b + 1), std::size_t(1000), std::size_t(3 << 20) + 5 }) {
             SCOPED_TRACE("code " + code + " size " + std::to_string(size));
             const Bytes plain = kvntest::random_bytes(size, unsigned(size) * 7 + unsigned(b));
             const std::string src = dir.file("plain-" + code + "-" + std::to_string(size) + ".bin");
@@ -136,9 +140,15 @@ TEST(FileFormat, EveryCipherEverySizeClassMatchesTheFormatAndRoundTrips)
 TEST(FileFormat, LengthMarkers)
 {
     kvntest::TempDir dir;
-    struct Case { const char* code; std::size_t size; std::size_t encrypted; char marker; };
-    for (const Case c : {Case{"1", 0, 16, '3'}, Case{"1", 1, 32, 'O'}, Case{"1", 16, 32, '3'}, Case{"1", 17, 48, 'O'},
-                         Case{"1", 31, 48, 'A'}, Case{"10", 9, 24, 'O'}, Case{"10", 15, 24, 'I'}, Case{"10", 0, 8, '3'}}) {
+    struct Case {
+        const char* code;
+        std::size_t size;
+        std::size_t encrypted;
+        char marker;
+    };
+    for (const Case c :
+        { Case{ "1", 0, 16, '3' }, Case{ "1", 1, 32, 'O' }, Case{ "1", 16, 32, '3' }, Case{ "1", 17, 48, 'O' },
+            Case{ "1", 31, 48, 'A' }, Case{ "10", 9, 24, 'O' }, Case{ "10", 15, 24, 'I' }, Case{ "10", 0, 8, '3' } }) {
         const std::string src = dir.file("m.bin");
         kvntest::write_file(src, Bytes(c.size, 'x'));
         EngineRig rig(c.code, kKey);
@@ -185,8 +195,8 @@ TEST(FileFormat, SameFileTwiceGivesIdenticalBytes)
 TEST(FileProgress, PositionsCountAndStatusFollowTheBlocks)
 {
     kvntest::TempDir dir;
-    for (const std::size_t size : {std::size_t(0), std::size_t(50), std::size_t(1000), std::size_t(5 << 20) + 3}) {
-        for (const std::string code : {"1", "10"}) {
+    for (const std::size_t size : { std::size_t(0), std::size_t(50), std::size_t(1000), std::size_t(5 << 20) + 3 }) {
+        for (const std::string code : { "1", "10" }) {
             SCOPED_TRACE(code + " " + std::to_string(size));
             const unsigned b = block_of(code);
             const std::string src = dir.file("report.doc");
@@ -197,8 +207,8 @@ TEST(FileProgress, PositionsCountAndStatusFollowTheBlocks)
             ASSERT_EQ(enc.encrypt(src, src + ".kvn"), IDEA_DONE);
             EXPECT_EQ(enc.surface.repaints, expected_positions(size, b, false));
             EXPECT_LE(enc.surface.repaints.size(), 101u);
-            EXPECT_EQ(enc.status.texts, std::vector<std::string>{"report.doc  Encrypting... "});
-            EXPECT_EQ(enc.count.texts, std::vector<std::string>{"3/7 file(s)"});
+            EXPECT_EQ(enc.status.texts, std::vector<std::string>{ "report.doc  Encrypting... " });
+            EXPECT_EQ(enc.count.texts, std::vector<std::string>{ "3/7 file(s)" });
             EXPECT_EQ(enc.engine.m_nFileIndex, 3);
 
             EngineRig dec(code, kKey, 0, 1, 1);
@@ -206,8 +216,8 @@ TEST(FileProgress, PositionsCountAndStatusFollowTheBlocks)
             ASSERT_EQ(dec.decrypt(src + ".kvn", dir.file("plain.out")), IDEA_DONE);
             const std::uint64_t encrypted = b * (1 + (size + b - 1) / b);
             EXPECT_EQ(dec.surface.repaints, expected_positions(encrypted, b, true));
-            EXPECT_EQ(dec.status.texts, std::vector<std::string>{"report.doc.kvn  Decrypting... "});
-            EXPECT_EQ(dec.count.texts, std::vector<std::string>{"1/1 file(s)"});
+            EXPECT_EQ(dec.status.texts, std::vector<std::string>{ "report.doc.kvn  Decrypting... " });
+            EXPECT_EQ(dec.count.texts, std::vector<std::string>{ "1/1 file(s)" });
         }
     }
 }
@@ -217,13 +227,13 @@ TEST(FileProgress, UnknownCodeTouchesNothingAndEndsAtHundred)
     kvntest::TempDir dir;
     const std::string src = dir.file("a.txt");
     kvntest::write_file(src, Bytes(100, 1));
-    for (const char* code : {"6", "", "01", "aes"}) {
+    for (const char* code : { "6", "", "01", "aes" }) {
         EngineRig rig(code, kKey, 1, 0);
         EXPECT_EQ(rig.encrypt(src, src + ".tmp"), IDEA_DONE);
         EXPECT_EQ(rig.decrypt(src, src + ".tmp"), IDEA_DONE);
         EXPECT_EQ(rig.bar.GetPos(), 100);
         EXPECT_EQ(rig.engine.m_nFileIndex, 0);
-        EXPECT_EQ(kvntest::list_dir(dir.path()), std::vector<std::string>{"a.txt"});
+        EXPECT_EQ(kvntest::list_dir(dir.path()), std::vector<std::string>{ "a.txt" });
         EXPECT_EQ(kvntest::read_file(src), Bytes(100, 1));
     }
 }

@@ -1,7 +1,7 @@
 // What is left on disk after a file: the replace and extension rules of
 // encryption, decryption's final names, and the key check that creates nothing.
-#include "engine_recorders.h"
-#include "temp_dir.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,31 +23,31 @@ const Bytes kPlain = kvntest::random_bytes(777, 42);
 
 TEST(EncryptNaming, ReplaceAndExtensionFlags)
 {
-    {   // keep: both exist, the extension flag makes no difference
+    { // keep: both exist, the extension flag makes no difference
         kvntest::TempDir dir;
         write_file(dir.file("a.txt"), kPlain);
         EngineRig rig("1", kKey, 0, 0);
         ASSERT_EQ(rig.encrypt(dir.file("a.txt"), dir.file("a.txt.kvn")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), (Names{"a.txt", "a.txt.kvn"}));
+        EXPECT_EQ(list_dir(dir.path()), (Names{ "a.txt", "a.txt.kvn" }));
         EXPECT_EQ(read_file(dir.file("a.txt")), kPlain);
     }
-    {   // replace, add the extension: only the .kvn is left
+    { // replace, add the extension: only the .kvn is left
         kvntest::TempDir dir;
         write_file(dir.file("a.txt"), kPlain);
         EngineRig rig("1", kKey, 1, 1);
         ASSERT_EQ(rig.encrypt(dir.file("a.txt"), dir.file("a.txt.kvn")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), Names{"a.txt.kvn"});
+        EXPECT_EQ(list_dir(dir.path()), Names{ "a.txt.kvn" });
     }
-    {   // replace under the same name: the source path holds the encrypted data
+    { // replace under the same name: the source path holds the encrypted data
         kvntest::TempDir dir;
         write_file(dir.file("a.txt"), kPlain);
         EngineRig rig("1", kKey, 1, 0);
         ASSERT_EQ(rig.encrypt(dir.file("a.txt"), dir.file("a.txt.tmp")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), Names{"a.txt"});
+        EXPECT_EQ(list_dir(dir.path()), Names{ "a.txt" });
         EXPECT_EQ(read_file(dir.file("a.txt")).size(), 16 + 784u);
         EngineRig back("1", kKey, 1);
         ASSERT_EQ(back.decrypt(dir.file("a.txt"), dir.file("a.txt.tmp")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), Names{"a.txt"});
+        EXPECT_EQ(list_dir(dir.path()), Names{ "a.txt" });
         EXPECT_EQ(read_file(dir.file("a.txt")), kPlain);
     }
 }
@@ -60,7 +60,7 @@ TEST(EncryptNaming, ResultKeepsTheSourcePermissions)
     ASSERT_EQ(chmod(dir.file("private.txt").c_str(), 0600), 0);
     EngineRig rig("1", kKey, 1, 0);
     ASSERT_EQ(rig.encrypt(dir.file("private.txt"), dir.file("private.txt.tmp")), IDEA_DONE);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(stat(dir.file("private.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
@@ -68,31 +68,31 @@ TEST(EncryptNaming, ResultKeepsTheSourcePermissions)
 
 TEST(DecryptNaming, KvnSourcesAndForeignNames)
 {
-    {   // report.doc.kvn, replace: only report.doc is left, holding the plain data
+    { // report.doc.kvn, replace: only report.doc is left, holding the plain data
         kvntest::TempDir dir;
         write_file(dir.file("report.doc"), kPlain);
         EngineRig enc("3", kKey, 1, 1);
         ASSERT_EQ(enc.encrypt(dir.file("report.doc"), dir.file("report.doc.kvn")), IDEA_DONE);
         EngineRig dec("3", kKey, 1);
         ASSERT_EQ(dec.decrypt(dir.file("report.doc.kvn"), dir.file("report.doc")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), Names{"report.doc"});
+        EXPECT_EQ(list_dir(dir.path()), Names{ "report.doc" });
         EXPECT_EQ(read_file(dir.file("report.doc")), kPlain);
     }
-    {   // an encrypted file under its own name, kept: "de~" beside it, replacing an older one
+    { // an encrypted file under its own name, kept: "de~" beside it, replacing an older one
         kvntest::TempDir dir;
         write_file(dir.file("Report.Doc"), kPlain);
         EngineRig enc("10", kKey, 1, 0);
         ASSERT_EQ(enc.encrypt(dir.file("Report.Doc"), dir.file("Report.Doc.tmp")), IDEA_DONE);
         const Bytes encrypted = read_file(dir.file("Report.Doc"));
-        write_file(dir.file("de~Report.Doc"), Bytes{'o', 'l', 'd'});
+        write_file(dir.file("de~Report.Doc"), Bytes{ 'o', 'l', 'd' });
         EngineRig dec("10", kKey, 0);
         dec.engine.m_bOverwrite = 1; // as when the user was asked and said yes
         ASSERT_EQ(dec.decrypt(dir.file("Report.Doc"), dir.file("Report.Doc.tmp")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), (Names{"Report.Doc", "de~Report.Doc"}));
+        EXPECT_EQ(list_dir(dir.path()), (Names{ "Report.Doc", "de~Report.Doc" }));
         EXPECT_EQ(read_file(dir.file("Report.Doc")), encrypted);
         EXPECT_EQ(read_file(dir.file("de~Report.Doc")), kPlain);
     }
-    {   // upper-case extension counts as ".kvn"; the name keeps its case
+    { // upper-case extension counts as ".kvn"; the name keeps its case
         kvntest::TempDir dir;
         write_file(dir.file("Notes.TXT"), kPlain);
         EngineRig enc("1", kKey, 0);
@@ -100,7 +100,7 @@ TEST(DecryptNaming, KvnSourcesAndForeignNames)
         std::remove(dir.file("Notes.TXT").c_str());
         EngineRig dec("1", kKey, 0);
         ASSERT_EQ(dec.decrypt(dir.file("Notes.TXT.KVN"), dir.file("Notes.TXT")), IDEA_DONE);
-        EXPECT_EQ(list_dir(dir.path()), (Names{"Notes.TXT", "Notes.TXT.KVN"}));
+        EXPECT_EQ(list_dir(dir.path()), (Names{ "Notes.TXT", "Notes.TXT.KVN" }));
         EXPECT_EQ(read_file(dir.file("Notes.TXT")), kPlain);
     }
 }
@@ -129,22 +129,22 @@ TEST(KeyCheck, WrongKeyOrCipherCreatesNothingEvenInReplaceMode)
     EXPECT_EQ(wrongKey.decrypt(dir.file("a.txt.kvn"), dir.file("a.txt")), IDEA_DEST_FAILED);
     ASSERT_EQ(wrongKey.messages.messages.size(), 1u);
     EXPECT_EQ(wrongKey.messages.messages[0].text,
-              "The key you entered does not appear to be valid!\nOr it is not encryption file by AES!\n"
-                  + dir.file("a.txt.kvn"));
+        "The key you entered does not appear to be valid!\nOr it is not encryption file by AES!\n"
+            + dir.file("a.txt.kvn"));
     EXPECT_EQ(wrongKey.messages.messages[0].caption, "Error:");
     EXPECT_EQ(wrongKey.messages.messages[0].style, unsigned(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(wrongKey.engine.m_nFileIndex, 0);
 
     for (const auto& [code, name] : std::vector<std::pair<std::string, std::string>>{
-             {"2", "MARS"}, {"3", "RC-6"}, {"4", "Serpent"}, {"5", "Twofish"}, {"10", "IDEA"}}) {
+             { "2", "MARS" }, { "3", "RC-6" }, { "4", "Serpent" }, { "5", "Twofish" }, { "10", "IDEA" } }) {
         EngineRig other(code, kKey, 1);
         EXPECT_EQ(other.decrypt(dir.file("a.txt.kvn"), dir.file("a.txt")), IDEA_DEST_FAILED) << code;
         ASSERT_EQ(other.messages.messages.size(), 1u);
         EXPECT_EQ(other.messages.messages[0].text,
-                  "The key you entered does not appear to be valid!\nOr it is not encryption file by " + name + "!\n"
-                      + dir.file("a.txt.kvn"));
+            "The key you entered does not appear to be valid!\nOr it is not encryption file by " + name + "!\n"
+                + dir.file("a.txt.kvn"));
     }
-    EXPECT_EQ(list_dir(dir.path()), Names{"a.txt.kvn"});
+    EXPECT_EQ(list_dir(dir.path()), Names{ "a.txt.kvn" });
     EXPECT_EQ(read_file(dir.file("a.txt.kvn")), encrypted);
 
     // A plain file fails the same check.

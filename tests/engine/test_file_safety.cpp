@@ -2,9 +2,9 @@
 // /dev/full, a FIFO, a folder, a vanished file, links) and through the file
 // operations seam where root would get past permission bits or a call must
 // throw.
-#include "engine_recorders.h"
-#include "file_ops.h"
-#include "temp_dir.h"
+#include "engine/file_ops.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -35,9 +35,9 @@ public:
     int renameError = 0;
     long writeBudget = -1; // bytes that may be written before ENOSPC; -1 unlimited
     bool growSource = false;
-    std::string intruder;  // a file that appears under this name at the first write
-    std::string throwOn;   // the call that throws std::bad_alloc ...
-    int throwAfter = 0;    // ... after this many calls of it went through
+    std::string intruder; // a file that appears under this name at the first write
+    std::string throwOn; // the call that throws std::bad_alloc ...
+    int throwAfter = 0; // ... after this many calls of it went through
     std::vector<std::string> log;
 
     int OpenRead(const char* path) override
@@ -55,7 +55,7 @@ public:
     {
         maybe_throw("write");
         if (!intruder.empty()) {
-            write_file(intruder, {'n', 'e', 'w'});
+            write_file(intruder, { 'n', 'e', 'w' });
             intruder.clear();
         }
         if (writeBudget >= 0) {
@@ -118,7 +118,7 @@ TEST(WriteFailure, FileSizeLimitKeepsSourceAndLeavesNoPartialOutput)
 {
     Fixture f;
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
     small.rlim_cur = 64 * 1024;
@@ -127,7 +127,7 @@ TEST(WriteFailure, FileSizeLimitKeepsSourceAndLeavesNoPartialOutput)
     const int result = rig.encrypt(f.src, f.src + ".tmp");
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(result, IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
     EXPECT_EQ(read_file(f.src), kPlain);
     ASSERT_EQ(rig.messages.messages.size(), 1u);
     EXPECT_NE(rig.messages.messages[0].text.find("could not be written"), std::string::npos);
@@ -146,14 +146,14 @@ TEST(WriteFailure, SeamWriteErrorWhileDecryptingKeepsTheEncryptedFile)
     EngineRig dec("1", kKey, 1);
     dec.engine.m_pFileOps = &ops;
     EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin.kvn" });
     EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
 }
 
 TEST(DestinationRefused, DeviceMissingFolderAndProc)
 {
     Fixture f;
-    for (const std::string& dest : Names{"/dev/full", f.dir.file("no/such/folder/x.kvn"), "/proc/kvn-test.kvn"}) {
+    for (const std::string& dest : Names{ "/dev/full", f.dir.file("no/such/folder/x.kvn"), "/proc/kvn-test.kvn" }) {
         EngineRig rig("10", kKey, 1, 1);
         EXPECT_EQ(rig.encrypt(f.src, dest), IDEA_DEST_FAILED) << dest;
         ASSERT_EQ(rig.messages.messages.size(), 1u);
@@ -163,10 +163,10 @@ TEST(DestinationRefused, DeviceMissingFolderAndProc)
         EXPECT_GT(text.size(), std::string("Don't create new file\n\n").size() + dest.size()) << text;
         EXPECT_EQ(rig.messages.messages[0].caption, "Error");
         EXPECT_EQ(rig.engine.m_nFileIndex, 0);
-        EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+        EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
         EXPECT_EQ(read_file(f.src), kPlain);
     }
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
@@ -177,8 +177,8 @@ TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
     const std::string fifo = f.dir.file("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(mkdir(f.dir.file("folder").c_str(), 0700), 0);
-    for (const std::string& src : Names{f.dir.file("gone.txt"), fifo, f.dir.file("folder")}) {
-        for (const bool decrypting : {false, true}) {
+    for (const std::string& src : Names{ f.dir.file("gone.txt"), fifo, f.dir.file("folder") }) {
+        for (const bool decrypting : { false, true }) {
             FaultyOps ops;
             EngineRig rig("10", kKey, 1, 0);
             rig.engine.m_pFileOps = &ops;
@@ -187,13 +187,13 @@ TEST(SourceRefused, VanishedFifoAndFolderAreNeverRead)
             EXPECT_TRUE(ops.log.empty()) << src; // never opened
             ASSERT_EQ(rig.messages.messages.size(), 1u);
             EXPECT_EQ(rig.messages.messages[0].text,
-                      "Don't open this file!\n" + src + "\n"
-                          + (src == fifo || src == f.dir.file("folder") ? "It is not a regular file."
-                                                                         : "No such file or directory"));
+                "Don't open this file!\n" + src + "\n"
+                    + (src == fifo || src == f.dir.file("folder") ? "It is not a regular file."
+                                                                  : "No such file or directory"));
             EXPECT_EQ(rig.messages.messages[0].caption, decrypting ? "Error:" : "Error: ");
         }
     }
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "folder", "pipe"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "folder", "pipe" }));
 }
 
 TEST(FinishFailure, UndeletableSourceKeepsBothAndReports)
@@ -204,7 +204,7 @@ TEST(FinishFailure, UndeletableSourceKeepsBothAndReports)
     EngineRig rig("1", kKey, 1, 1);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".kvn"), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.kvn"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.kvn" }));
     EXPECT_EQ(read_file(f.src), kPlain);
     EngineRig check("1", kKey, 0);
     ASSERT_EQ(check.decrypt(f.src + ".kvn", f.dir.file("check")), IDEA_DONE);
@@ -221,7 +221,7 @@ TEST(FinishFailure, FailedRenameKeepsTheFinishedOutputUnderItsWorkingName)
     EngineRig rig("1", kKey, 1, 0);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DEST_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.tmp" }));
     EXPECT_EQ(read_file(f.src), kPlain);
     EXPECT_EQ(read_file(f.src + ".tmp").size(), 16 + 300000u);
     ASSERT_EQ(rig.messages.messages.size(), 1u);
@@ -231,7 +231,7 @@ TEST(FinishFailure, FailedRenameKeepsTheFinishedOutputUnderItsWorkingName)
 TEST(Replace, OneAtomicRenameAfterSyncAndUnrelatedTmpUntouched)
 {
     Fixture f;
-    const Bytes unrelated{'m', 'i', 'n', 'e'};
+    const Bytes unrelated{ 'm', 'i', 'n', 'e' };
     write_file(f.src + ".tmp", unrelated);
     FaultyOps ops;
     EngineRig rig("1", kKey, 1, 0);
@@ -245,7 +245,7 @@ TEST(Replace, OneAtomicRenameAfterSyncAndUnrelatedTmpUntouched)
     EXPECT_EQ(ops.log[1], "sync");
     EXPECT_EQ(ops.log[2].rfind("rename " + f.src + ".", 0), 0u);
     EXPECT_EQ(ops.log[2].substr(ops.log[2].size() - f.src.size() - 4), " -> " + f.src);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.tmp"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.tmp" }));
 }
 
 TEST(SourceChanged, GrowingSourceIsNotReplaced)
@@ -256,7 +256,7 @@ TEST(SourceChanged, GrowingSourceIsNotReplaced)
     EngineRig rig("1", kKey, 1, 0);
     rig.engine.m_pFileOps = &ops;
     EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_SOURCE_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
     EXPECT_EQ(read_file(f.src), kPlain);
 }
 
@@ -271,7 +271,7 @@ TEST(Damaged, DataPartNotWholeBlocksReplacesNothing)
     std::remove(f.src.c_str());
     EngineRig dec("1", kKey, 1);
     EXPECT_EQ(dec.decrypt(f.src + ".kvn", f.src), IDEA_SOURCE_FAILED);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin.kvn" });
     EXPECT_EQ(read_file(f.src + ".kvn"), encrypted);
     ASSERT_EQ(dec.messages.messages.size(), 1u);
     EXPECT_NE(dec.messages.messages[0].text.find("damaged"), std::string::npos);
@@ -283,7 +283,7 @@ TEST(KeepMode, OutputNeverOverwritesItsOwnSource)
     EngineRig rig("1", kKey, 0);
     EXPECT_EQ(rig.encrypt(f.src, f.src), IDEA_DEST_FAILED);
     EXPECT_EQ(read_file(f.src), kPlain);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
 }
 
 TEST(Durability, SyncedWhenSomethingIsReplacedOrDeletedOnly)
@@ -315,8 +315,8 @@ TEST(Links, ReplaceModeRefusesALinkedSourceBeforeWritingKeepModeReadsThroughIt)
     const std::string soft = f.dir.file("soft"), hard = f.dir.file("hard");
     ASSERT_EQ(symlink("data.bin", soft.c_str()), 0);
     ASSERT_EQ(link(f.src.c_str(), hard.c_str()), 0);
-    for (const std::string& src : Names{soft, hard}) {
-        for (const bool decrypting : {false, true}) {
+    for (const std::string& src : Names{ soft, hard }) {
+        for (const bool decrypting : { false, true }) {
             FaultyOps ops;
             EngineRig rig("1", kKey, 1, 0);
             rig.engine.m_pFileOps = &ops;
@@ -325,10 +325,11 @@ TEST(Links, ReplaceModeRefusesALinkedSourceBeforeWritingKeepModeReadsThroughIt)
             EXPECT_TRUE(ops.log.empty()) << src; // never opened
             ASSERT_EQ(rig.messages.messages.size(), 1u);
             EXPECT_EQ(rig.messages.messages[0].text.rfind(src + "\n", 0), 0u);
-            EXPECT_NE(rig.messages.messages[0].text.find(src == soft ? "symbolic link" : "hard links"), std::string::npos);
+            EXPECT_NE(
+                rig.messages.messages[0].text.find(src == soft ? "symbolic link" : "hard links"), std::string::npos);
         }
     }
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "hard", "soft"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "hard", "soft" }));
     EXPECT_EQ(read_file(f.src), kPlain);
     EngineRig keep("1", kKey, 0);
     EXPECT_EQ(keep.encrypt(soft, soft + ".kvn"), IDEA_DONE);
@@ -348,18 +349,18 @@ TEST(Links, ALinkInTheResultsPlaceIsAnEntryOfItsOwnReplacedNeverWrittenThrough)
     EngineRig allowed("1", kKey, 1, 1);
     allowed.engine.m_bOverwrite = 1;
     ASSERT_EQ(allowed.encrypt(f.src, kvn), IDEA_DONE);
-    EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin.kvn"}); // the link replaced, the source deleted
-    struct stat st {};
+    EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin.kvn" }); // the link replaced, the source deleted
+    struct stat st { };
     ASSERT_EQ(lstat(kvn.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
 
     // A link to another file: the link is replaced, its target keeps its bytes.
-    write_file(other, {'o'});
+    write_file(other, { 'o' });
     ASSERT_EQ(symlink("other", f.src.c_str()), 0);
     EngineRig dec("1", kKey, 0);
     dec.engine.m_bOverwrite = 1;
     ASSERT_EQ(dec.decrypt(kvn, f.src), IDEA_DONE);
-    EXPECT_EQ(read_file(other), Bytes{'o'});
+    EXPECT_EQ(read_file(other), Bytes{ 'o' });
     EXPECT_EQ(read_file(f.src), kPlain);
 }
 
@@ -367,12 +368,12 @@ TEST(Overwrite, AnExistingFileIsReplacedOnlyWithPermissionAndTheRenameChecksAgai
 {
     Fixture f;
     const std::string kvn = f.src + ".kvn";
-    const Bytes newer{'n', 'e', 'w', 'e', 'r'};
+    const Bytes newer{ 'n', 'e', 'w', 'e', 'r' };
     write_file(kvn, newer);
     EngineRig refused("1", kKey, 0);
     EXPECT_EQ(refused.encrypt(f.src, kvn), IDEA_DEST_FAILED);
     EXPECT_EQ(read_file(kvn), newer);
-    EXPECT_EQ(list_dir(f.dir.path()), (Names{"data.bin", "data.bin.kvn"}));
+    EXPECT_EQ(list_dir(f.dir.path()), (Names{ "data.bin", "data.bin.kvn" }));
     ASSERT_EQ(refused.messages.messages.size(), 1u);
     EXPECT_EQ(refused.messages.messages[0].text.rfind(kvn + "\n", 0), 0u);
 
@@ -383,7 +384,9 @@ TEST(Overwrite, AnExistingFileIsReplacedOnlyWithPermissionAndTheRenameChecksAgai
     allowed.engine.m_bOverwrite = 1;
     ASSERT_EQ(allowed.encrypt(f.src, kvn), IDEA_DONE);
     EXPECT_EQ(read_file(kvn).size(), 16 + 300000u);
-    EXPECT_EQ(std::count_if(ops.log.begin(), ops.log.end(), [](const std::string& l) { return l.rfind("rename", 0) == 0; }), 1);
+    EXPECT_EQ(
+        std::count_if(ops.log.begin(), ops.log.end(), [](const std::string& l) { return l.rfind("rename", 0) == 0; }),
+        1);
     EXPECT_EQ(ops.log.back().rfind("rename " + kvn + ".tmp -> ", 0), 0u);
 
     // A file that takes the name while the result is written is not replaced.
@@ -393,7 +396,7 @@ TEST(Overwrite, AnExistingFileIsReplacedOnlyWithPermissionAndTheRenameChecksAgai
     EngineRig late("1", kKey, 0);
     late.engine.m_pFileOps = &racing;
     EXPECT_EQ(late.encrypt(f.src, kvn), IDEA_DEST_FAILED);
-    EXPECT_EQ(read_file(kvn), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(read_file(kvn), (Bytes{ 'n', 'e', 'w' }));
     EXPECT_EQ(racing.log.back().rfind("rename-new ", 0), 0u);
     ASSERT_EQ(late.messages.messages.size(), 1u);
     EXPECT_NE(late.messages.messages[0].text.find("File exists"), std::string::npos);
@@ -405,7 +408,7 @@ TEST(Thrown, AnythingThrownEndsThatFileAloneAndCleanly)
     Fixture f;
     // The header is the first write; the second is the data, on the write-behind thread.
     for (const auto& [call, after] : std::vector<std::pair<std::string, int>>{
-             {"open", 0}, {"read", 0}, {"write", 0}, {"write", 1}, {"sync", 0}, {"rename", 0}}) {
+             { "open", 0 }, { "read", 0 }, { "write", 0 }, { "write", 1 }, { "sync", 0 }, { "rename", 0 } }) {
         SCOPED_TRACE(call + " " + std::to_string(after));
         FaultyOps ops;
         ops.throwOn = call;
@@ -413,12 +416,13 @@ TEST(Thrown, AnythingThrownEndsThatFileAloneAndCleanly)
         EngineRig rig("1", kKey, 1, 0);
         rig.engine.m_pFileOps = &ops;
         EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DEST_FAILED);
-        EXPECT_EQ(list_dir(f.dir.path()), Names{"data.bin"});
+        EXPECT_EQ(list_dir(f.dir.path()), Names{ "data.bin" });
         EXPECT_EQ(read_file(f.src), kPlain);
         ASSERT_EQ(rig.messages.messages.size(), 1u);
         EXPECT_EQ(rig.messages.messages[0].text,
-                  f.src + "\nThe work on this file stopped on an unexpected failure (not enough memory).\n"
-                          "The source file was left as it was.");
+            f.src
+                + "\nThe work on this file stopped on an unexpected failure (not enough memory).\n"
+                  "The source file was left as it was.");
         EXPECT_EQ(rig.encrypt(f.src, f.src + ".tmp"), IDEA_DONE) << "the engine works on"; // throws once only
         write_file(f.src, kPlain);
     }

@@ -1,10 +1,10 @@
 // The file loops on several threads and many chunks show exactly what one
 // thread over one chunk shows: the same bytes, progress, texts, messages and
 // failures.
-#include "engine_recorders.h"
-#include "engine_workers.h"
-#include "file_ops.h"
-#include "temp_dir.h"
+#include "engine/engine_workers.h"
+#include "engine/file_ops.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-const char* const kCodes[] = {"1", "2", "3", "4", "5", "10"};
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 const std::string kKey = "threads key";
 constexpr std::size_t kSmallChunk = 64 * 1024;
 
@@ -56,13 +56,13 @@ public:
     }
 
 private:
-    std::atomic<int> m_reads{0};
+    std::atomic<int> m_reads{ 0 };
 };
 
 // Runs one file through an engine with `threads` threads and `chunk`-byte
 // chunks (0: the engine's own), into `destination`.
 Seen run(const std::string& code, bool decrypting, const std::string& source, const std::string& destination,
-         unsigned threads, std::size_t chunk, CFileOps* ops = nullptr)
+    unsigned threads, std::size_t chunk, CFileOps* ops = nullptr)
 {
     kvntest::EngineRig rig(code, kKey, 0);
     rig.engine.m_pFileOps = ops;
@@ -93,14 +93,14 @@ TEST(FileThreads, ManyChunksAndThreadsMatchOneThreadOneChunk)
     kvntest::TempDir dir;
     const std::string plain = dir.file("plain"), encrypted = plain + ".kvn", back = dir.file("back");
     for (const std::string code : kCodes) {
-        for (const std::size_t size : {5 * kSmallChunk + 7, 4 * kSmallChunk, 4 * kSmallChunk - 3}) {
+        for (const std::size_t size : { 5 * kSmallChunk + 7, 4 * kSmallChunk, 4 * kSmallChunk - 3 }) {
             SCOPED_TRACE("code " + code + " size " + std::to_string(size));
             kvntest::write_file(plain, kvntest::random_bytes(size, unsigned(size)));
             const Seen encRef = run(code, false, plain, encrypted, 1, 0);
             ASSERT_EQ(encRef.result, IDEA_DONE);
             const Seen decRef = run(code, true, encrypted, back, 1, 0);
             ASSERT_EQ(decRef.output, kvntest::read_file(plain));
-            for (const unsigned threads : {1u, 4u}) {
+            for (const unsigned threads : { 1u, 4u }) {
                 SCOPED_TRACE("threads " + std::to_string(threads));
                 std::remove(encrypted.c_str());
                 std::remove(back.c_str());
@@ -122,11 +122,11 @@ TEST(FileThreads, FailureMidFileEndsAsOnOneThread)
     const Bytes plain = kvntest::random_bytes(6 * kSmallChunk + 5, 3);
     kvntest::write_file(src, plain);
     ASSERT_EQ(run("1", false, src, src + ".kvn", 1, 0).result, IDEA_DONE);
-    for (const bool decrypting : {false, true}) {
+    for (const bool decrypting : { false, true }) {
         const std::string from = decrypting ? src + ".kvn" : src;
         const std::string to = decrypting ? dir.file("back") : dir.file("out.kvn");
         const Bytes before = kvntest::read_file(from);
-        for (const bool readFails : {true, false}) {
+        for (const bool readFails : { true, false }) {
             SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + (readFails ? ", read" : ", write"));
             FailingOps one, four;
             one.failingRead = four.failingRead = readFails ? 3 : -1;
@@ -136,10 +136,10 @@ TEST(FileThreads, FailureMidFileEndsAsOnOneThread)
             EXPECT_TRUE(several == single);
             EXPECT_EQ(several.result, readFails ? IDEA_SOURCE_FAILED : IDEA_DEST_FAILED);
             ASSERT_EQ(several.messages.size(), 1u);
-            EXPECT_NE(several.messages[0].find(readFails ? "could not be read" : "could not be written"),
-                      std::string::npos)
+            EXPECT_NE(
+                several.messages[0].find(readFails ? "could not be read" : "could not be written"), std::string::npos)
                 << several.messages[0];
-            EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{"plain", "plain.kvn"}));
+            EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{ "plain", "plain.kvn" }));
             EXPECT_EQ(kvntest::read_file(from), before);
         }
     }

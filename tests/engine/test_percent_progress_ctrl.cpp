@@ -1,5 +1,5 @@
 // The percentage bar's model: defaults, the repaint rule, caption, layout.
-#include "engine_recorders.h"
+#include "tests/support/engine_recorders.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +42,11 @@ TEST(PercentProgress, RepaintsOnlyWhenTheFilledWidthChanges)
     bar.Attach(&surface);
     EXPECT_EQ(bar.SetPos(2), 0);
     EXPECT_EQ(bar.SetPos(3), 2); // same pixel width (1): no repaint
-    EXPECT_EQ(surface.repaints, std::vector<int>{2});
+    EXPECT_EQ(surface.repaints, std::vector<int>{ 2 });
     EXPECT_EQ(bar.OffsetPos(1), 3);
     EXPECT_EQ(bar.SetStep(10), 10);
     EXPECT_EQ(bar.StepIt(), 4);
-    EXPECT_EQ(surface.repaints, (std::vector<int>{2, 4, 14}));
+    EXPECT_EQ(surface.repaints, (std::vector<int>{ 2, 4, 14 }));
     bar.SetPos(14);
     EXPECT_EQ(surface.repaints.size(), 3u);
     bar.OnSize(); // a resize always lets the next position repaint

@@ -1,9 +1,9 @@
 // Engine objects share nothing: two of them with different keys, used side
 // by side and from two threads, each give what they give alone. Also how
 // much of the key buffer each cipher reads.
-#include "cipher_table.h"
-#include "engine_recorders.h"
-#include "temp_dir.h"
+#include "engine/cipher_table.h"
+#include "tests/support/engine_recorders.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-const char* const kCodes[] = {"1", "2", "3", "4", "5", "10"};
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 
 Bytes encrypt_block(CIdea& e, const std::string& code, const Bytes& block)
 {
@@ -88,9 +88,12 @@ TEST(TwoEngines, TwoThreadsEncryptingFilesAtOnce)
 TEST(KeyBytes, EachCipherReadsItsOwnPrefixOfTheBuffer)
 {
     const Bytes block(16, 0x11);
-    struct Reach { const char* code; std::size_t bytes; };
-    for (const Reach r : {Reach{"1", 32}, Reach{"2", 56}, Reach{"3", 32}, Reach{"4", 32}, Reach{"5", 32},
-                          Reach{"10", 16}}) {
+    struct Reach {
+        const char* code;
+        std::size_t bytes;
+    };
+    for (const Reach r : { Reach{ "1", 32 }, Reach{ "2", 56 }, Reach{ "3", 32 }, Reach{ "4", 32 }, Reach{ "5", 32 },
+             Reach{ "10", 16 } }) {
         Bytes base(101, 0);
         for (std::size_t i = 0; i < 101; ++i)
             base[i] = static_cast<unsigned char>(i * 7 + 1);

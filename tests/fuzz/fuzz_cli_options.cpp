@@ -1,6 +1,6 @@
 // kvn's option parser over arbitrary argument lists: the input's NUL bytes
 // separate the arguments.
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,10 +4,10 @@
 // data blocks behind it are reached as well; the rest is the file's data.
 // The file goes through a real temporary folder, as a user's would (only the
 // syncs to disk are left out).
-#include "cipher_table.h"
-#include "file_format.h"
-#include "file_ops.h"
-#include "host/message_sink.h"
+#include "engine/cipher_table.h"
+#include "engine/file_format.h"
+#include "engine/file_ops.h"
+#include "engine/host/message_sink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +29,11 @@ public:
 class UnsyncedFiles final : public CFileOps {
 public:
     int Sync(int) override { return 0; }
-    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override {}
+    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override { }
     int SyncFolder(const char*) override { return 0; }
 };
 
-const char* const kCodes[] = {"1", "2", "3", "4", "5", "10"};
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 
 const std::string& Folder()
 {

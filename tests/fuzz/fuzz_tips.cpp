@@ -2,10 +2,10 @@
 // contents: the window opens on the file, shows the first tip and is asked
 // for three more. Input: bytes 0-3 are the stored position to resume at
 // (little-endian), the rest is the file.
-#include "message_service.h"
-#include "program_folder.h"
-#include "settings_store.h"
-#include "tip_dlg.h"
+#include "config/settings_store.h"
+#include "shell/message_service.h"
+#include "shell/program_folder.h"
+#include "tips/tip_dlg.h"
 
 #include <QApplication>
 #include <QDir>

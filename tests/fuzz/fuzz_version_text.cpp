@@ -1,6 +1,6 @@
 // The update check's reading of the server's reply: the first line, its
 // leading number, the comparison and the dotted form, over arbitrary bytes.
-#include "version_text.h"
+#include "update/version_text.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,11 +2,11 @@
 // record what the engine shows so the tests can check it.
 #pragma once
 
-#include "host/message_sink.h"
-#include "host/wnd.h"
-#include "idea.h"
-#include "progress/percent_progress_ctrl.h"
-#include "progress/progress_surface.h"
+#include "engine/host/message_sink.h"
+#include "engine/host/wnd.h"
+#include "engine/idea.h"
+#include "engine/progress/percent_progress_ctrl.h"
+#include "engine/progress/progress_surface.h"
 
 #include <cstring>
 #include <string>
@@ -23,7 +23,7 @@ class RecordingMessages final : public CMessageSink {
 public:
     int MessageBox(const char* text, const char* caption, unsigned style) override
     {
-        messages.push_back({text, caption, style});
+        messages.push_back({ text, caption, style });
         return IDOK;
     }
     std::vector<Message> messages;
@@ -38,7 +38,11 @@ public:
 // A surface as wide as the range, so every change of position repaints.
 class RecordingSurface final : public CProgressSurface {
 public:
-    explicit RecordingSurface(CPercentProgressCtrl& bar, int width = 100) : m_bar(bar), m_width(width) {}
+    explicit RecordingSurface(CPercentProgressCtrl& bar, int width = 100)
+        : m_bar(bar)
+        , m_width(width)
+    {
+    }
     int ClientWidth() const override { return m_width; }
     void RedrawNow() override { repaints.push_back(m_bar.GetPos()); }
     void Invalidate() override { ++invalidations; }
@@ -56,7 +60,7 @@ struct EngineRig {
     RecordingMessages messages;
     TextWnd status, count;
     CPercentProgressCtrl bar;
-    RecordingSurface surface{bar};
+    RecordingSurface surface{ bar };
 
     EngineRig(const std::string& code, const std::string& key, int replace = 0, int addExt = 1, int total = 1)
     {

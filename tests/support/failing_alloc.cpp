@@ -14,7 +14,7 @@ void* operator new[](std::size_t size)
         const char* n = std::getenv("KVN_TEST_FAIL_ALLOC");
         return n ? std::atol(n) : 0L;
     }();
-    static std::atomic<long> large{0};
+    static std::atomic<long> large{ 0 };
     if (size >= (std::size_t(1) << 20) && ++large == failAt)
         throw std::bad_alloc();
     return next(size);

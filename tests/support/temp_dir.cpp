@@ -1,5 +1,5 @@
 // Temporary folders and file helpers for the tests.
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -42,7 +42,7 @@ std::vector<unsigned char> read_file(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 void write_file(const std::string& path, const std::vector<unsigned char>& bytes)

@@ -1,5 +1,5 @@
 // Parsers for the published known-answer files.
-#include "vectors.h"
+#include "tests/support/vectors.h"
 
 #include <cctype>
 #include <fstream>
@@ -132,7 +132,7 @@ std::vector<KnownAnswer> read_dat(const std::string& relative)
         while (fields >> f)
             pending.push_back(f);
         if (pending.size() >= 3) {
-            out.push_back({from_hex(pending[0]), from_hex(pending[1]), from_hex(pending[2])});
+            out.push_back({ from_hex(pending[0]), from_hex(pending[1]), from_hex(pending[2]) });
             pending.clear();
         }
     }

@@ -32,8 +32,8 @@ std::vector<KnownAnswer> read_dat(const std::string& relative);
 // (values already decoded to bytes where they are byte strings).
 struct Record {
     std::map<std::string, std::string> text; // raw field text
-    std::map<std::string, Bytes> bytes;      // decoded Key, IV, Plaintext, Ciphertext
-    std::string test;                        // the Test: value
+    std::map<std::string, Bytes> bytes; // decoded Key, IV, Plaintext, Ciphertext
+    std::string test; // the Test: value
 };
 std::vector<Record> read_records(const std::string& relative);
 

@@ -1,10 +1,10 @@
 // The tip-of-the-day window against a real tips file and settings file:
 // where reading resumes, what a replaced or missing file does, what is stored.
-#include "message_service.h"
-#include "program_folder.h"
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "tip_dlg.h"
+#include "config/settings_store.h"
+#include "shell/message_service.h"
+#include "shell/program_folder.h"
+#include "tests/support/temp_dir.h"
+#include "tips/tip_dlg.h"
 
 #include <QDateTime>
 #include <QLabel>

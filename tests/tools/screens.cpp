@@ -2,21 +2,21 @@
 // window with a folder of sample files, each configuration page, the update
 // window, the about box, the tip of the day, and both batch windows running
 // and finished. Not a test; scripts/screenshots runs it under Xvfb.
-#include "about_dlg.h"
-#include "batch_runner.h"
-#include "cipher_doc.h"
-#include "cipher_view.h"
-#include "config_sheet.h"
-#include "idea.h"
-#include "key_bar.h"
-#include "main_frame.h"
-#include "percent_progress_widget.h"
-#include "program_folder.h"
-#include "progress_dlg.h"
-#include "settings_store.h"
-#include "temp_dir.h"
-#include "tip_dlg.h"
-#include "upgrade_dlg.h"
+#include "app/key_bar.h"
+#include "app/main_frame.h"
+#include "app/percent_progress_widget.h"
+#include "app/progress_dlg.h"
+#include "batch/batch_runner.h"
+#include "browser/cipher_view.h"
+#include "chrome/about_dlg.h"
+#include "config/config_sheet.h"
+#include "config/settings_store.h"
+#include "engine/idea.h"
+#include "shell/cipher_doc.h"
+#include "shell/program_folder.h"
+#include "tests/support/temp_dir.h"
+#include "tips/tip_dlg.h"
+#include "update/upgrade_dlg.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,8 +48,8 @@ int main(int argc, char** argv)
     ProgramFolder::Override(QCoreApplication::applicationDirPath() + "/../app");
     const std::string folder = home.file("Documents");
     QDir().mkpath(QString::fromStdString(folder));
-    for (const char* n : {"Budget 2026.ods", "holiday-photo.jpg", "notes.txt", "report.doc", "report.doc.kvn",
-                          "scan-0042.pdf", "taxes.zip"})
+    for (const char* n : { "Budget 2026.ods", "holiday-photo.jpg", "notes.txt", "report.doc", "report.doc.kvn",
+             "scan-0042.pdf", "taxes.zip" })
         kvntest::write_file(folder + "/" + n, kvntest::random_bytes(std::size_t(1500 + 9000 * std::strlen(n)), 3));
 
     CCipherDoc doc;
@@ -73,9 +73,9 @@ int main(int argc, char** argv)
     save(&tip, "tip-of-the-day");
 
     std::vector<std::string> sources;
-    for (const char* n : {"report.doc", "notes.txt", "taxes.zip"})
+    for (const char* n : { "report.doc", "notes.txt", "taxes.zip" })
         sources.push_back(folder + "/" + n);
-    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", {0, 1}, sources);
+    const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", { 0, 1 }, sources);
     CIdea engine;
     for (int finished = 0; finished < 2; ++finished) {
         CEnProgressDlg window(&frame);
@@ -85,13 +85,15 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         window.findChild<QPushButton*>("start")->setEnabled(false);
         window.findChild<QPushButton*>("close")->setEnabled(finished == 1);
-        window.findChild<QLabel*>("status")->setText(finished ? QStringLiteral("Completed")
-                                                              : QStringLiteral("notes.txt  Encrypting... "));
-        window.findChild<QLabel*>("count")->setText(finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
+        window.findChild<QLabel*>("status")->setText(
+            finished ? QStringLiteral("Completed") : QStringLiteral("notes.txt  Encrypting... "));
+        window.findChild<QLabel*>("count")->setText(
+            finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
         window.Progress()->Model().SetPos(finished ? 100 : 42);
         save(&window, finished ? "encrypt-window-finished" : "encrypt-window-running");
     }
-    const batch::Batch back = batch::PlanBatch(batch::Direction::Decrypt, "1", {1, 1}, {folder + "/report.doc.kvn"});
+    const batch::Batch back
+        = batch::PlanBatch(batch::Direction::Decrypt, "1", { 1, 1 }, { folder + "/report.doc.kvn" });
     CDeProgressDlg decrypt(&frame);
     decrypt.m_pIdea = &engine;
     decrypt.m_pBatch = &back;

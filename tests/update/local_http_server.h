@@ -3,7 +3,7 @@
 // released.
 #pragma once
 
-#include "update_check.h"
+#include "update/update_check.h"
 
 #include <QPointer>
 #include <QTcpServer>

@@ -1,7 +1,7 @@
 // The request itself against a server on 127.0.0.1: what is sent, through
 // which proxy, and requests that are never answered or are abandoned.
-#include "local_http_server.h"
-#include "update_check.h"
+#include "tests/update/local_http_server.h"
+#include "update/update_check.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // The "Upgrade Online" window against a server on 127.0.0.1: its texts and
 // states for each answer, the missing connection, the setup address, and
 // closing or destroying the window while the server keeps it waiting.
-#include "connection_state.h"
-#include "local_http_server.h"
-#include "message_service.h"
-#include "shell_service.h"
-#include "update_server.h"
-#include "upgrade_dlg.h"
+#include "shell/message_service.h"
+#include "shell/shell_service.h"
+#include "tests/update/local_http_server.h"
+#include "update/connection_state.h"
+#include "update/update_server.h"
+#include "update/upgrade_dlg.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // Reading, comparing and showing version numbers; the server's addresses;
 // what counts as being connected.
-#include "connection_state.h"
-#include "update_server.h"
-#include "version_text.h"
+#include "update/connection_state.h"
+#include "update/update_server.h"
+#include "update/version_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Windows file and process calls for the Windows tests.
-#include "win_files.h"
+#include "tests/windows/win_files.h"
 
-#include "wide_path.h"
+#include "engine/wide_path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -26,8 +26,8 @@ void write(const std::string& path, const Bytes& bytes)
 
 Bytes read(const std::string& path)
 {
-    const HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+    const HANDLE h
+        = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return {};
     Bytes bytes(GetFileSize(h, nullptr));
@@ -38,11 +38,20 @@ Bytes read(const std::string& path)
     return bytes;
 }
 
-bool exists(const std::string& path) { return GetFileAttributesW(wide_path(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path)
+{
+    return GetFileAttributesW(wide_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-bool remove(const std::string& path) { return DeleteFileW(wide_path(path).c_str()) != 0; }
+bool remove(const std::string& path)
+{
+    return DeleteFileW(wide_path(path).c_str()) != 0;
+}
 
-bool make_folder(const std::string& path) { return CreateDirectoryW(wide_path(path).c_str(), nullptr) != 0; }
+bool make_folder(const std::string& path)
+{
+    return CreateDirectoryW(wide_path(path).c_str(), nullptr) != 0;
+}
 
 std::vector<std::string> listing(const std::string& folder)
 {
@@ -88,7 +97,10 @@ HeldOpen::~HeldOpen()
         CloseHandle(m_handle);
 }
 
-bool HeldOpen::ok() const { return m_handle != INVALID_HANDLE_VALUE; }
+bool HeldOpen::ok() const
+{
+    return m_handle != INVALID_HANDLE_VALUE;
+}
 
 Run run_beside(const std::string& name, const std::vector<std::string>& args, const std::string& env)
 {
@@ -98,7 +110,7 @@ Run run_beside(const std::string& name, const std::vector<std::string>& args, co
     std::wstring line = L"\"" + exe + L"\"";
     for (const auto& a : args)
         line += L" \"" + widen(a) + L"\"";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    SECURITY_ATTRIBUTES inherit{ sizeof inherit, nullptr, TRUE };
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     Run r;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
@@ -114,8 +126,8 @@ Run run_beside(const std::string& name, const std::vector<std::string>& args, co
     if (!env.empty())
         SetEnvironmentVariableW(variable.c_str(), widen(env.substr(env.find('=') + 1)).c_str());
     PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                                        nullptr, &si, &pi);
+    const bool started = CreateProcessW(
+        exe.c_str(), line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (!env.empty())
         SetEnvironmentVariableW(variable.c_str(), nullptr);

@@ -1,8 +1,8 @@
 // The trash on POSIX systems, at the level of the file system's own calls so
 // that a name is moved as the bytes it is.
-#include "trash_can.h"
+#include "shell/trash_can.h"
 
-#include "local_path.h"
+#include "shell/local_path.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -40,7 +40,7 @@ std::string Parent(const std::string& path)
 // Every missing folder of `path`, the user's alone.
 int MakeFolders(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (path != "/" && path != ".") {
@@ -53,7 +53,7 @@ int MakeFolders(const std::string& path)
 // The folder where the file system holding `path` begins.
 std::string TopOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     std::string top = Parent(path);
     if (::stat(top.c_str(), &st) != 0)
         return top;
@@ -73,7 +73,7 @@ std::string TopTrash(const std::string& top)
 {
     const std::string base = top == "/" ? std::string() : top;
     const std::string uid = std::to_string(::getuid());
-    struct stat st {};
+    struct stat st { };
     const std::string shared = base + "/.Trash";
     if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX))
         return shared + "/" + uid;
@@ -88,7 +88,7 @@ int WriteInfo(const std::string& trash, std::string& name, const std::string& re
     for (int n = 1; n < 10000; ++n) {
         if (n > 1)
             name = stem + "." + std::to_string(n);
-        struct stat st {};
+        struct stat st { };
         const std::string info = trash + "/info/" + name + ".trashinfo";
         if (::lstat((trash + "/files/" + name).c_str(), &st) == 0)
             continue;
@@ -98,9 +98,8 @@ int WriteInfo(const std::string& trash, std::string& name, const std::string& re
                 continue;
             return errno;
         }
-        const QByteArray text = "[Trash Info]\nPath="
-            + QByteArray::fromStdString(recorded).toPercentEncoding("/") + "\nDeletionDate="
-            + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + "\n";
+        const QByteArray text = "[Trash Info]\nPath=" + QByteArray::fromStdString(recorded).toPercentEncoding("/")
+            + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + "\n";
         const bool written = ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
         const int error = written ? 0 : (errno ? errno : ENOSPC);
         if (::close(fd) != 0 || !written) {
@@ -139,7 +138,7 @@ bool MoveToTrash(const QString& path, QString* error)
         file = localpath::ToStd(QDir::currentPath()) + "/" + file;
     while (file.size() > 1 && file.back() == '/')
         file.pop_back();
-    struct stat st {};
+    struct stat st { };
     int e = ::lstat(file.c_str(), &st) == 0 ? 0 : errno;
     if (e == 0) {
         e = MoveInto(localpath::ToStd(HomeTrash()), file, file);
@@ -149,7 +148,7 @@ bool MoveToTrash(const QString& path, QString* error)
             const std::string relative = file.substr(top == "/" ? 1 : top.size() + 1);
             const std::string trash = TopTrash(top);
             // Another user's folder, or a link someone put there, is no trash of ours.
-            struct stat own {};
+            struct stat own { };
             if (::lstat(trash.c_str(), &own) == 0 && (!S_ISDIR(own.st_mode) || own.st_uid != ::getuid()))
                 e = EPERM;
             else

@@ -1,5 +1,5 @@
 // Message boxes, real or scripted.
-#include "message_service.h"
+#include "shell/message_service.h"
 
 namespace {
 
@@ -27,9 +27,12 @@ std::unique_ptr<QMessageBox> CMessageService::CreateBox(const MessageRequest& r)
 }
 
 QMessageBox::StandardButton CMessageService::Show(QWidget* owner, const QString& text, const QString& caption,
-                                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
-    return Show(MessageRequest{owner, text, caption, buttons, icon});
+    return Show(MessageRequest{ owner, text, caption, buttons, icon });
 }
 
-void CMessageService::SetHandler(Handler h) { handler() = std::move(h); }
+void CMessageService::SetHandler(Handler h)
+{
+    handler() = std::move(h);
+}

@@ -1,8 +1,8 @@
 // The desktop's services through Qt and the freedesktop file-manager interface.
-#include "shell_service.h"
+#include "shell/shell_service.h"
 
-#include "local_path.h"
-#include "trash_can.h"
+#include "shell/local_path.h"
+#include "shell/trash_can.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -24,18 +24,24 @@ bool call_file_manager(const QString& method, const QString& path)
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service).value())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                      service, method);
-    call << QStringList{localpath::Url(path).toString(QUrl::FullyEncoded)} << QString();
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"), service, method);
+    call << QStringList{ localpath::Url(path).toString(QUrl::FullyEncoded) } << QString();
     const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace
 
-bool CShellService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool CShellService::OpenUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
 
-bool CShellService::MoveToTrash(const QString& path, QString* error) { return trashcan::MoveToTrash(path, error); }
+bool CShellService::MoveToTrash(const QString& path, QString* error)
+{
+    return trashcan::MoveToTrash(path, error);
+}
 
 bool CShellService::ShowProperties(const QString& path)
 {
@@ -55,4 +61,7 @@ CShellService& CShellService::Instance()
     return *service;
 }
 
-void CShellService::SetInstance(std::unique_ptr<CShellService> service) { instance() = std::move(service); }
+void CShellService::SetInstance(std::unique_ptr<CShellService> service)
+{
+    instance() = std::move(service);
+}

@@ -1,5 +1,5 @@
 // Byte-exact conversion between file-system paths and the program's strings.
-#include "local_path.h"
+#include "shell/local_path.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -109,8 +109,14 @@ QByteArray ToBytes(const QString& path)
 
 #else
 
-QString FromBytes(const char* bytes, qsizetype size) { return QFile::decodeName(QByteArray(bytes, size)); }
-QByteArray ToBytes(const QString& path) { return QFile::encodeName(path); }
+QString FromBytes(const char* bytes, qsizetype size)
+{
+    return QFile::decodeName(QByteArray(bytes, size));
+}
+QByteArray ToBytes(const QString& path)
+{
+    return QFile::encodeName(path);
+}
 
 #endif
 
@@ -118,7 +124,7 @@ Facts FactsOf(const QString& path)
 {
     Facts f;
 #ifdef Q_OS_UNIX
-    struct stat st {};
+    struct stat st { };
     // A link to nothing is still there, as itself.
     const QByteArray bytes = ToBytes(path);
     if (::stat(bytes.constData(), &st) != 0 && ::lstat(bytes.constData(), &st) != 0)
@@ -128,10 +134,10 @@ Facts FactsOf(const QString& path)
     f.size = qint64(st.st_size);
     f.modified = qint64(st.st_mtime);
     // Owner, group, others: read, write, execute, as QFileDevice numbers them.
-    const unsigned bits[9] = {S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP, S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH};
-    const QFileDevice::Permission flags[9] = {QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner,
-                                              QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup,
-                                              QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther};
+    const unsigned bits[9] = { S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP, S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH };
+    const QFileDevice::Permission flags[9] = { QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner,
+        QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup, QFileDevice::ReadOther,
+        QFileDevice::WriteOther, QFileDevice::ExeOther };
     for (int i = 0; i < 9; ++i)
         if (st.st_mode & bits[i])
             f.permissions |= flags[i];

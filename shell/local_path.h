@@ -15,8 +15,14 @@
 namespace localpath {
 
 QString FromBytes(const char* bytes, qsizetype size);
-inline QString FromBytes(const QByteArray& bytes) { return FromBytes(bytes.constData(), bytes.size()); }
-inline QString FromStd(const std::string& bytes) { return FromBytes(bytes.data(), qsizetype(bytes.size())); }
+inline QString FromBytes(const QByteArray& bytes)
+{
+    return FromBytes(bytes.constData(), bytes.size());
+}
+inline QString FromStd(const std::string& bytes)
+{
+    return FromBytes(bytes.data(), qsizetype(bytes.size()));
+}
 QByteArray ToBytes(const QString& path);
 inline std::string ToStd(const QString& path)
 {

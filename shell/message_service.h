@@ -24,8 +24,7 @@ public:
     // Shows the box (modal) and answers the button pressed.
     static QMessageBox::StandardButton Show(const MessageRequest& request);
     static QMessageBox::StandardButton Show(QWidget* owner, const QString& text, const QString& caption,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                            QMessageBox::Icon icon = QMessageBox::NoIcon);
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok, QMessageBox::Icon icon = QMessageBox::NoIcon);
     // The real box for a request. Its text is plain text: the texts name
     // files, and a name such as "<b>x</b>.txt" is not markup.
     static std::unique_ptr<QMessageBox> CreateBox(const MessageRequest& request);

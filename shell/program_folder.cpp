@@ -1,5 +1,5 @@
 // Locating the files that ship with the program.
-#include "program_folder.h"
+#include "shell/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,14 +31,20 @@ QString FolderFor(const QString& name)
     // Installed: share/kelvanetrix next to the program's bin folder, wherever
     // the tree was put, else where the build meant to install it.
     const QString relative = QDir::cleanPath(beside + QStringLiteral("/../share/kelvanetrix"));
-    for (const QString& folder : {relative, QStringLiteral(KVN_DATA_DIR)})
+    for (const QString& folder : { relative, QStringLiteral(KVN_DATA_DIR) })
         if (!folder.isEmpty() && QFileInfo::exists(QDir(folder).filePath(name)))
             return folder;
     return beside;
 }
 
-QString PathOf(const QString& name) { return QDir(FolderFor(name)).filePath(name); }
+QString PathOf(const QString& name)
+{
+    return QDir(FolderFor(name)).filePath(name);
+}
 
-void Override(const QString& folder) { overridden() = folder; }
+void Override(const QString& folder)
+{
+    overridden() = folder;
+}
 
 } // namespace ProgramFolder

@@ -1,5 +1,6 @@
-// AES (FIPS-197), the cipher behind algorithm code "1". Table driven; the
-// tables are built once per process, thread-safely, and only read after that.
+// AES (FIPS-197), the cipher behind algorithm code "1". The portable code is
+// table driven, its tables computed by the compiler (nothing is built at run
+// time); faster kernels beside it take the same round keys.
 #pragma once
 
 #include "engine/ciphers/block_cipher.h"

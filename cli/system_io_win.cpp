@@ -6,8 +6,10 @@
 #include "engine/wide_path.h"
 
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+
+// After <windows.h>, which it needs.
+#include <shellapi.h>
 
 namespace kvn {
 

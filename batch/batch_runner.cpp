@@ -210,7 +210,7 @@ std::string ResultPath(const Batch& batch, std::size_t index)
     return naming::decrypted_path(f.name, f.destination, replace);
 }
 
-// The specification's texts first; below them which files were not done and
+// The usual outcome texts first; below them which files were not done and
 // why, which were not reached, and which ciphers were found.
 OutcomeMessage DescribeOutcome(const Batch& batch, const BatchOutcome& outcome)
 {

@@ -8,12 +8,9 @@
 
 int encrypt_file(CIdea& engine, char* source, char* destination)
 {
-    const CipherRow* row = find_cipher(engine.m_strArith);
-    if (row == nullptr) {
-        if (engine.m_pProgress)
-            engine.m_pProgress->SetPos(100);
+    const CipherRow* row = cipher_for_file(engine);
+    if (row == nullptr)
         return IDEA_DONE;
-    }
     row->prepare_encrypt(engine);
     const unsigned b = row->block;
     CFileJob job(engine, *row);

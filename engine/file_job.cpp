@@ -11,6 +11,14 @@
 #include <cstdio>
 #include <system_error>
 
+const CipherRow* cipher_for_file(CIdea& engine)
+{
+    const CipherRow* row = find_cipher(engine.m_strArith);
+    if (row == nullptr && engine.m_pProgress)
+        engine.m_pProgress->SetPos(100);
+    return row;
+}
+
 CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
     : m_engine(engine)
     , m_row(row)

@@ -92,6 +92,10 @@ private:
     int m_pos = 1;
 };
 
+// The cipher the engine's code names. With none, the file is left alone and
+// counts as done, the bar standing full: the caller returns IDEA_DONE.
+const CipherRow* cipher_for_file(CIdea& engine);
+
 CMessageSink& default_message_sink();
 
 // Shows a message in the engine's message sink (standard error without one).

@@ -141,12 +141,5 @@ int decrypt_file(CIdea& engine, char* source, char* destination)
         if (atEnd)
             break;
     }
-    if (!pipe.WaitWrites())
-        return job.WriteFailed(out);
-    if (!job.SourceUnchanged(total))
-        return job.SourceChanged(source);
-    const int result = job.Finish(out, source, replace, false);
-    if (result == IDEA_DONE)
-        job.ProgressEnd();
-    return result;
+    return job.Conclude(pipe, out, source, total, replace, false);
 }

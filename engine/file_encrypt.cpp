@@ -66,14 +66,6 @@ int encrypt_file(CIdea& engine, char* source, char* destination)
         if (last)
             break;
     }
-    if (!pipe.WaitWrites())
-        return job.WriteFailed(out);
-    // The marker was taken from the length at the start; a file that grew or
-    // shrank meanwhile would not decrypt to what was read.
-    if (!job.SourceUnchanged(total))
-        return job.SourceChanged(source);
-    const int result = job.Finish(out, source, replace, true);
-    if (result == IDEA_DONE)
-        job.ProgressEnd();
-    return result;
+    // The marker was taken from the length at the start.
+    return job.Conclude(pipe, out, source, total, replace, true);
 }

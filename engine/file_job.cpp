@@ -2,6 +2,7 @@
 #include "engine/file_job.h"
 
 #include "engine/batch_control.h"
+#include "engine/chunk_pipeline.h"
 #include "engine/messages.h"
 #include "engine/naming_rules.h"
 #include "engine/progress/percent_progress_ctrl.h"
@@ -206,6 +207,19 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace, bool en
         }
     }
     return IDEA_DONE;
+}
+
+int CFileJob::Conclude(
+    CChunkPipeline& pipe, COutputFile& out, const char* source, std::uint64_t bytesRead, bool replace, bool encrypting)
+{
+    if (!pipe.WaitWrites())
+        return WriteFailed(out);
+    if (!SourceUnchanged(bytesRead))
+        return SourceChanged(source);
+    const int result = Finish(out, source, replace, encrypting);
+    if (result == IDEA_DONE)
+        ProgressEnd();
+    return result;
 }
 
 int CFileJob::WriteFailed(const COutputFile& out)

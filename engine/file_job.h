@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+class CChunkPipeline;
+
 class CFileJob {
 public:
     CFileJob(CIdea& engine, const CipherRow& row);
@@ -59,6 +61,12 @@ public:
     // so. The result keeps the source's modification time. Returns the
     // file's result code.
     int Finish(COutputFile& out, const char* source, bool replace, bool encrypting);
+    // How both loops end once the last chunk is handed over: its writes
+    // waited for, the source checked to be as long as the `bytesRead` read
+    // from it (a file that grew or shrank meanwhile would not round-trip),
+    // Finish, and the bar ended on success.
+    int Conclude(CChunkPipeline& pipe, COutputFile& out, const char* source, std::uint64_t bytesRead, bool replace,
+        bool encrypting);
 
     // The failures both loops report; each shows its message and answers the
     // file's result code.

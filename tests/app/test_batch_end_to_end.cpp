@@ -1,104 +1,15 @@
 // Encrypt and decrypt from the window, end to end: files on disk selected in
 // the list, the key typed twice, F5 or F8, the batch window started and
 // closed, and the files checked byte for byte.
-#include "app/key_bar.h"
-#include "app/main_frame.h"
-#include "app/percent_progress_widget.h"
-#include "app/progress_dlg.h"
-#include "browser/cipher_view.h"
-#include "shell/cipher_doc.h"
 #include "tests/app/gui_rig.h"
 #include "tests/support/engine_recorders.h"
 
-#include <QAbstractItemView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using Bytes = std::vector<unsigned char>;
-using kvntest::GuiRig;
-
-namespace {
-
-struct Window {
-    GuiRig rig;
-    CCipherDoc doc;
-    CMainFrame frame{ &doc };
-    kvntest::TempDir work;
-
-    Window()
-    {
-        frame.show();
-        QApplication::setActiveWindow(&frame);
-        doc.m_strFolder = QString::fromStdString(work.path());
-        frame.GetFileList()->FillList();
-    }
-    // A key as the user presses it on the main window (which a closed modal
-    // window may have left inactive offscreen).
-    void press(Qt::Key key)
-    {
-        QApplication::setActiveWindow(&frame);
-        QTest::keyClick(&frame, key);
-    }
-    void type_key(const QString& key, const QString& confirm)
-    {
-        frame.KeyBar()->KeyBox()->setText(key);
-        frame.KeyBar()->ConfirmBox()->setText(confirm);
-    }
-    void select(const std::vector<std::string>& names)
-    {
-        frame.GetFileList()->FillList();
-        CCipherView* list = frame.GetFileList();
-        std::vector<int> rows;
-        for (int r = 0; r < list->RowCount(); ++r)
-            for (const auto& n : names)
-                if (list->ItemText(r, CCipherView::NameColumn) == QString::fromStdString(n))
-                    rows.push_back(r);
-        // The views share one selection: select through any of them.
-        auto* view = list->findChild<QAbstractItemView*>();
-        view->selectionModel()->clearSelection();
-        for (int r : rows)
-            view->selectionModel()->select(
-                view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-};
-
-// Presses the batch window's start button, waits for its Close button to come
-// back, remembers what it showed and closes it.
-struct BatchDriver {
-    QString status, count, firstList;
-    int bar = -1;
-    bool started = false;
-    std::unique_ptr<kvntest::ModalDriver> driver;
-    BatchDriver()
-    {
-        driver = std::make_unique<kvntest::ModalDriver>([this](QWidget* modal) {
-            auto* window = qobject_cast<CProgressDlg*>(modal);
-            if (!window)
-                return false;
-            auto* close = window->findChild<QPushButton*>("close");
-            if (!started) {
-                firstList = window->findChild<QListWidget*>("fileList")->item(0)->text();
-                QTest::mouseClick(window->findChild<QPushButton*>("start"), Qt::LeftButton);
-                started = true;
-                return false;
-            }
-            if (!close->isEnabled())
-                return false;
-            status = window->findChild<QLabel*>("status")->text();
-            count = window->findChild<QLabel*>("count")->text();
-            bar = window->Progress()->Model().GetPos();
-            QTest::mouseClick(close, Qt::LeftButton);
-            return true;
-        });
-    }
-};
-
-} // namespace
+using kvntest::BatchDriver;
+using Window = kvntest::MainWindow;
 
 TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
 {
@@ -116,7 +27,7 @@ TEST(BatchWindow, EncryptThenDecryptEveryFileByteForByte)
         EXPECT_EQ(run.status, "Completed");
         EXPECT_EQ(run.count, "2/2 file(s)");
         EXPECT_EQ(run.bar, 100);
-        EXPECT_EQ(run.firstList, "b.txt"); // sorted, not in batch order
+        EXPECT_EQ(run.listed.value(0), "b.txt"); // sorted, not in batch order
     }
     // Afterwards the list shows the new files, and they are what is selected.
     CCipherView* list = w.frame.GetFileList();
@@ -216,12 +127,7 @@ TEST(BatchWindow, RefusalsBeforeTheBatchChangeNothing)
 TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
 {
     Window w;
-    for (const char* n : { "1.txt", "2.txt", "3.txt" })
-        kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
-    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
-    w.type_key("key", "key");
-    w.select({ "1.txt", "2.txt", "3.txt" });
-    std::remove(w.work.file("2.txt").c_str()); // gone after it was selected
+    w.select_then_lose({ "1.txt", "2.txt", "3.txt" }, "2.txt");
     BatchDriver run;
     w.press(Qt::Key_F5);
     EXPECT_EQ(run.status, "Failure");
@@ -242,12 +148,7 @@ TEST(BatchWindow, EncryptionGoesOnAfterAFileThatCannotBeOpened)
 TEST(BatchWindow, EscapeStopsTheRunningBatch)
 {
     Window w;
-    for (const char* n : { "1.txt", "2.txt", "3.txt" })
-        kvntest::write_file(w.work.file(n), Bytes(100, 'n'));
-    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
-    w.type_key("key", "key");
-    w.select({ "1.txt", "2.txt", "3.txt" });
-    std::remove(w.work.file("1.txt").c_str());
+    w.select_then_lose({ "1.txt", "2.txt", "3.txt" }, "1.txt");
     QString startText, plan;
     std::vector<QString> texts;
     CMessageService::SetHandler([&](const MessageRequest& r) {

@@ -1,17 +1,8 @@
 // The batch commands where plain text could stay readable or an unrelated
 // file be lost: linked sources refused in their own box before the batch
 // window runs, and the question before an existing file is replaced.
-#include "app/key_bar.h"
-#include "app/main_frame.h"
-#include "app/progress_dlg.h"
-#include "browser/cipher_view.h"
-#include "shell/cipher_doc.h"
 #include "tests/app/gui_rig.h"
 
-#include <QAbstractItemView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -21,20 +12,15 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-struct Window {
-    kvntest::GuiRig rig;
-    kvntest::TempDir work;
-    CCipherDoc doc;
-    CMainFrame frame{ &doc };
-    std::vector<QMessageBox::StandardButton> answers; // for the replace questions, in turn
+// The main window with the key typed; the replace questions answered from
+// `answers` in turn, and the batch windows a command opens run and counted.
+struct Window : kvntest::MainWindow {
+    std::vector<QMessageBox::StandardButton> answers;
     int windows = 0;
 
     Window()
     {
-        frame.show();
-        doc.m_strFolder = QString::fromStdString(work.path());
-        frame.KeyBar()->KeyBox()->setText("k3y");
-        frame.KeyBar()->ConfirmBox()->setText("k3y");
+        type_key("k3y", "k3y");
         CMessageService::SetHandler([this](const MessageRequest& r) {
             rig.messages.push_back(r);
             if (r.buttons.testFlag(QMessageBox::YesToAll) && !answers.empty()) {
@@ -45,39 +31,11 @@ struct Window {
             return QMessageBox::Ok;
         });
     }
-    void select(const Names& names)
-    {
-        CCipherView* list = frame.GetFileList();
-        list->FillList();
-        auto* view = list->CurrentView();
-        view->selectionModel()->clearSelection();
-        for (int r = 0; r < list->RowCount(); ++r)
-            for (const auto& n : names)
-                if (list->ItemText(r, CCipherView::NameColumn) == QString::fromStdString(n))
-                    view->selectionModel()->select(
-                        view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    // Runs the command; any batch window is started and closed.
     void run(void (CMainFrame::*command)())
     {
-        bool started = false;
-        kvntest::ModalDriver driver([&](QWidget* modal) {
-            auto* window = qobject_cast<CProgressDlg*>(modal);
-            if (!window)
-                return false;
-            if (!started) {
-                ++windows;
-                QTest::mouseClick(window->findChild<QPushButton*>("start"), Qt::LeftButton);
-                started = true;
-                return false;
-            }
-            auto* close = window->findChild<QPushButton*>("close");
-            if (!close->isEnabled())
-                return false;
-            QTest::mouseClick(close, Qt::LeftButton);
-            return true;
-        });
+        kvntest::BatchDriver driver;
         (frame.*command)();
+        windows += driver.started ? 1 : 0;
     }
     int questions() const
     {

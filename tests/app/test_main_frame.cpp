@@ -1,28 +1,19 @@
 // The main window: key limits and the key-length display, Show Key, the
 // accelerators that win over the key boxes, and the command table's routes.
 #include "app/command_table.h"
-#include "app/key_bar.h"
 #include "app/key_status_bar.h"
-#include "app/main_frame.h"
 #include "batch/settings_entries.h"
-#include "browser/cipher_view.h"
 #include "browser/left_view.h"
 #include "chrome/focus_style.h"
 #include "chrome/toolbar_art.h"
-#include "shell/cipher_doc.h"
 #include "tests/app/gui_rig.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QDropEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -39,14 +30,6 @@ struct Frame {
         QApplication::setActiveWindow(&frame);
     }
 };
-
-QStringList SelectedNames(const CMainFrame& frame)
-{
-    QStringList names;
-    for (int row : frame.GetFileList()->SelectedRows())
-        names << frame.GetFileList()->ItemText(row, CCipherView::NameColumn);
-    return names;
-}
 
 } // namespace
 
@@ -96,7 +79,7 @@ TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, {});
     QApplication::sendEvent(&f.frame, &drop);
     EXPECT_EQ(f.doc.m_strFolder, QString::fromStdString(files.path()));
-    EXPECT_EQ(SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
+    EXPECT_EQ(kvntest::SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
     EXPECT_EQ(f.frame.focusWidget(), f.frame.KeyBar()->KeyBox());
 
     // While a dialog holds the window (a batch runs), files wait until it closes.
@@ -104,11 +87,11 @@ TEST(MainFrame, DroppedFilesAreShownAndSelectedWithTheFocusInTheKeyBox)
     QTimer::singleShot(0, &dialog, [&] {
         f.frame.OpenFiles({ QString::fromStdString(files.file("b.txt")) });
         QTest::qWait(300);
-        EXPECT_EQ(SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
+        EXPECT_EQ(kvntest::SelectedNames(f.frame), QStringList({ "a.txt", "c.txt" }));
         dialog.accept();
     });
     dialog.exec();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(f.frame) == QStringList{ "b.txt" }; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return kvntest::SelectedNames(f.frame) == QStringList{ "b.txt" }; }, 5000));
 }
 
 TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)

@@ -1,22 +1,11 @@
 // Names that are not UTF-8 (here Latin-1 "caf\xe9"): the tree shows such a
 // folder, the list shows such a file with a path that names it, and it is
 // encrypted, decrypted, opened, shown and trashed as the bytes it is.
-#include "app/key_bar.h"
-#include "app/main_frame.h"
-#include "app/progress_dlg.h"
-#include "browser/cipher_view.h"
 #include "browser/file_properties_dlg.h"
 #include "browser/left_view.h"
-#include "shell/cipher_doc.h"
 #include "shell/local_path.h"
 #include "tests/app/gui_rig.h"
 
-#include <QAbstractItemView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -28,30 +17,6 @@ namespace {
 
 const std::string kFolder = "caf\xe9";
 const std::string kFile = "caf\xe9.txt";
-
-// Runs the batch window that the command opens: start, then close.
-struct RunBatch {
-    QStringList listed;
-    bool started = false;
-    kvntest::ModalDriver driver{ [this](QWidget* modal) {
-        auto* window = qobject_cast<CProgressDlg*>(modal);
-        if (!window)
-            return false;
-        if (!started) {
-            auto* list = window->findChild<QListWidget*>("fileList");
-            for (int i = 0; i < list->count(); ++i)
-                listed << list->item(i)->text();
-            QTest::mouseClick(window->findChild<QPushButton*>("start"), Qt::LeftButton);
-            started = true;
-            return false;
-        }
-        auto* close = window->findChild<QPushButton*>("close");
-        if (!close->isEnabled())
-            return false;
-        QTest::mouseClick(close, Qt::LeftButton);
-        return true;
-    } };
-};
 
 } // namespace
 
@@ -104,7 +69,7 @@ TEST(OddNames, TreeListBatchOpenPropertiesAndTrash)
     frame.KeyBar()->ConfirmBox()->setText("k3y");
     view->selectAll();
     {
-        RunBatch run;
+        kvntest::BatchDriver run;
         frame.OnEncrypt();
         EXPECT_EQ(run.listed, QStringList{ QString::fromUtf8("caf\xef\xbf\xbd.txt") });
     }
@@ -112,7 +77,7 @@ TEST(OddNames, TreeListBatchOpenPropertiesAndTrash)
     ASSERT_EQ(list->SelectedRows(), QList<int>{ 0 });
     EXPECT_EQ(rig.messages.back().text.left(24), "Congratulation! Encrypti");
     {
-        RunBatch run;
+        kvntest::BatchDriver run;
         frame.OnDecrypt();
     }
     EXPECT_EQ(kvntest::list_dir(folder), Names{ kFile });

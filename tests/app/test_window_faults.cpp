@@ -3,26 +3,17 @@
 // boxes' history, the trash and the Delete key, and the batch clock.
 #include "app/command_table.h"
 #include "app/elided_label.h"
-#include "app/key_bar.h"
 #include "app/key_status_bar.h"
-#include "app/main_frame.h"
-#include "app/progress_dlg.h"
 #include "batch/batch_runner.h"
 #include "batch/batch_texts.h"
 #include "batch/settings_entries.h"
-#include "browser/cipher_view.h"
 #include "browser/file_properties_dlg.h"
 #include "browser/left_view.h"
 #include "engine/idea.h"
-#include "shell/cipher_doc.h"
 #include "tests/app/gui_rig.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusTipEvent>
-#include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -35,32 +26,9 @@
 using Bytes = std::vector<unsigned char>;
 using kvntest::GuiRig;
 
-namespace {
+using Window = kvntest::MainWindow;
 
-struct Window {
-    GuiRig rig;
-    kvntest::TempDir work;
-    CCipherDoc doc;
-    CMainFrame frame{ &doc };
-    Window()
-    {
-        frame.show();
-        QApplication::setActiveWindow(&frame);
-        doc.m_strFolder = QString::fromStdString(work.path());
-        frame.GetFileList()->FillList();
-    }
-    void select(const QString& name)
-    {
-        CCipherView* list = frame.GetFileList();
-        list->FillList();
-        auto* view = list->CurrentView();
-        view->selectionModel()->clearSelection();
-        for (int r = 0; r < list->RowCount(); ++r)
-            if (list->ItemText(r, CCipherView::NameColumn) == name)
-                view->selectionModel()->select(
-                    view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-};
+namespace {
 
 std::string read_text(const std::string& path)
 {
@@ -174,7 +142,7 @@ TEST(WindowFaults, DeleteKeyAsksThenTrashesIntoAFreshTrashOrReportsFailure)
     const std::string data = w.work.file("fresh-profile/share");
     qputenv("XDG_DATA_HOME", data.c_str());
     kvntest::write_file(w.work.file("a.txt"), Bytes(5, 'a'));
-    w.select("a.txt");
+    w.select({ "a.txt" });
     w.frame.GetFileList()->CurrentView()->setFocus();
     QTest::keyClick(w.frame.GetFileList()->CurrentView(), Qt::Key_Delete);
     ASSERT_EQ(w.rig.messages.size(), 1u);
@@ -197,7 +165,7 @@ TEST(WindowFaults, DeleteKeyAsksThenTrashesIntoAFreshTrashOrReportsFailure)
     kvntest::write_file(w.work.file("b.txt"), Bytes(3, 'b'));
     qputenv("XDG_DATA_HOME", w.work.file("b.txt/share").c_str());
     w.rig.messages.clear();
-    w.select("b.txt");
+    w.select({ "b.txt" });
     QTest::keyClick(w.frame.GetFileList()->CurrentView(), Qt::Key_Delete);
     ASSERT_EQ(w.rig.messages.size(), 2u);
     EXPECT_TRUE(w.rig.messages[1].text.contains(QString::fromStdString(w.work.file("b.txt")) + ": "))
@@ -209,42 +177,14 @@ TEST(WindowFaults, DeleteKeyAsksThenTrashesIntoAFreshTrashOrReportsFailure)
 TEST(WindowFaults, BatchClockLeavesOutTheWaitOnAMessageBox)
 {
     Window w;
-    kvntest::write_file(w.work.file("1.txt"), Bytes(10, '1'));
-    kvntest::write_file(w.work.file("2.txt"), Bytes(10, '2'));
-    CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");
-    w.frame.KeyBar()->KeyBox()->setText("key");
-    w.frame.KeyBar()->ConfirmBox()->setText("key");
-    w.select("1.txt");
-    auto* view = w.frame.GetFileList()->CurrentView();
-    for (int r = 0; r < w.frame.GetFileList()->RowCount(); ++r)
-        view->selectionModel()->select(
-            view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    std::remove(w.work.file("1.txt").c_str()); // its box is the wait
+    w.select_then_lose({ "1.txt", "2.txt" }, "1.txt"); // its box is the wait
     CMessageService::SetHandler([&](const MessageRequest& r) {
         w.rig.messages.push_back(r);
         if (r.text.startsWith("Don't open this file!"))
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         return QMessageBox::Ok;
     });
-    qint64 waited = -1;
-    bool started = false;
-    kvntest::ModalDriver driver([&](QWidget* modal) {
-        auto* window = qobject_cast<CProgressDlg*>(modal);
-        if (!window)
-            return false;
-        auto* close = window->findChild<QPushButton*>("close");
-        if (!started) {
-            QTest::mouseClick(window->findChild<QPushButton*>("start"), Qt::LeftButton);
-            started = true;
-            return false;
-        }
-        if (!close->isEnabled())
-            return false;
-        waited = window->WaitedMs();
-        QTest::mouseClick(close, Qt::LeftButton);
-        return true;
-    });
-    QApplication::setActiveWindow(&w.frame);
-    QTest::keyClick(&w.frame, Qt::Key_F5);
-    EXPECT_GE(waited, 300);
+    kvntest::BatchDriver run;
+    w.press(Qt::Key_F5);
+    EXPECT_GE(run.waited, 300);
 }

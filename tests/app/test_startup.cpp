@@ -1,22 +1,11 @@
 // Start-up: the main window's title and state, the tip of the day as the
 // settings say, files on the command line, and one copy per user.
 #include "app/cipher_app.h"
-#include "app/key_bar.h"
-#include "app/main_frame.h"
-#include "browser/cipher_view.h"
-#include "config/settings_store.h"
-#include "shell/cipher_doc.h"
-#include "shell/program_folder.h"
-#include "tests/support/temp_dir.h"
-#include "tips/tip_dlg.h"
+#include "tests/app/gui_rig.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
-#include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -24,32 +13,15 @@
 
 namespace {
 
-// A private runtime folder (for the lock), settings file and program folder.
-struct StartUpRig {
-    kvntest::TempDir dir;
-    StartUpRig(unsigned tipStartUp)
+// The rig with the tip of the day as the settings say and a tips file for it.
+struct StartUpRig : kvntest::GuiRig {
+    explicit StartUpRig(int tipStartUp)
+        : GuiRig(tipStartUp)
     {
-        ::chmod(dir.path().c_str(), 0700);
-        qputenv("XDG_RUNTIME_DIR", dir.path().c_str());
-        CSettingsStore::SetInstance(std::make_unique<CSettingsStore>(QString::fromStdString(dir.file("kvn.ini"))));
-        CSettingsStore::Instance().WriteInt("Tip", "StartUp", tipStartUp);
-        kvntest::write_file(dir.file("tips.txt"), { 'F', 'i', 'r', 's', 't', '\n' });
-        ProgramFolder::Override(QString::fromStdString(dir.path()));
-    }
-    ~StartUpRig()
-    {
-        ProgramFolder::Override({});
-        CSettingsStore::SetInstance(nullptr);
+        kvntest::write_file(home.file("tips.txt"), { 'F', 'i', 'r', 's', 't', '\n' });
     }
 };
 
-QStringList SelectedNames(const CMainFrame* frame)
-{
-    QStringList names;
-    for (int row : frame->GetFileList()->SelectedRows())
-        names << frame->GetFileList()->ItemText(row, CCipherView::NameColumn);
-    return names;
-}
 // Waits until a lock file in the folder names the process: that copy got past
 // its start-up check and is the one that runs.
 bool HoldsTheLock(const std::string& folder, const QProcess& p)
@@ -118,7 +90,7 @@ TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
     ASSERT_TRUE(app.InitInstance({ "Kelvanetrix", folder + "/b.kvn", "file://" + folder + "/c.txt", "/no/such/file" }));
     CMainFrame* frame = app.MainFrame();
     EXPECT_EQ(app.Document()->m_strFolder, folder);
-    EXPECT_EQ(SelectedNames(frame), QStringList({ "b.kvn", "c.txt" }));
+    EXPECT_EQ(kvntest::SelectedNames(*frame), QStringList({ "b.kvn", "c.txt" }));
     EXPECT_EQ(frame->focusWidget(), frame->KeyBar()->KeyBox());
 
     // A name relative to where the later start ran; that copy ends at once.
@@ -130,7 +102,7 @@ TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
         EXPECT_FALSE(later.InitInstance({ "Kelvanetrix", "a.txt" }));
     }
     QDir::setCurrent(wasCurrent);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedNames(frame) == QStringList{ "a.txt" }; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return kvntest::SelectedNames(*frame) == QStringList{ "a.txt" }; }, 5000));
     EXPECT_FALSE(frame->isMinimized());
 
     // Started bare, it only brings the running copy to the front.
@@ -140,7 +112,7 @@ TEST(StartUp, FilesNamedAreShownAndSelectedAndALaterStartHandsItsOwnOver)
         EXPECT_FALSE(bare.InitInstance({ "Kelvanetrix" }));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isMinimized(); }, 5000));
-    EXPECT_EQ(SelectedNames(frame), QStringList{ "a.txt" });
+    EXPECT_EQ(kvntest::SelectedNames(*frame), QStringList{ "a.txt" });
 }
 
 TEST(StartUp, SecondCopyEndsSilentlyAndAStaleLockIsTakenOver)

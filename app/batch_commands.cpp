@@ -57,11 +57,10 @@ QString shown(const std::string& text)
 
 // The key and confirmation checks, for a batch of `count` files; false when
 // the user was told why it does not start.
-bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
+bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count, const std::string& key)
 {
-    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
     const WipedUtf8 confirmText(m_wndKeyBar->ConfirmBox());
-    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, keyText.value, confirmText.value);
+    const batch::CheckResult check = batch::CheckSelectionAndKey(direction, count, key, confirmText.value);
     switch (check.refusal) {
     case batch::Refusal::None:
         return true;
@@ -91,8 +90,6 @@ bool CMainFrame::KeyChecked(batch::Direction direction, std::size_t count)
 
 void CMainFrame::RunBatchCommand(batch::Direction direction)
 {
-    if (!KeyChecked(direction, std::size_t(m_list->GetSelectedCount())))
-        return;
     std::vector<std::string> sources;
     for (int row : m_list->SelectedRows())
         sources.push_back(localpath::ToStd(m_list->ItemText(row, CCipherView::PathColumn)));
@@ -108,16 +105,16 @@ void CMainFrame::RunFolderCommand(batch::Direction direction, const QString& fol
             this, shown(error), QString::fromLatin1(batch::texts::kAppTitle), QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
-    // An empty folder is refused like an empty selection.
-    if (KeyChecked(direction, walk.files.size()))
-        RunBatchOn(direction, walk.files);
+    RunBatchOn(direction, walk.files);
 }
 
 void CMainFrame::RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources)
 {
+    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
+    if (!KeyChecked(direction, sources.size(), keyText.value))
+        return;
     CSettingsStore& settings = CSettingsStore::Instance();
     const std::string code = batch::ResolveAlgorithm(settings);
-    const WipedUtf8 keyText(m_wndKeyBar->KeyBox());
     const batch::OutputOptions options = direction == batch::Direction::Encrypt
         ? batch::settings::EncryptOptions(settings)
         : batch::settings::DecryptOptions(settings);

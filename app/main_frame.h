@@ -77,7 +77,9 @@ private:
     void SyncViewModeMarks();
     void RunBatchCommand(batch::Direction direction);
     void RunFolderCommand(batch::Direction direction, const QString& folder);
-    bool KeyChecked(batch::Direction direction, std::size_t count);
+    bool KeyChecked(batch::Direction direction, std::size_t count, const std::string& key);
+    // Checks the key for `sources` (none: refused as an empty selection),
+    // then runs them in the batch window and selects the results.
     void RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources);
     void ShowFiles(const QStringList& paths);
     void ShowWaitingFiles();

@@ -151,7 +151,9 @@ void CCipherView::showEvent(QShowEvent* event)
         return;
     m_shown = true;
     SetColumnWidths();
-    FillList();
+    // The folder tree's first selection has usually filled it already.
+    if (!m_filled)
+        FillList();
     ApplySelectOption();
 }
 
@@ -170,6 +172,7 @@ void CCipherView::FillList()
     const std::string option = batch::settings::ViewFilter(CSettingsStore::Instance());
     const QString folder = m_doc ? m_doc->m_strFolder : QString();
     m_refillTimer->stop(); // whatever changed so far is read now
+    m_filled = true;
     WatchFolder(folder);
     m_model->Fill(folder, CFileListModel::FilterFromOption(option), m_sortColumn, m_ascending);
 }

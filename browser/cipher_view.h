@@ -117,4 +117,5 @@ private:
     bool m_ascending = true;
     bool m_fullRowSelect = false;
     bool m_shown = false;
+    bool m_filled = false;
 };

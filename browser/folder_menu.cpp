@@ -37,6 +37,11 @@ CFolderMenu::CFolderMenu(const QString& path, QWidget* parent)
     add("folderProperties", QStringLiteral("&Properties"), &CFolderMenu::ShowProperties);
 }
 
+QString CFolderMenu::Shown() const
+{
+    return localpath::Display(QDir::toNativeSeparators(m_path));
+}
+
 void CFolderMenu::Open()
 {
     if (StillThere(QString::fromLatin1(KVN_PRODUCT_NAME)) && !CShellService::Instance().OpenUrl(localpath::Url(m_path)))
@@ -51,7 +56,7 @@ void CFolderMenu::OpenInFileManager()
 
 void CFolderMenu::CopyPath()
 {
-    QGuiApplication::clipboard()->setText(localpath::Display(QDir::toNativeSeparators(m_path)));
+    QGuiApplication::clipboard()->setText(Shown());
 }
 
 void CFolderMenu::ShowProperties()
@@ -77,15 +82,13 @@ bool CFolderMenu::StillThere(const QString& caption)
 {
     if (localpath::FactsOf(m_path).folder)
         return true;
-    CMessageService::Show(parentWidget(),
-        QStringLiteral("\"%1\" no longer exists.").arg(localpath::Display(QDir::toNativeSeparators(m_path))), caption,
+    CMessageService::Show(parentWidget(), QStringLiteral("\"%1\" no longer exists.").arg(Shown()), caption,
         QMessageBox::Ok, QMessageBox::Warning);
     return false;
 }
 
 void CFolderMenu::ReportNotOpened()
 {
-    CMessageService::Show(parentWidget(),
-        QStringLiteral("\"%1\" could not be opened.").arg(localpath::Display(QDir::toNativeSeparators(m_path))),
+    CMessageService::Show(parentWidget(), QStringLiteral("\"%1\" could not be opened.").arg(Shown()),
         QString::fromLatin1(KVN_PRODUCT_NAME), QMessageBox::Ok, QMessageBox::Warning);
 }

@@ -18,6 +18,8 @@ private:
     void RunOnFolder(const char* command);
     bool StillThere(const QString& caption);
     void ReportNotOpened();
+    // The folder as messages and the clipboard show it.
+    QString Shown() const;
 
     QString m_path;
 };

@@ -66,13 +66,11 @@ CDeDialog::CDeDialog()
 // written back, as the default "1".
 void CDeDialog::OnInitDialog()
 {
-    ShowOptions(true);
     CSettingsStore& store = CSettingsStore::Instance();
     const std::string replace = batch::settings::StoredDecryptReplace(store);
     if (replace.empty())
         batch::settings::WriteDecryptReplace(store, true);
-    else if (replace != "1")
-        ShowOptions(false);
+    ShowOptions(batch::settings::DecryptOptions(replace).replace != 0);
 }
 
 void CDeDialog::ShowOptions(bool replace)

@@ -60,17 +60,18 @@ void CEnDialog::OnInitDialog()
 {
     CSettingsStore& store = CSettingsStore::Instance();
     m_verify->setChecked(batch::settings::VerifyResults(store));
-    const batch::settings::EncryptChoice stored = batch::settings::StoredEncryptChoice(store);
+    batch::settings::EncryptChoice stored = batch::settings::StoredEncryptChoice(store);
     if (stored.replace.empty()) {
         batch::settings::WriteEncryptChoice(store, true, true);
         ShowOptions(true, true);
         return;
     }
-    const bool replace = stored.replace == "1";
-    const bool add = stored.add.empty() || stored.add == "1";
-    if (stored.add.empty())
+    if (stored.add.empty()) {
         batch::settings::WriteEncryptAdd(store, true);
-    ShowOptions(replace, add);
+        stored = batch::settings::StoredEncryptChoice(store);
+    }
+    const batch::OutputOptions shown = batch::settings::EncryptOptions(stored);
+    ShowOptions(shown.replace != 0, shown.addExt != 0);
 }
 
 void CEnDialog::ShowOptions(bool replace, bool add)

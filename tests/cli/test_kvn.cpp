@@ -12,18 +12,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using Bytes = std::vector<unsigned char>;
-using Names = std::vector<std::string>;
+using kvntest::Bytes;
+using kvntest::Names;
 
 namespace {
 
 struct Result {
-    int status = -1;
+    int status = -1; // the exit status; -1 when kvn did not exit
     std::string err;
 };
 
-// Runs kvn with `args`, standard input from /dev/null, standard error captured.
-Result run_kvn(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+// Everything that comes from `fd` until it closes.
+std::string read_all(int fd)
+{
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, std::size_t(n));
+    return text;
+}
+
+struct Child {
+    pid_t pid = -1;
+    int err = -1; // the read end of its standard error
+};
+
+// Starts kvn with `args` and `env` added, standard input from /dev/null.
+Child start_kvn(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
 {
     int pipefd[2];
     if (pipe(pipefd) != 0)
@@ -43,16 +59,26 @@ Result run_kvn(const std::vector<std::string>& args, const std::vector<std::stri
         _exit(127);
     }
     close(pipefd[1]);
+    return { pid, pipefd[0] };
+}
+
+// Reads the child's standard error to the end and waits for it.
+Result finish(const Child& child)
+{
+    if (child.pid < 0)
+        return {};
     Result r;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(pipefd[0], buf, sizeof buf)) > 0)
-        r.err.append(buf, std::size_t(n));
-    close(pipefd[0]);
+    r.err = read_all(child.err);
+    close(child.err);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(child.pid, &status, 0);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+Result run_kvn(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+{
+    return finish(start_kvn(args, env));
 }
 
 struct Folder {
@@ -69,17 +95,12 @@ TEST(Kvn, SameBytesAsTheEngineForEveryCipherAndBack)
     // A key file's line ending is not part of the key.
     kvntest::write_file(f.keyFile, Bytes{ 'p', 'w', '\r', '\n', 'x' });
     const Bytes plain = kvntest::random_bytes(5000, 1);
-    for (const std::string name : { "aes", "mars", "rc6", "serpent", "twofish", "idea", "10" }) {
+    for (const auto& [name, code] : std::vector<std::pair<std::string, std::string>>{ { "aes", "1" }, { "mars", "2" },
+             { "rc6", "3" }, { "serpent", "4" }, { "twofish", "5" }, { "idea", "10" }, { "10", "10" } }) {
         const std::string src = f.dir.file("doc-" + name + ".txt");
         kvntest::write_file(src, plain);
         const Result r = run_kvn({ "encrypt", "-q", "--cipher", name, "-k", f.keyFile, src });
         ASSERT_EQ(r.status, 0) << r.err;
-        const std::string code = name == "idea" || name == "10" ? "10"
-            : name == "aes"                                     ? "1"
-            : name == "mars"                                    ? "2"
-            : name == "rc6"                                     ? "3"
-            : name == "serpent"                                 ? "4"
-                                                                : "5";
         kvntest::EngineRig rig(code, "pw", 0);
         rig.engine.m_bOverwrite = 1;
         ASSERT_EQ(rig.encrypt(src, f.dir.file("expected")), IDEA_DONE);
@@ -188,10 +209,7 @@ TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
         (void)!write(master, (first + "\n").c_str(), first.size() + 1);
         wait_for("Confirm key: ");
         (void)!write(master, (second + "\n").c_str(), second.size() + 1);
-        char buf[256];
-        ssize_t n;
-        while ((n = read(master, buf, sizeof buf)) > 0)
-            screen.append(buf, std::size_t(n));
+        screen += read_all(master);
         int status = 0;
         waitpid(pid, &status, 0);
         close(master);
@@ -286,22 +304,11 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
     kvntest::write_file(big, plain);
     kvntest::write_file(next, Bytes(10, 'n'));
     for (const int signal : { SIGINT, SIGTERM }) {
-        int pipefd[2];
-        ASSERT_EQ(pipe(pipefd), 0);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setsid();
-            dup2(pipefd[1], 2);
-            close(pipefd[0]);
-            // The slowest path, on one thread: the file takes long enough to
-            // be caught in the middle on a busy machine too.
-            setenv("TESSIRAL_CPU", "portable", 1);
-            setenv("TESSIRAL_THREADS", "1", 1);
-            execl(KVN_BINARY, KVN_BINARY, "encrypt", "--replace", "-c", "mars", "-k", f.keyFile.c_str(), big.c_str(),
-                next.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipefd[1]);
+        // The slowest path, on one thread: the file takes long enough to be
+        // caught in the middle on a busy machine too.
+        const Child child = start_kvn({ "encrypt", "--replace", "-c", "mars", "-k", f.keyFile, big, next },
+            { "TESSIRAL_CPU=portable", "TESSIRAL_THREADS=1" });
+        ASSERT_GE(child.pid, 0);
         bool seen = false;
         for (int i = 0; i < 20000 && !seen; ++i) {
             for (const auto& name : kvntest::list_dir(f.dir.path()))
@@ -309,23 +316,16 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
             if (!seen)
                 usleep(500);
         }
-        kill(pid, SIGSTOP);
-        kill(pid, signal);
-        kill(pid, SIGCONT);
-        kill(pid, SIGINT);
-        std::string err;
-        char buf[4096];
-        ssize_t n;
-        while ((n = read(pipefd[0], buf, sizeof buf)) > 0)
-            err.append(buf, std::size_t(n));
-        close(pipefd[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
+        kill(child.pid, SIGSTOP);
+        kill(child.pid, signal);
+        kill(child.pid, SIGCONT);
+        kill(child.pid, SIGINT);
+        const Result r = finish(child);
         ASSERT_TRUE(seen);
-        ASSERT_TRUE(WIFEXITED(status)) << err;
-        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << err;
-        EXPECT_NE(err.find("stopped in " + big), std::string::npos) << err;
-        EXPECT_NE(err.find("0 of 2 files done, stopped."), std::string::npos) << err;
+        ASSERT_NE(r.status, -1) << r.err; // it exited
+        EXPECT_EQ(r.status, 128 + signal) << r.err;
+        EXPECT_NE(r.err.find("stopped in " + big), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("0 of 2 files done, stopped."), std::string::npos) << r.err;
         EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "big", "key", "next" }));
         EXPECT_EQ(kvntest::read_file(big), plain);
     }

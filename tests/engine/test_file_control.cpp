@@ -16,12 +16,7 @@
 #include <set>
 #include <sys/stat.h>
 
-using kvntest::EngineRig;
-using kvntest::list_dir;
-using kvntest::read_file;
-using kvntest::write_file;
-using Bytes = std::vector<unsigned char>;
-using Names = std::vector<std::string>;
+using namespace kvntest;
 
 namespace {
 
@@ -82,9 +77,7 @@ struct ControlledRig {
         rig.engine.m_pControl = &control;
         rig.engine.m_pFileOps = &ops;
         ops.control = &control;
-        std::vector<unsigned char> key(101, 0);
-        std::memcpy(key.data(), kKey.data(), kKey.size());
-        rig.engine.SetKey(key.data()); // again: with a control, every cipher is keyed
+        rig.set_key(kKey); // again: with a control, every cipher is keyed
     }
 };
 
@@ -217,9 +210,7 @@ TEST(FindCipher, OnlyWhenNoneFitsIsTheKeyReportedWrongAndForcingSkipsTheSearch)
     EngineRig wrongKey("1", "another key");
     CBatchControl control;
     wrongKey.engine.m_pControl = &control;
-    std::vector<unsigned char> key(101, 0);
-    std::memcpy(key.data(), "another key", 11);
-    wrongKey.engine.SetKey(key.data());
+    wrongKey.set_key("another key");
     EXPECT_EQ(wrongKey.decrypt(source, dir.file("data")), IDEA_DEST_FAILED);
     EXPECT_TRUE(control.cipherFound.empty());
     ASSERT_EQ(wrongKey.messages.messages.size(), 1u);

@@ -7,12 +7,7 @@
 
 #include <sys/stat.h>
 
-using kvntest::EngineRig;
-using kvntest::list_dir;
-using kvntest::read_file;
-using kvntest::write_file;
-using Bytes = std::vector<unsigned char>;
-using Names = std::vector<std::string>;
+using namespace kvntest;
 
 namespace {
 

@@ -2,109 +2,23 @@
 // /dev/full, a FIFO, a folder, a vanished file, links) and through the file
 // operations seam where root would get past permission bits or a call must
 // throw.
-#include "engine/file_ops.h"
+#include "tests/engine/faulty_ops.h"
 #include "tests/support/engine_recorders.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <new>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using kvntest::EngineRig;
-using kvntest::list_dir;
-using kvntest::read_file;
-using kvntest::write_file;
-using Bytes = std::vector<unsigned char>;
-using Names = std::vector<std::string>;
+using namespace kvntest;
 
 namespace {
 
 const std::string kKey = "safety key";
 const Bytes kPlain = kvntest::random_bytes(300000, 9);
-
-// The real file system, with chosen calls made to fail, and a log of calls.
-class FaultyOps final : public CFileOps {
-public:
-    int removeError = 0;
-    int renameError = 0;
-    long writeBudget = -1; // bytes that may be written before ENOSPC; -1 unlimited
-    bool growSource = false;
-    std::string intruder; // a file that appears under this name at the first write
-    std::string throwOn; // the call that throws std::bad_alloc ...
-    int throwAfter = 0; // ... after this many calls of it went through
-    std::vector<std::string> log;
-
-    int OpenRead(const char* path) override
-    {
-        log.push_back(std::string("open ") + path);
-        maybe_throw("open");
-        return CFileOps::OpenRead(path);
-    }
-    long Read(int fd, void* buffer, std::size_t size) override
-    {
-        maybe_throw("read");
-        return CFileOps::Read(fd, buffer, size);
-    }
-    long Write(int fd, const void* buffer, std::size_t size) override
-    {
-        maybe_throw("write");
-        if (!intruder.empty()) {
-            write_file(intruder, { 'n', 'e', 'w' });
-            intruder.clear();
-        }
-        if (writeBudget >= 0) {
-            if (writeBudget == 0)
-                return -ENOSPC;
-            size = std::min<std::size_t>(size, std::size_t(writeBudget));
-            writeBudget -= long(size);
-        }
-        return CFileOps::Write(fd, buffer, size);
-    }
-    int Fstat(int fd, FileInfo& info) override
-    {
-        const int r = CFileOps::Fstat(fd, info);
-        if (growSource && ++fstats > 1)
-            info.size += 10;
-        return r;
-    }
-    int Sync(int fd) override
-    {
-        log.push_back("sync");
-        maybe_throw("sync");
-        return CFileOps::Sync(fd);
-    }
-    int Remove(const char* path) override
-    {
-        log.push_back(std::string("remove ") + path);
-        return removeError ? -removeError : CFileOps::Remove(path);
-    }
-    int Rename(const char* from, const char* to) override
-    {
-        log.push_back(std::string("rename ") + from + " -> " + to);
-        maybe_throw("rename");
-        return renameError ? -renameError : CFileOps::Rename(from, to);
-    }
-    int RenameNoReplace(const char* from, const char* to) override
-    {
-        log.push_back(std::string("rename-new ") + from + " -> " + to);
-        return CFileOps::RenameNoReplace(from, to);
-    }
-
-private:
-    int fstats = 0;
-    int thrown = 0;
-    void maybe_throw(const std::string& call)
-    {
-        if (call == throwOn && thrown++ == throwAfter)
-            throw std::bad_alloc();
-    }
-};
 
 struct Fixture {
     kvntest::TempDir dir;

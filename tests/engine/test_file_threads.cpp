@@ -2,17 +2,13 @@
 // thread over one chunk shows: the same bytes, progress, texts, messages and
 // failures.
 #include "engine/engine_workers.h"
-#include "engine/file_ops.h"
+#include "tests/engine/faulty_ops.h"
 #include "tests/support/engine_recorders.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cerrno>
-
-using Bytes = std::vector<unsigned char>;
-using Names = std::vector<std::string>;
+using kvntest::Bytes;
+using kvntest::Names;
 
 namespace {
 
@@ -28,35 +24,6 @@ struct Seen {
     std::vector<std::string> status, count, messages;
 
     bool operator==(const Seen&) const = default;
-};
-
-// The real file system; the read numbered `failingRead` fails, and writes
-// stop with ENOSPC after `writeBudget` bytes. Reads and writes come from
-// the workers.
-class FailingOps final : public CFileOps {
-public:
-    int failingRead = -1;
-    long writeBudget = -1;
-
-    long Read(int fd, void* buffer, std::size_t size) override
-    {
-        if (m_reads.fetch_add(1) == failingRead)
-            return -EIO;
-        return CFileOps::Read(fd, buffer, size);
-    }
-    long Write(int fd, const void* buffer, std::size_t size) override
-    {
-        if (writeBudget >= 0) {
-            if (writeBudget == 0)
-                return -ENOSPC;
-            size = std::min<std::size_t>(size, std::size_t(writeBudget));
-            writeBudget -= long(size);
-        }
-        return CFileOps::Write(fd, buffer, size);
-    }
-
-private:
-    std::atomic<int> m_reads{ 0 };
 };
 
 // Runs one file through an engine with `threads` threads and `chunk`-byte
@@ -128,7 +95,7 @@ TEST(FileThreads, FailureMidFileEndsAsOnOneThread)
         const Bytes before = kvntest::read_file(from);
         for (const bool readFails : { true, false }) {
             SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + (readFails ? ", read" : ", write"));
-            FailingOps one, four;
+            kvntest::FaultyOps one, four;
             one.failingRead = four.failingRead = readFails ? 3 : -1;
             one.writeBudget = four.writeBudget = readFails ? -1 : long(2 * kSmallChunk + 100);
             const Seen single = run("1", decrypting, from, to, 1, kSmallChunk, &one);

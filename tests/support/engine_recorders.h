@@ -73,6 +73,12 @@ struct EngineRig {
         engine.m_pCountWnd = &count;
         engine.m_pProgress = &bar;
         engine.m_pMessages = &messages;
+        set_key(key);
+    }
+
+    // The key, in a zero-filled buffer of at least the 101 bytes the engine reads.
+    void set_key(const std::string& key)
+    {
         std::vector<unsigned char> buffer(std::max<std::size_t>(101, key.size() + 1), 0);
         std::memcpy(buffer.data(), key.data(), key.size());
         engine.SetKey(buffer.data());

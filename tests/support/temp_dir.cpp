@@ -37,7 +37,7 @@ TempDir::~TempDir()
     fs::remove_all(m_path, ec);
 }
 
-std::vector<unsigned char> read_file(const std::string& path)
+Bytes read_file(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -45,7 +45,7 @@ std::vector<unsigned char> read_file(const std::string& path)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
-void write_file(const std::string& path, const std::vector<unsigned char>& bytes)
+void write_file(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -59,19 +59,19 @@ bool exists(const std::string& path)
     return fs::exists(fs::symlink_status(path, ec));
 }
 
-std::vector<std::string> list_dir(const std::string& path)
+Names list_dir(const std::string& path)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : fs::directory_iterator(path))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::vector<unsigned char> random_bytes(std::size_t n, unsigned seed)
+Bytes random_bytes(std::size_t n, unsigned seed)
 {
     std::mt19937 gen(seed);
-    std::vector<unsigned char> out(n);
+    Bytes out(n);
     for (auto& b : out)
         b = static_cast<unsigned char>(gen());
     return out;

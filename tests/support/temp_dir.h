@@ -7,6 +7,9 @@
 
 namespace kvntest {
 
+using Bytes = std::vector<unsigned char>;
+using Names = std::vector<std::string>;
+
 class TempDir {
 public:
     TempDir();
@@ -21,12 +24,12 @@ private:
     std::string m_path;
 };
 
-std::vector<unsigned char> read_file(const std::string& path);
-void write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+Bytes read_file(const std::string& path);
+void write_file(const std::string& path, const Bytes& bytes);
 bool exists(const std::string& path);
 // Names in a folder, sorted, without "." and "..".
-std::vector<std::string> list_dir(const std::string& path);
+Names list_dir(const std::string& path);
 // Deterministic pseudo-random bytes.
-std::vector<unsigned char> random_bytes(std::size_t n, unsigned seed);
+Bytes random_bytes(std::size_t n, unsigned seed);
 
 } // namespace kvntest

@@ -31,7 +31,7 @@ std::string trim(const std::string& s)
 
 std::vector<std::string> read_lines(const std::string& relative)
 {
-    std::ifstream in(data_path(relative), std::ios::binary);
+    std::ifstream in(std::string(KVN_TEST_DATA_DIR) + "/" + relative, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open test data " + relative);
     std::vector<std::string> lines;
@@ -113,11 +113,6 @@ std::string to_hex(const Bytes& bytes)
         s += digits[b & 15];
     }
     return s;
-}
-
-std::string data_path(const std::string& relative)
-{
-    return std::string(KVN_TEST_DATA_DIR) + "/" + relative;
 }
 
 std::vector<KnownAnswer> read_dat(const std::string& relative)

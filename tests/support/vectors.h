@@ -21,9 +21,6 @@ struct KnownAnswer {
     Bytes cipher;
 };
 
-// Absolute path of a file below tests/data.
-std::string data_path(const std::string& relative);
-
 // KEY PLAINTEXT CIPHERTEXT per vector (lines starting with # are comments);
 // also the three-line layout of rc6val.dat.
 std::vector<KnownAnswer> read_dat(const std::string& relative);

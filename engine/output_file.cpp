@@ -40,11 +40,6 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode, bool mayRe
 {
     m_final = finalPath;
     m_mayReplace = mayReplace;
-    FileInfo target;
-    if (m_ops.Lstat(finalPath.c_str(), target) == 0 && !target.regular && !target.symlink) {
-        m_error = target.directory ? -EISDIR : -EEXIST;
-        return false;
-    }
     // The plain ".tmp" name first (the name the batch planned); a unique one when that
     // name is taken, so that an unrelated file is never overwritten.
     for (int attempt = 0; attempt < 100; ++attempt) {

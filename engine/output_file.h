@@ -17,10 +17,11 @@ public:
     COutputFile& operator=(const COutputFile&) = delete;
 
     // Creates the temporary file for `finalPath`; false with Error() set when
-    // it cannot be created or the target exists and is neither a regular
-    // file nor a symbolic link. Without `mayReplace` the final rename fails
-    // rather than replace anything that has taken the name meanwhile; a link
-    // that is replaced is replaced itself, never written through.
+    // it cannot be created. The caller has checked that the target, if there
+    // is one, is a regular file or a symbolic link. Without `mayReplace` the
+    // final rename fails rather than replace anything that has taken the
+    // name meanwhile; a link that is replaced is replaced itself, never
+    // written through.
     bool Create(const std::string& finalPath, unsigned mode, bool mayReplace);
     // Writes all of `data`; false, with Error() set, when this or an earlier
     // write failed. One thread at a time: the file loops write from one

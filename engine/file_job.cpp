@@ -178,8 +178,7 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace, bool en
     FileInfo target;
     const bool targetExists = m_ops.Lstat(out.FinalPath().c_str(), target) == 0;
     const bool replacesSource = targetExists && SameFile(target, m_source);
-    out.KeepModified(m_source);
-    if (!out.Finish(replace || targetExists))
+    if (!out.Finish(m_source, replace || targetExists))
         return WriteFailed(out);
     CloseSource();
     if (replace && m_engine.m_pControl && m_engine.m_pControl->verify) {

@@ -27,18 +27,12 @@ public:
     // write failed. One thread at a time: the file loops write from one
     // worker at a time, in order, and wait for it before they go on.
     bool Write(const void* data, std::size_t size);
-    // The finished file is to carry `source`'s modification time; applied
-    // by Finish once every write is done.
-    void KeepModified(const FileInfo& source)
-    {
-        m_modified = source;
-        m_keepModified = true;
-    }
-    // Close the data, synced to the disk first when `durable` (false: a
-    // write-out error; the output is gone). Durability is needed when the
-    // output replaces a file or a source is deleted after it; a brand-new
-    // file beside a kept source loses nothing if a crash takes it.
-    bool Finish(bool durable);
+    // Give the data `source`'s modification time and close it, synced to
+    // the disk first when `durable` (false: a write-out error; the output is
+    // gone). Durability is needed when the output replaces a file or a
+    // source is deleted after it; a brand-new file beside a kept source
+    // loses nothing if a crash takes it.
+    bool Finish(const FileInfo& source, bool durable);
     // Rename over the final path (and, when durable, sync the folder). On
     // failure the finished temporary file is kept, TempPath() names it; when
     // the rename throws, it is removed like an unfinished one.
@@ -63,6 +57,4 @@ private:
     bool m_keep = false;
     bool m_durable = true;
     bool m_mayReplace = false;
-    bool m_keepModified = false;
-    FileInfo m_modified;
 };

@@ -6,14 +6,6 @@
 
 namespace {
 
-// Pieces smaller than this cost more to hand over than they save (less for
-// the small chunks of tests, so that their chunks are shared out too).
-constexpr std::size_t kMinPiece = 64u << 10;
-constexpr std::size_t kMinPiecesPerChunk = 8;
-// Pieces per thread: a thread busy reading or writing leaves its share to
-// the others.
-constexpr std::size_t kPiecesPerThread = 4;
-
 constexpr unsigned kBuffers = CEngineWorkers::kBuffers;
 
 } // namespace
@@ -149,16 +141,7 @@ long CChunkPipeline::PeekNext()
 
 void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigned char*, std::size_t)>& cipher)
 {
-    unsigned char* const data = SlotOf(m_taken - 1).data;
-    const unsigned threads = m_workers.Threads();
-    const std::size_t minPiece = std::min(kMinPiece, m_workers.Chunk() / kMinPiecesPerChunk);
-    const std::size_t pieces = std::min<std::size_t>(threads * kPiecesPerThread, blocks * m_block / minPiece);
-    if (threads <= 1 || pieces <= 1) {
-        cipher(data, blocks);
-        return;
-    }
-    m_workers.Pool().Split(blocks, pieces, threads - 1,
-        [&](std::size_t first, std::size_t count) { cipher(data + first * m_block, count); });
+    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_block, cipher);
 }
 
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)

@@ -23,6 +23,14 @@ Registry& registry()
     return r;
 }
 
+// Pieces smaller than this cost more to hand over than they save (less for
+// the small chunks of tests, so that their chunks are shared out too).
+constexpr std::size_t kMinPiece = 64u << 10;
+constexpr std::size_t kMinPiecesPerChunk = 8;
+// Pieces per thread: a thread busy reading or writing leaves its share to
+// the others.
+constexpr std::size_t kPiecesPerThread = 4;
+
 unsigned default_threads()
 {
     if (const char* text = std::getenv("TESSIRAL_THREADS")) {
@@ -91,6 +99,20 @@ CWorkerPool& CEngineWorkers::Pool()
     if (!m_pool)
         m_pool = std::make_unique<CWorkerPool>(Threads());
     return *m_pool;
+}
+
+void CEngineWorkers::Share(unsigned char* data, std::size_t blocks, unsigned blockBytes,
+    const std::function<void(unsigned char*, std::size_t)>& cipher)
+{
+    const unsigned threads = Threads();
+    const std::size_t minPiece = std::min(kMinPiece, m_chunk / kMinPiecesPerChunk);
+    const std::size_t pieces = std::min<std::size_t>(threads * kPiecesPerThread, blocks * blockBytes / minPiece);
+    if (threads <= 1 || pieces <= 1) {
+        cipher(data, blocks);
+        return;
+    }
+    Pool().Split(blocks, pieces, threads - 1,
+        [&](std::size_t first, std::size_t count) { cipher(data + first * blockBytes, count); });
 }
 
 unsigned char* CEngineWorkers::Buffer(unsigned i, std::size_t size)

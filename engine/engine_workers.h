@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 class CIdea;
@@ -41,6 +42,10 @@ public:
 
     // The pool, with Threads() workers, started on first use.
     CWorkerPool& Pool();
+    // Calls cipher(at, count) over the `blocks` blocks of `blockBytes` each
+    // at `data`, in pieces on all threads when the work is worth handing over.
+    void Share(unsigned char* data, std::size_t blocks, unsigned blockBytes,
+        const std::function<void(unsigned char* at, std::size_t count)>& cipher);
 
     // Buffer `i` with room for at least `size` bytes. Growing it wipes and
     // frees the smaller one.

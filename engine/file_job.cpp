@@ -92,16 +92,20 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
         ShowFormatted(msg::kCreateFailedCaption, msg::kSameFile, finalPath);
         return false;
     }
+    const auto createFailed = [&](int error) {
+        Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(error)).c_str(), msg::kCreateFailedCaption,
+            MB_OKCANCEL | MB_ICONERROR);
+        return false;
+    };
+    if (exists && !target.regular && !target.symlink) // a folder, a device ...: never replaced
+        return createFailed(target.directory ? -EISDIR : -EEXIST);
     const bool mayReplace = isSource || m_engine.m_bOverwrite != 0;
-    if (exists && !mayReplace && (target.regular || target.symlink)) { // anything else: refused below
+    if (exists && !mayReplace) {
         ShowFormatted(msg::kCreateFailedCaption, msg::kExists, finalPath);
         return false;
     }
-    if (!out.Create(finalPath, m_source.mode & 0777, mayReplace)) {
-        Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(out.Error())).c_str(), msg::kCreateFailedCaption,
-            MB_OKCANCEL | MB_ICONERROR);
-        return false;
-    }
+    if (!out.Create(finalPath, m_source.mode & 0777, mayReplace))
+        return createFailed(out.Error());
     return true;
 }
 
@@ -174,8 +178,7 @@ int CFileJob::Finish(COutputFile& out, const char* source, bool replace, bool en
     FileInfo target;
     const bool targetExists = m_ops.Lstat(out.FinalPath().c_str(), target) == 0;
     const bool replacesSource = targetExists && SameFile(target, m_source);
-    out.KeepModified(m_source);
-    if (!out.Finish(replace || targetExists))
+    if (!out.Finish(m_source, replace || targetExists))
         return WriteFailed(out);
     CloseSource();
     if (replace && m_engine.m_pControl && m_engine.m_pControl->verify) {

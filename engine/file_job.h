@@ -33,8 +33,6 @@ public:
     void CloseSource();
     // Reads the source until `size` bytes are in or it ends; -errno on error.
     long ReadSource(void* buffer, std::size_t size);
-    // True when the source still has the size it had when it was opened.
-    bool SourceUnchanged(std::uint64_t bytesRead);
 
     // A new output for `finalPath` with the source's permissions. Refuses to
     // let a kept source be overwritten by its own output, and to replace an
@@ -48,7 +46,6 @@ public:
     // `blocks` full blocks were handled; advances the bar as block-by-block
     // processing would.
     void ProgressBlocks(std::uint64_t blocks);
-    void ProgressEnd();
 
     // Whether the batch asked to stop; the loops ask at every chunk.
     bool StopRequested() const;
@@ -56,11 +53,6 @@ public:
     // discarded by its owner, the source is left as it was.
     int Stopped();
 
-    // Syncs and renames the output into place, then deletes the source in
-    // replace mode, after checking the result against it when the batch asks
-    // so. The result keeps the source's modification time. Returns the
-    // file's result code.
-    int Finish(COutputFile& out, const char* source, bool replace, bool encrypting);
     // How both loops end once the last chunk is handed over: its writes
     // waited for, the source checked to be as long as the `bytesRead` read
     // from it (a file that grew or shrank meanwhile would not round-trip),
@@ -72,22 +64,31 @@ public:
     // file's result code.
     int WriteFailed(const COutputFile& out);
     int ReadFailed(const char* source);
-    int SourceChanged(const char* source);
-    int CheckFailed(const char* source, const char* why);
 
     void Show(const char* text, const char* caption, unsigned style);
     void ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b = {},
         const std::string& c = {});
-    static std::string ErrorText(int negativeErrno);
     // `text` as its first line, the file and the reason beneath.
     static std::string AboutFile(const char* text, const std::string& path, const std::string& reason);
-    // Whether two entries are the same file.
-    static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
 private:
+    // True when the source still has the size it had when it was opened.
+    bool SourceUnchanged(std::uint64_t bytesRead);
+    void ProgressEnd();
+    // Syncs and renames the output into place, then deletes the source in
+    // replace mode, after checking the result against it when the batch asks
+    // so. The result keeps the source's modification time. Returns the
+    // file's result code.
+    int Finish(COutputFile& out, const char* source, bool replace, bool encrypting);
     // Reads the finished temporary output back against the source; 0 when it
     // matches, else the failure's result code (reported, or stopped).
     int CheckResult(const COutputFile& out, const char* source, bool encrypting);
+    int SourceChanged(const char* source);
+    int CheckFailed(const char* source, const char* why);
+
+    static std::string ErrorText(int negativeErrno);
+    // Whether two entries are the same file.
+    static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
     CIdea& m_engine;
     const CipherRow& m_row;

@@ -114,18 +114,24 @@ int fill(HANDLE h, FileInfo& info)
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-} // namespace
-
-int CFileOps::Stat(const char* path, FileInfo& info)
+// Asking for attributes only: never refused for a file another program
+// holds open, and a folder opens too.
+int stat_path(const char* path, DWORD flags, FileInfo& info)
 {
-    // Asking for attributes only: never refused for a file another program
-    // holds open, and a folder opens too.
     const HANDLE h = CreateFileW(wide_path(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return last_error();
     const int r = fill(h, info);
     CloseHandle(h);
+    return r;
+}
+
+} // namespace
+
+int CFileOps::Stat(const char* path, FileInfo& info)
+{
+    const int r = stat_path(path, 0, info);
     // Opened through any link: what it points to is described.
     info.symlink = false;
     return r;
@@ -134,13 +140,7 @@ int CFileOps::Stat(const char* path, FileInfo& info)
 // The name itself, a link not followed.
 int CFileOps::Lstat(const char* path, FileInfo& info)
 {
-    const HANDLE h = CreateFileW(wide_path(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return last_error();
-    const int r = fill(h, info);
-    CloseHandle(h);
-    return r;
+    return stat_path(path, FILE_FLAG_OPEN_REPARSE_POINT, info);
 }
 
 // Others may go on reading, writing and renaming meanwhile, as on POSIX

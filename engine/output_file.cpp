@@ -40,11 +40,6 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode, bool mayRe
 {
     m_final = finalPath;
     m_mayReplace = mayReplace;
-    FileInfo target;
-    if (m_ops.Lstat(finalPath.c_str(), target) == 0 && !target.regular && !target.symlink) {
-        m_error = target.directory ? -EISDIR : -EEXIST;
-        return false;
-    }
     // The plain ".tmp" name first (the name the batch planned); a unique one when that
     // name is taken, so that an unrelated file is never overwritten.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -96,7 +91,7 @@ int COutputFile::DoWrite(const void* data, std::size_t size)
     return 0;
 }
 
-bool COutputFile::Finish(bool durable)
+bool COutputFile::Finish(const FileInfo& source, bool durable)
 {
     if (m_error != 0 || m_fd < 0) {
         Discard();
@@ -104,8 +99,7 @@ bool COutputFile::Finish(bool durable)
     }
     m_durable = durable;
     // A time the system cannot set is no reason to lose the result.
-    if (m_keepModified)
-        (void)m_ops.SetModified(m_fd, m_modified);
+    (void)m_ops.SetModified(m_fd, source);
     int r = durable ? m_ops.Sync(m_fd) : 0;
     const int c = m_ops.Close(m_fd);
     m_fd = -1;

@@ -17,27 +17,22 @@ public:
     COutputFile& operator=(const COutputFile&) = delete;
 
     // Creates the temporary file for `finalPath`; false with Error() set when
-    // it cannot be created or the target exists and is neither a regular
-    // file nor a symbolic link. Without `mayReplace` the final rename fails
-    // rather than replace anything that has taken the name meanwhile; a link
-    // that is replaced is replaced itself, never written through.
+    // it cannot be created. The caller has checked that the target, if there
+    // is one, is a regular file or a symbolic link. Without `mayReplace` the
+    // final rename fails rather than replace anything that has taken the
+    // name meanwhile; a link that is replaced is replaced itself, never
+    // written through.
     bool Create(const std::string& finalPath, unsigned mode, bool mayReplace);
     // Writes all of `data`; false, with Error() set, when this or an earlier
     // write failed. One thread at a time: the file loops write from one
     // worker at a time, in order, and wait for it before they go on.
     bool Write(const void* data, std::size_t size);
-    // The finished file is to carry `source`'s modification time; applied
-    // by Finish once every write is done.
-    void KeepModified(const FileInfo& source)
-    {
-        m_modified = source;
-        m_keepModified = true;
-    }
-    // Close the data, synced to the disk first when `durable` (false: a
-    // write-out error; the output is gone). Durability is needed when the
-    // output replaces a file or a source is deleted after it; a brand-new
-    // file beside a kept source loses nothing if a crash takes it.
-    bool Finish(bool durable);
+    // Give the data `source`'s modification time and close it, synced to
+    // the disk first when `durable` (false: a write-out error; the output is
+    // gone). Durability is needed when the output replaces a file or a
+    // source is deleted after it; a brand-new file beside a kept source
+    // loses nothing if a crash takes it.
+    bool Finish(const FileInfo& source, bool durable);
     // Rename over the final path (and, when durable, sync the folder). On
     // failure the finished temporary file is kept, TempPath() names it; when
     // the rename throws, it is removed like an unfinished one.
@@ -62,6 +57,4 @@ private:
     bool m_keep = false;
     bool m_durable = true;
     bool m_mayReplace = false;
-    bool m_keepModified = false;
-    FileInfo m_modified;
 };

@@ -3,16 +3,8 @@
 
 #include "engine/batch_control.h"
 #include "engine/file_format.h"
-#include <algorithm>
 
 #include <cstring>
-
-namespace {
-
-// Pieces worth handing to another thread, as the file loops split theirs.
-constexpr std::size_t kPieceBytes = 64u << 10;
-
-} // namespace
 
 CResultCheck::CResultCheck(CIdea& engine, const CipherRow& row, CFileOps& ops)
     : m_engine(engine)
@@ -35,18 +27,12 @@ CResultCheck::~CResultCheck()
 bool CResultCheck::Matches(unsigned char* plain, unsigned char* encrypted, std::size_t blocks, bool decipher)
 {
     const unsigned b = m_row.block;
-    const auto cipher = [&](std::size_t first, std::size_t count) {
+    m_workers.Share(decipher ? encrypted : plain, blocks, b, [&](unsigned char* at, std::size_t count) {
         if (decipher)
-            m_row.decrypt_blocks(m_engine, encrypted + first * b, encrypted + first * b, count);
+            m_row.decrypt_blocks(m_engine, at, at, count);
         else
-            m_row.encrypt_blocks(m_engine, plain + first * b, plain + first * b, count);
-    };
-    const unsigned threads = m_workers.Threads();
-    const std::size_t pieces = std::min<std::size_t>(threads * 4u, blocks * b / kPieceBytes);
-    if (threads <= 1 || pieces <= 1)
-        cipher(0, blocks);
-    else
-        m_workers.Pool().Split(blocks, pieces, threads - 1, cipher);
+            m_row.encrypt_blocks(m_engine, at, at, count);
+    });
     return std::memcmp(plain, encrypted, blocks * b) == 0;
 }
 

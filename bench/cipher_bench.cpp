@@ -29,11 +29,6 @@ std::vector<unsigned char> key_buffer()
     return key;
 }
 
-void set_throughput(benchmark::State& state)
-{
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBufferBytes));
-}
-
 void add_entry(Entry entry)
 {
     list().push_back(std::move(entry));

@@ -58,7 +58,6 @@ struct Entry {
     bool yardstick; // measured to compare the engine against
 };
 
-void add_entry(Entry entry);
 const std::vector<Entry>& entries();
 
 // Registers the benchmarks of `entry` and adds it to the summary.

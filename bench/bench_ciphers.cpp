@@ -30,15 +30,11 @@ void engine_crypt(benchmark::State& state, const Cipher& cipher, CpuLevel level,
     (encrypt ? row->prepare_encrypt : row->prepare_decrypt)(engine);
     const CipherPath path = row->path(level);
     auto run = encrypt ? path.encrypt_blocks : path.decrypt_blocks;
-
-    std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
     const std::size_t blocks = kBufferBytes / row->block;
-    for (auto _ : state) {
-        run(engine, buf.data(), buf.data(), blocks);
-        benchmark::DoNotOptimize(buf.data());
-        benchmark::ClobberMemory();
-    }
-    set_throughput(state);
+    time_in_place(state, [&](unsigned char* buf) {
+        run(engine, buf, buf, blocks);
+        return true;
+    });
 }
 
 // Everything a file start does before its first block: the key call, then the

@@ -29,16 +29,6 @@ std::vector<unsigned char> key_buffer()
     return key;
 }
 
-void set_throughput(benchmark::State& state)
-{
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBufferBytes));
-}
-
-void add_entry(Entry entry)
-{
-    list().push_back(std::move(entry));
-}
-
 const std::vector<Entry>& entries()
 {
     return list();
@@ -50,7 +40,7 @@ void register_crypt(const Entry& entry, std::function<void(benchmark::State&, bo
         benchmark::RegisterBenchmark((entry.id + (encrypt ? "/encrypt" : "/decrypt")).c_str(),
             [crypt, encrypt](benchmark::State& state) { crypt(state, encrypt); })
             ->Unit(benchmark::kMicrosecond);
-    add_entry(entry);
+    list().push_back(entry);
 }
 
 } // namespace cipherbench

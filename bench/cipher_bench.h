@@ -33,7 +33,21 @@ inline constexpr Cipher kCiphers[] = {
 std::vector<unsigned char> random_bytes(std::size_t n, std::uint32_t seed);
 // The engine reads up to 101 key bytes: 56 random ones, then zeros.
 std::vector<unsigned char> key_buffer();
-void set_throughput(benchmark::State& state);
+
+// Times `crypt(buffer)` over one kBufferBytes buffer of random bytes, in
+// place as the file loops do, and reports the bytes per second. `crypt`
+// returns false to stop after it has reported an error with SkipWithError.
+template <class Crypt> void time_in_place(benchmark::State& state, Crypt crypt)
+{
+    std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
+    for (auto _ : state) {
+        if (!crypt(buf.data()))
+            break;
+        benchmark::DoNotOptimize(buf.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBufferBytes));
+}
 
 // One implementation of one cipher in the summary; its benchmarks are named
 // id + "/encrypt", "/decrypt", "/setkey_enc", "/setkey_dec".
@@ -44,7 +58,6 @@ struct Entry {
     bool yardstick; // measured to compare the engine against
 };
 
-void add_entry(Entry entry);
 const std::vector<Entry>& entries();
 
 // Registers the benchmarks of `entry` and adds it to the summary.

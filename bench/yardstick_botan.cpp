@@ -23,20 +23,14 @@ const Peer kPeers[] = { { "AES", "AES-256" }, { "Serpent", "Serpent" }, { "Twofi
 void crypt(benchmark::State& state, const char* name, std::size_t keyBytes, bool encrypt)
 {
     const std::vector<unsigned char> key = key_buffer();
-    std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
     const auto cipher = Botan::BlockCipher::create(name);
     cipher->set_key(key.data(), keyBytes);
     state.SetLabel(cipher->provider());
-    const std::size_t blocks = buf.size() / cipher->block_size();
-    for (auto _ : state) {
-        if (encrypt)
-            cipher->encrypt_n(buf.data(), buf.data(), blocks);
-        else
-            cipher->decrypt_n(buf.data(), buf.data(), blocks);
-        benchmark::DoNotOptimize(buf.data());
-        benchmark::ClobberMemory();
-    }
-    set_throughput(state);
+    const std::size_t blocks = kBufferBytes / cipher->block_size();
+    time_in_place(state, [&](unsigned char* buf) {
+        encrypt ? cipher->encrypt_n(buf, buf, blocks) : cipher->decrypt_n(buf, buf, blocks);
+        return true;
+    });
 }
 
 } // namespace

@@ -55,14 +55,12 @@ template <class Block> void crypt(benchmark::State& state, std::size_t keyBytes,
 {
     CpuFeatureMask mask(mode);
     const std::vector<unsigned char> key = key_buffer();
-    std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
     auto loop = [&](auto& ecb) {
         state.SetLabel(ecb.AlgorithmProvider());
-        for (auto _ : state) {
-            ecb.ProcessData(buf.data(), buf.data(), buf.size());
-            benchmark::DoNotOptimize(buf.data());
-            benchmark::ClobberMemory();
-        }
+        time_in_place(state, [&](unsigned char* buf) {
+            ecb.ProcessData(buf, buf, kBufferBytes);
+            return true;
+        });
     };
     if (encrypt) {
         typename CryptoPP::ECB_Mode<Block>::Encryption ecb(key.data(), keyBytes);
@@ -71,7 +69,6 @@ template <class Block> void crypt(benchmark::State& state, std::size_t keyBytes,
         typename CryptoPP::ECB_Mode<Block>::Decryption ecb(key.data(), keyBytes);
         loop(ecb);
     }
-    set_throughput(state);
 }
 
 template <class Block> void set_key(benchmark::State& state, std::size_t keyBytes, bool encrypt, AesMode mode)

@@ -36,7 +36,6 @@ void load_providers()
 void crypt(benchmark::State& state, EVP_CIPHER* cipher, std::size_t keyBytes, bool encrypt)
 {
     const std::vector<unsigned char> key = key_buffer();
-    std::vector<unsigned char> buf = random_bytes(kBufferBytes, 1);
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     if (ctx == nullptr || EVP_CIPHER_get_key_length(cipher) != int(keyBytes)
         || EVP_CipherInit_ex2(ctx, cipher, key.data(), nullptr, encrypt ? 1 : 0, nullptr) != 1) {
@@ -45,18 +44,15 @@ void crypt(benchmark::State& state, EVP_CIPHER* cipher, std::size_t keyBytes, bo
         return;
     }
     EVP_CIPHER_CTX_set_padding(ctx, 0);
-    for (auto _ : state) {
+    time_in_place(state, [&](unsigned char* buf) {
         int written = 0;
-        if (EVP_CipherUpdate(ctx, buf.data(), &written, buf.data(), int(buf.size())) != 1
-            || written != int(buf.size())) {
+        if (EVP_CipherUpdate(ctx, buf, &written, buf, int(kBufferBytes)) != 1 || written != int(kBufferBytes)) {
             state.SkipWithError("EVP_CipherUpdate failed");
-            break;
+            return false;
         }
-        benchmark::DoNotOptimize(buf.data());
-        benchmark::ClobberMemory();
-    }
+        return true;
+    });
     EVP_CIPHER_CTX_free(ctx);
-    set_throughput(state);
 }
 
 } // namespace

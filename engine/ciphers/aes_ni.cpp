@@ -7,30 +7,15 @@
 
 #if TESSIRAL_X86_KERNELS
 
-#include <immintrin.h>
-
-#define TESSIRAL_AESNI __attribute__((target("aes,sse2")))
+#define AES_TARGET __attribute__((target("aes,sse2")))
+#include "engine/ciphers/aes_x86.h"
 
 namespace {
 
 constexpr int kLanes = 8;
 
-TESSIRAL_AESNI __m128i at(const uint32* words, int round)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * round));
-}
-
-// The round keys in the order the rounds use them. Decryption walks the
-// equivalent inverse cipher: the last encryption key, the inverse-mixed keys
-// backwards, then the first encryption key.
-TESSIRAL_AESNI void load_keys(const CAes& k, int rounds, bool decrypt, __m128i* keys)
-{
-    for (int r = 0; r <= rounds; ++r)
-        keys[r] = !decrypt ? at(k.round_keys, r) : r == 0 ? at(k.round_keys, rounds) : at(k.dec_round_keys, rounds - r);
-}
-
-template <int Rounds>
-TESSIRAL_AESNI void encrypt_run(const __m128i* keys, const uint8* in, uint8* out, std::size_t blocks)
+template <bool Decrypt, int Rounds>
+AES_TARGET void crypt_run(const __m128i* keys, const uint8* in, uint8* out, std::size_t blocks)
 {
     std::size_t i = 0;
     for (; i + kLanes <= blocks; i += kLanes) {
@@ -39,71 +24,43 @@ TESSIRAL_AESNI void encrypt_run(const __m128i* keys, const uint8* in, uint8* out
             b[j] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (i + j))), keys[0]);
         for (int r = 1; r < Rounds; ++r)
             for (int j = 0; j < kLanes; ++j)
-                b[j] = _mm_aesenc_si128(b[j], keys[r]);
+                b[j] = round128<Decrypt>(b[j], keys[r]);
         for (int j = 0; j < kLanes; ++j)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (i + j)), _mm_aesenclast_si128(b[j], keys[Rounds]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (i + j)), last128<Decrypt>(b[j], keys[Rounds]));
     }
-    for (; i < blocks; ++i) {
-        __m128i b = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * i)), keys[0]);
-        for (int r = 1; r < Rounds; ++r)
-            b = _mm_aesenc_si128(b, keys[r]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * i), _mm_aesenclast_si128(b, keys[Rounds]));
-    }
-}
-
-template <int Rounds>
-TESSIRAL_AESNI void decrypt_run(const __m128i* keys, const uint8* in, uint8* out, std::size_t blocks)
-{
-    std::size_t i = 0;
-    for (; i + kLanes <= blocks; i += kLanes) {
-        __m128i b[kLanes];
-        for (int j = 0; j < kLanes; ++j)
-            b[j] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (i + j))), keys[0]);
-        for (int r = 1; r < Rounds; ++r)
-            for (int j = 0; j < kLanes; ++j)
-                b[j] = _mm_aesdec_si128(b[j], keys[r]);
-        for (int j = 0; j < kLanes; ++j)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (i + j)), _mm_aesdeclast_si128(b[j], keys[Rounds]));
-    }
-    for (; i < blocks; ++i) {
-        __m128i b = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * i)), keys[0]);
-        for (int r = 1; r < Rounds; ++r)
-            b = _mm_aesdec_si128(b, keys[r]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * i), _mm_aesdeclast_si128(b, keys[Rounds]));
-    }
+    for (; i < blocks; ++i)
+        one_block<Decrypt, Rounds>(keys, in + 16 * i, out + 16 * i);
 }
 
 // 10, 12 or 14 rounds as the key length gives; a schedule never keyed falls
 // back on the portable code, which defines what it gives.
-TESSIRAL_AESNI void run(const CAes& k, bool decrypt, const uint8* in, uint8* out, std::size_t blocks)
+template <bool Decrypt> AES_TARGET void run(const CAes& k, const uint8* in, uint8* out, std::size_t blocks)
 {
     const int rounds = int(k.key_words) + 6;
     if (rounds != 10 && rounds != 12 && rounds != 14) {
-        decrypt ? k.decrypt_blocks(in, out, blocks) : k.encrypt_blocks(in, out, blocks);
+        Decrypt ? k.decrypt_blocks(in, out, blocks) : k.encrypt_blocks(in, out, blocks);
         return;
     }
     __m128i keys[15];
-    load_keys(k, rounds, decrypt, keys);
-    if (!decrypt)
-        rounds == 10       ? encrypt_run<10>(keys, in, out, blocks)
-            : rounds == 12 ? encrypt_run<12>(keys, in, out, blocks)
-                           : encrypt_run<14>(keys, in, out, blocks);
+    load_keys(k, rounds, Decrypt, keys);
+    if (rounds == 10)
+        crypt_run<Decrypt, 10>(keys, in, out, blocks);
+    else if (rounds == 12)
+        crypt_run<Decrypt, 12>(keys, in, out, blocks);
     else
-        rounds == 10       ? decrypt_run<10>(keys, in, out, blocks)
-            : rounds == 12 ? decrypt_run<12>(keys, in, out, blocks)
-                           : decrypt_run<14>(keys, in, out, blocks);
+        crypt_run<Decrypt, 14>(keys, in, out, blocks);
 }
 
 } // namespace
 
 void aes_encrypt_blocks_aesni(const CAes& key, const uint8* in, uint8* out, std::size_t blocks)
 {
-    run(key, false, in, out, blocks);
+    run<false>(key, in, out, blocks);
 }
 
 void aes_decrypt_blocks_aesni(const CAes& key, const uint8* in, uint8* out, std::size_t blocks)
 {
-    run(key, true, in, out, blocks);
+    run<true>(key, in, out, blocks);
 }
 
 #endif

@@ -8,36 +8,14 @@
 
 #if TESSIRAL_X86_KERNELS
 
-#include <immintrin.h>
-
 #define TESSIRAL_VAES256 __attribute__((target("aes,avx2,vaes")))
 #define TESSIRAL_VAES512 __attribute__((target("aes,avx2,vaes,avx512f,avx512bw,avx512vl")))
+#define AES_TARGET TESSIRAL_VAES256 // the shared helpers, for both widths
+#include "engine/ciphers/aes_x86.h"
 
 namespace {
 
 constexpr int kInFlight = 8; // registers per round
-
-// The round keys in the order the rounds use them; decryption walks the
-// equivalent inverse cipher as the portable code does.
-TESSIRAL_VAES256 void load_keys(const CAes& k, int rounds, bool decrypt, __m128i* keys)
-{
-    for (int r = 0; r <= rounds; ++r) {
-        const uint32* words = !decrypt ? k.round_keys + 4 * r
-            : r == 0                   ? k.round_keys + 4 * rounds
-                                       : k.dec_round_keys + 4 * (rounds - r);
-        keys[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words));
-    }
-}
-
-// One block on a 128-bit register, for the tails.
-template <bool Decrypt, int Rounds> TESSIRAL_VAES256 void one_block(const __m128i* keys, const uint8* in, uint8* out)
-{
-    __m128i b = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), keys[0]);
-    for (int r = 1; r < Rounds; ++r)
-        b = Decrypt ? _mm_aesdec_si128(b, keys[r]) : _mm_aesenc_si128(b, keys[r]);
-    b = Decrypt ? _mm_aesdeclast_si128(b, keys[Rounds]) : _mm_aesenclast_si128(b, keys[Rounds]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), b);
-}
 
 template <bool Decrypt> TESSIRAL_VAES256 __m256i round256(__m256i b, __m256i k)
 {

@@ -97,7 +97,7 @@ public:
         if (m_next)
             return m_next->MessageBox(text, caption, style);
         std::fprintf(stderr, "%s %s\n", caption ? caption : "", text ? text : "");
-        return 1; // OK
+        return IDOK;
     }
     std::string last;
 

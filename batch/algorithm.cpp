@@ -21,11 +21,6 @@ std::string ResolveAlgorithm(CSettingsAccess& s)
     return "1";
 }
 
-bool IsAlgorithmCode(const std::string& code)
-{
-    return FindCipher(code) != nullptr;
-}
-
 int KeyLimit(const std::string& code)
 {
     return FindCipher(SelectAlgorithm(code))->keyLimit;

@@ -15,7 +15,6 @@ inline constexpr int MAX_BATCH_FILES = 4000;
 std::string SelectAlgorithm(const std::string& stored);
 // Reads "Arith"/"value" and, when it names no cipher, writes "1" back.
 std::string ResolveAlgorithm(CSettingsAccess& settings);
-bool IsAlgorithmCode(const std::string& code);
 // How many characters the key box takes for this cipher: 16 for IDEA, 56 for
 // MARS, 32 for the others.
 int KeyLimit(const std::string& code);

@@ -83,20 +83,6 @@ int RunFile(CIdea& engine, const Batch& batch, std::size_t index)
                                                  : engine.IdeaDecrypt(source.data(), destination.data());
 }
 
-// The engine catches what its own calls throw; this is for what the batch's
-// callbacks and string work throw. The file ends as the engine's would.
-void ReportThrown(CIdea& engine, const BatchFile& file)
-{
-    try {
-        const std::string text = file.source + texts::kFailedInsideSuffix;
-        if (engine.m_pMessages)
-            engine.m_pMessages->MessageBox(text.c_str(), texts::kFailedInsideCaption, texts::kIconError);
-        else
-            std::fprintf(stderr, "%s %s\n", texts::kFailedInsideCaption, text.c_str());
-    } catch (...) {
-    }
-}
-
 // Passes the engine's messages on to where they would have gone, keeping
 // the last one as the reason a file failed.
 class MessageTap final : public CMessageSink {
@@ -111,13 +97,25 @@ public:
         if (m_next)
             return m_next->MessageBox(text, caption, style);
         std::fprintf(stderr, "%s %s\n", caption ? caption : "", text ? text : "");
-        return 1; // OK
+        return IDOK;
     }
     std::string last;
 
 private:
     CMessageSink* m_next;
 };
+
+// The engine catches what its own calls throw; this is for what the batch's
+// callbacks and string work throw. The file ends as the engine's would, its
+// message told like the engine's.
+void ReportThrown(MessageTap& tap, const BatchFile& file)
+{
+    try {
+        const std::string text = file.source + texts::kFailedInsideSuffix;
+        tap.MessageBox(text.c_str(), texts::kFailedInsideCaption, texts::kIconError);
+    } catch (...) {
+    }
+}
 
 // The engine's borrowed pointers back as they were, however the run ends.
 struct Lent {
@@ -159,7 +157,7 @@ BatchOutcome RunBatch(
             if (step == Step::Run)
                 file.result = RunFile(engine, batch, i);
         } catch (...) {
-            ReportThrown(engine, batch.files[i]);
+            ReportThrown(tap, batch.files[i]);
             file.result = 200;
         }
         engine.m_bOverwrite = 0;

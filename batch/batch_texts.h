@@ -2,12 +2,14 @@
 // windows and the command-line tool.
 #pragma once
 
+#include "engine/host/message_sink.h"
 #include "product_version.h"
 
 namespace batch::texts {
 
-inline constexpr unsigned kIconInformation = 0x40;
-inline constexpr unsigned kIconError = 0x10;
+// The message boxes' icons, as the engine's message sinks take them.
+inline constexpr unsigned kIconInformation = MB_ICONINFORMATION;
+inline constexpr unsigned kIconError = MB_ICONERROR;
 
 inline constexpr const char* kAppTitle = KVN_PRODUCT_NAME;
 inline constexpr const char* kHelp = "Help";

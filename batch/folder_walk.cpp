@@ -1,6 +1,8 @@
 // Collecting a batch's files from folders.
 #include "batch/folder_walk.h"
 
+#include "engine/naming_rules.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -29,7 +31,7 @@ void take(const fs::path& path, const fs::file_status& status, Direction directi
         walk.skipped.push_back(text_of(path));
         return;
     }
-    if (fromFolder && direction == Direction::Decrypt && !HasKvnExtension(text_of(path.filename())))
+    if (fromFolder && direction == Direction::Decrypt && !naming::has_kvn_extension(text_of(path.filename())))
         return;
     walk.files.push_back(text_of(path));
     std::error_code ec;

@@ -10,15 +10,10 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
     return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : naming::kExtension);
 }
 
-bool HasKvnExtension(const std::string& name)
-{
-    return naming::has_kvn_extension(name);
-}
-
 std::string DecryptDestination(const std::string& source, bool foldCase)
 {
     const std::string path = foldCase ? naming::ascii_lower(source) : source;
-    return HasKvnExtension(source) ? path.substr(0, path.size() - 4) : path + ".tmp";
+    return naming::has_kvn_extension(source) ? path.substr(0, path.size() - 4) : path + ".tmp";
 }
 
 } // namespace batch

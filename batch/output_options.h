@@ -26,9 +26,6 @@ std::string EncryptDestination(const std::string& source, const OutputOptions& o
 // their case, since lower-casing would name another file.
 std::string DecryptDestination(const std::string& source, bool foldCase);
 
-// Whether a name or path ends in ".kvn", in any case.
-bool HasKvnExtension(const std::string& name);
-
 // Whether names on this platform's file systems ignore case.
 constexpr bool kFoldCase =
 #if defined(_WIN32)

@@ -83,6 +83,21 @@ bool take_value(const std::vector<std::string>& args, std::size_t& i, const std:
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
 {
     bool command = false, onlyFiles = false, keep = false;
+    // The options that take no value: each sets one flag.
+    const struct {
+        const char* name;
+        const char* alias;
+        bool& flag;
+        bool value;
+    } switches[] = {
+        { "--quiet", "-q", options.quiet, true },
+        { "--keep", nullptr, keep, true },
+        { "--replace", nullptr, options.replace, true },
+        { "--same-name", nullptr, options.sameName, true },
+        { "--overwrite", nullptr, options.overwrite, true },
+        { "--recursive", "-r", options.recursive, true },
+        { "--no-verify", nullptr, options.verify, false },
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (onlyFiles || a.empty() || a[0] != '-' || a == "-") {
@@ -117,34 +132,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
             options.action = Options::Action::Version;
             return true;
         }
-        if (a == "-q" || a == "--quiet") {
-            options.quiet = true;
+        bool switched = false;
+        for (const auto& s : switches)
+            if (a == s.name || (s.alias && a == s.alias)) {
+                s.flag = s.value;
+                switched = true;
+            }
+        if (switched)
             continue;
-        }
-        if (a == "--keep") {
-            keep = true;
-            continue;
-        }
-        if (a == "--replace") {
-            options.replace = true;
-            continue;
-        }
-        if (a == "--same-name") {
-            options.sameName = true;
-            continue;
-        }
-        if (a == "--overwrite") {
-            options.overwrite = true;
-            continue;
-        }
-        if (a == "-r" || a == "--recursive") {
-            options.recursive = true;
-            continue;
-        }
-        if (a == "--no-verify") {
-            options.verify = false;
-            continue;
-        }
         std::string value;
         bool matched = false;
         if (!take_value(args, i, "--cipher", 'c', value, matched, error))

@@ -3,7 +3,6 @@
 
 #include "batch/algorithm.h"
 #include "batch/batch_runner.h"
-#include "batch/batch_summary.h"
 #include "batch/batch_texts.h"
 #include "batch/folder_walk.h"
 #include "batch/prechecks.h"

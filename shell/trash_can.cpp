@@ -2,6 +2,7 @@
 // that a name is moved as the bytes it is.
 #include "shell/trash_can.h"
 
+#include "engine/naming_rules.h"
 #include "shell/local_path.h"
 
 #include <QDateTime>
@@ -31,12 +32,6 @@ QString HomeTrash()
 
 namespace {
 
-std::string Parent(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == 0 ? "/" : (slash == std::string::npos ? "." : path.substr(0, slash));
-}
-
 // Every missing folder of `path`, the user's alone.
 int MakeFolders(const std::string& path)
 {
@@ -44,7 +39,7 @@ int MakeFolders(const std::string& path)
     if (::stat(path.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (path != "/" && path != ".") {
-        if (const int e = MakeFolders(Parent(path)))
+        if (const int e = MakeFolders(naming::folder_of(path)))
             return e;
     }
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
@@ -54,12 +49,12 @@ int MakeFolders(const std::string& path)
 std::string TopOf(const std::string& path)
 {
     struct stat st { };
-    std::string top = Parent(path);
+    std::string top = naming::folder_of(path);
     if (::stat(top.c_str(), &st) != 0)
         return top;
     const dev_t device = st.st_dev;
     while (top != "/") {
-        const std::string up = Parent(top);
+        const std::string up = naming::folder_of(top);
         if (::stat(up.c_str(), &st) != 0 || st.st_dev != device)
             break;
         top = up;
@@ -118,8 +113,7 @@ int MoveInto(const std::string& trash, const std::string& path, const std::strin
         return e;
     if (const int e = MakeFolders(trash + "/info"))
         return e;
-    const std::size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = naming::name_of(path);
     if (const int e = WriteInfo(trash, name, recorded))
         return e;
     if (::rename(path.c_str(), (trash + "/files/" + name).c_str()) == 0)

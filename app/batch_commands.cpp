@@ -9,6 +9,7 @@
 #include "batch/batch_runner.h"
 #include "batch/batch_texts.h"
 #include "batch/folder_walk.h"
+#include "batch/key_buffer.h"
 #include "batch/prechecks.h"
 #include "batch/settings_entries.h"
 #include "browser/cipher_view.h"
@@ -32,19 +33,13 @@ QMessageBox::Icon icon_of(unsigned icon)
 
 // A key box's text as UTF-8, in buffers that are wiped before they are freed.
 // The box's own QString is shared, not copied, until toUtf8 makes the bytes.
-class WipedUtf8 {
-public:
+struct WipedUtf8 : batch::KeyText {
     explicit WipedUtf8(const QLineEdit* box)
     {
         QByteArray bytes = box->text().toUtf8();
         value.assign(bytes.constData(), std::size_t(bytes.size()));
         tessiral::secure_zero(bytes.data(), std::size_t(bytes.size()));
     }
-    ~WipedUtf8() { tessiral::secure_zero(value.data(), value.size()); }
-    WipedUtf8(const WipedUtf8&) = delete;
-    WipedUtf8& operator=(const WipedUtf8&) = delete;
-
-    std::string value;
 };
 
 // Texts from the batch rules name files by their bytes.

@@ -14,6 +14,11 @@ KeyBuffer::KeyBuffer(const std::string& keyText)
     std::memcpy(m_bytes.data(), keyText.data(), keyText.size());
 }
 
+KeyText::~KeyText()
+{
+    tessiral::secure_zero(value.data(), value.size());
+}
+
 KeyBuffer::~KeyBuffer()
 {
     tessiral::secure_zero(m_bytes.data(), m_bytes.size());

@@ -24,6 +24,15 @@ private:
     std::vector<unsigned char> m_bytes;
 };
 
+// A key text as typed, wiped when it goes.
+struct KeyText {
+    std::string value;
+    KeyText() = default;
+    ~KeyText();
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+};
+
 // The number of characters in a UTF-8 text (what the key box counts).
 std::size_t CharacterCount(const std::string& utf8);
 

@@ -5,6 +5,7 @@
 #include "batch/batch_runner.h"
 #include "batch/batch_texts.h"
 #include "batch/folder_walk.h"
+#include "batch/key_buffer.h"
 #include "batch/prechecks.h"
 #include "cli/cli_options.h"
 #include "cli/key_source.h"
@@ -12,7 +13,6 @@
 #include "cli/terminal_host.h"
 #include "engine/batch_control.h"
 #include "engine/idea.h"
-#include "engine/secure_zero.h"
 #include "product_version.h"
 
 #include <csignal>
@@ -33,11 +33,6 @@ int fail(const std::string& why, int status)
     std::fprintf(stderr, "kvn: %s\n", why.c_str());
     return status;
 }
-
-struct WipedText {
-    std::string value;
-    ~WipedText() { tessiral::secure_zero(value.data(), value.size()); }
-};
 
 // SIGINT and SIGTERM only ask the batch to stop; the file being worked on
 // ends at its next chunk and cleans up after itself. A second signal asks
@@ -81,7 +76,7 @@ std::string trimmed(std::string text)
     return text;
 }
 
-bool obtain_key(const Options& o, WipedText& key, std::string& error)
+bool obtain_key(const Options& o, batch::KeyText& key, std::string& error)
 {
     if (!o.keyFile.empty())
         return KeyFromFile(o.keyFile, key.value, error);
@@ -131,7 +126,7 @@ int Run(const std::vector<std::string>& args)
                 + " files in one batch)",
             kUsageError);
 
-    WipedText key;
+    batch::KeyText key;
     if (!obtain_key(o, key, error))
         return fail(error, kUsageError);
     if (key.value.empty())

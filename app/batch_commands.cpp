@@ -14,9 +14,9 @@
 #include "batch/settings_entries.h"
 #include "browser/cipher_view.h"
 #include "config/settings_store.h"
-#include "engine/batch_control.h"
-#include "engine/idea.h"
-#include "engine/secure_zero.h"
+#include "engine/api/batch_control.h"
+#include "engine/api/idea.h"
+#include "engine/os/secure_zero.h"
 #include "shell/local_path.h"
 #include "shell/message_service.h"
 

@@ -3,8 +3,8 @@
 // the answer, as a modal box would).
 #pragma once
 
-#include "engine/host/message_sink.h"
-#include "engine/host/wnd.h"
+#include "engine/api/host/message_sink.h"
+#include "engine/api/host/wnd.h"
 
 #include <functional>
 

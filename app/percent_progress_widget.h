@@ -4,8 +4,8 @@
 // batch's worker thread; repaints are handed to the GUI thread.
 #pragma once
 
-#include "engine/progress/percent_progress_ctrl.h"
-#include "engine/progress/progress_surface.h"
+#include "engine/api/progress/percent_progress_ctrl.h"
+#include "engine/api/progress/progress_surface.h"
 
 #include <QWidget>
 #include <atomic>

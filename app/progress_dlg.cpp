@@ -7,8 +7,8 @@
 #include "batch/batch_summary.h"
 #include "batch/batch_texts.h"
 #include "chrome/toolbar_art.h"
-#include "engine/batch_control.h"
-#include "engine/idea.h"
+#include "engine/api/batch_control.h"
+#include "engine/api/idea.h"
 #include "shell/local_path.h"
 #include "shell/message_service.h"
 

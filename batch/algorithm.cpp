@@ -3,7 +3,7 @@
 
 #include "batch/cipher_list.h"
 #include "batch/settings_entries.h"
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 namespace batch {
 

@@ -4,9 +4,9 @@
 #include "batch/batch_summary.h"
 #include "batch/batch_texts.h"
 #include "batch/file_attributes.h"
-#include "engine/batch_control.h"
-#include "engine/idea.h"
-#include "engine/naming_rules.h"
+#include "engine/api/batch_control.h"
+#include "engine/api/idea.h"
+#include "engine/os/naming_rules.h"
 
 #include <algorithm>
 #include <cstdio>

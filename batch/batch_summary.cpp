@@ -2,7 +2,7 @@
 #include "batch/batch_summary.h"
 
 #include "batch/algorithm.h"
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 namespace batch {
 

@@ -2,7 +2,7 @@
 // windows and the command-line tool.
 #pragma once
 
-#include "engine/host/message_sink.h"
+#include "engine/api/host/message_sink.h"
 #include "product_version.h"
 
 namespace batch::texts {

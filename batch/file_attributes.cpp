@@ -1,6 +1,6 @@
 // File attributes on a POSIX system.
 #include "batch/file_attributes.h"
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

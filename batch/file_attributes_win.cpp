@@ -2,7 +2,7 @@
 // system attributes.
 #include "batch/file_attributes.h"
 
-#include "engine/wide_path.h"
+#include "engine/os/wide_path.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Collecting a batch's files from folders.
 #include "batch/folder_walk.h"
 
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 #include <algorithm>
 #include <filesystem>

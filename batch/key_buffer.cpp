@@ -1,7 +1,7 @@
 // Key buffer construction and wiping.
 #include "batch/key_buffer.h"
 
-#include "engine/secure_zero.h"
+#include "engine/os/secure_zero.h"
 
 #include <algorithm>
 #include <cstring>

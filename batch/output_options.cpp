@@ -1,7 +1,7 @@
 // Output options and destination names.
 #include "batch/output_options.h"
 
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 namespace batch {
 

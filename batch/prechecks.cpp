@@ -3,7 +3,7 @@
 
 #include "batch/algorithm.h"
 #include "batch/batch_texts.h"
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 
 namespace batch {
 

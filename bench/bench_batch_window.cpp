@@ -3,7 +3,7 @@
 // that records the longest gap between two turns of the event loop.
 #include "app/progress_dlg.h"
 #include "batch/batch_runner.h"
-#include "engine/idea.h"
+#include "engine/api/idea.h"
 #include "shell/message_service.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "bench/cipher_bench.h"
 #include "bench/cipher_summary.h"
 #include "bench/yardsticks.h"
-#include "engine/cipher_table.h"
+#include "engine/dispatch/cipher_table.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 #include "cli/key_source.h"
 
 #include "cli/system_io.h"
-#include "engine/secure_zero.h"
+#include "engine/os/secure_zero.h"
 
 namespace kvn {
 

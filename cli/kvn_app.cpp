@@ -11,8 +11,8 @@
 #include "cli/key_source.h"
 #include "cli/system_io.h"
 #include "cli/terminal_host.h"
-#include "engine/batch_control.h"
-#include "engine/idea.h"
+#include "engine/api/batch_control.h"
+#include "engine/api/idea.h"
 #include "product_version.h"
 
 #include <csignal>

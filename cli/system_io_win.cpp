@@ -2,8 +2,8 @@
 // the console, converted to and from UTF-8 here.
 #include "cli/system_io.h"
 
-#include "engine/secure_zero.h"
-#include "engine/wide_path.h"
+#include "engine/os/secure_zero.h"
+#include "engine/os/wide_path.h"
 
 #include <io.h>
 #include <windows.h>

@@ -3,10 +3,10 @@
 // message boxes become lines of their own above it.
 #pragma once
 
-#include "engine/host/message_sink.h"
-#include "engine/host/wnd.h"
-#include "engine/progress/percent_progress_ctrl.h"
-#include "engine/progress/progress_surface.h"
+#include "engine/api/host/message_sink.h"
+#include "engine/api/host/wnd.h"
+#include "engine/api/progress/percent_progress_ctrl.h"
+#include "engine/api/progress/progress_surface.h"
 
 #include <string>
 

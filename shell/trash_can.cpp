@@ -2,7 +2,7 @@
 // that a name is moved as the bytes it is.
 #include "shell/trash_can.h"
 
-#include "engine/naming_rules.h"
+#include "engine/os/naming_rules.h"
 #include "shell/local_path.h"
 
 #include <QDateTime>

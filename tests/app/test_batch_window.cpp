@@ -5,8 +5,8 @@
 #include "app/progress_dlg.h"
 #include "batch/batch_runner.h"
 #include "batch/key_buffer.h"
-#include "engine/batch_control.h"
-#include "engine/idea.h"
+#include "engine/api/batch_control.h"
+#include "engine/api/idea.h"
 #include "shell/message_service.h"
 #include "tests/support/temp_dir.h"
 

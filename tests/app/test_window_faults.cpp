@@ -9,7 +9,7 @@
 #include "batch/settings_entries.h"
 #include "browser/file_properties_dlg.h"
 #include "browser/left_view.h"
-#include "engine/idea.h"
+#include "engine/api/idea.h"
 #include "tests/app/gui_rig.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 #include "batch/prechecks.h"
 #include "batch/settings_access.h"
 #include "batch/settings_entries.h"
-#include "engine/cipher_table.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

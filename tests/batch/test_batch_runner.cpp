@@ -5,7 +5,7 @@
 #include "batch/batch_summary.h"
 #include "batch/batch_texts.h"
 #include "batch/settings_entries.h"
-#include "engine/batch_control.h"
+#include "engine/api/batch_control.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 // Reads and writes come from the engine's workers too.
 #pragma once
 
-#include "engine/file_ops.h"
+#include "engine/os/file_ops.h"
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>

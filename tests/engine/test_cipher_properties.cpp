@@ -2,7 +2,7 @@
 // undoes encrypting, many blocks at once equal one block at a time (also from
 // an unaligned buffer, and none at all touches nothing), in place equals a
 // copy, and a copied or assigned engine object encrypts like its original.
-#include "engine/cipher_table.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // (keep and replace, both directions), the check of a result before its
 // source goes (a result that reads back differently, through the file
 // seam), and decryption finding the cipher by the header block.
-#include "engine/batch_control.h"
-#include "engine/engine_workers.h"
-#include "engine/file_ops.h"
+#include "engine/api/batch_control.h"
+#include "engine/jobs/engine_workers.h"
+#include "engine/os/file_ops.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,11 +1,11 @@
 // Encrypted files checked byte for byte against the format rules, built here
 // straight from the block ciphers; round trips for every size class; the
 // progress, count and status the engine shows while it works.
-#include "engine/ciphers/aes.h"
-#include "engine/ciphers/mars.h"
-#include "engine/ciphers/rc6.h"
-#include "engine/ciphers/serpent.h"
-#include "engine/ciphers/twofish.h"
+#include "engine/ciphers/aes/aes.h"
+#include "engine/ciphers/mars/mars.h"
+#include "engine/ciphers/rc6/rc6.h"
+#include "engine/ciphers/serpent/serpent.h"
+#include "engine/ciphers/twofish/twofish.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // The file loops on several threads and many chunks show exactly what one
 // thread over one chunk shows: the same bytes, progress, texts, messages and
 // failures.
-#include "engine/engine_workers.h"
+#include "engine/jobs/engine_workers.h"
 #include "tests/engine/faulty_ops.h"
 #include "tests/support/engine_recorders.h"
 

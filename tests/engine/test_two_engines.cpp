@@ -1,7 +1,7 @@
 // Engine objects share nothing: two of them with different keys, used side
 // by side and from two threads, each give what they give alone. Also how
 // much of the key buffer each cipher reads.
-#include "engine/cipher_table.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 

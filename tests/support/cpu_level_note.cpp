@@ -1,7 +1,7 @@
 // Linked into the engine's test programs: says on which CPU level the program
 // runs, and when TESSIRAL_CPU asked for a level this CPU lacks (CTest counts
 // such a run as skipped: it would only repeat a lower level).
-#include "engine/cpu/cpu_features.h"
+#include "engine/dispatch/cpu_features.h"
 
 #include <gtest/gtest.h>
 

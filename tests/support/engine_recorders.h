@@ -2,11 +2,11 @@
 // record what the engine shows so the tests can check it.
 #pragma once
 
-#include "engine/host/message_sink.h"
-#include "engine/host/wnd.h"
-#include "engine/idea.h"
-#include "engine/progress/percent_progress_ctrl.h"
-#include "engine/progress/progress_surface.h"
+#include "engine/api/host/message_sink.h"
+#include "engine/api/host/wnd.h"
+#include "engine/api/idea.h"
+#include "engine/api/progress/percent_progress_ctrl.h"
+#include "engine/api/progress/progress_surface.h"
 
 #include <cstring>
 #include <string>

@@ -11,7 +11,7 @@
 #include "chrome/about_dlg.h"
 #include "config/config_sheet.h"
 #include "config/settings_store.h"
-#include "engine/idea.h"
+#include "engine/api/idea.h"
 #include "shell/cipher_doc.h"
 #include "shell/program_folder.h"
 #include "tests/support/temp_dir.h"

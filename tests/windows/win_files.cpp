@@ -1,7 +1,7 @@
 // Windows file and process calls for the Windows tests.
 #include "tests/windows/win_files.h"
 
-#include "engine/wide_path.h"
+#include "engine/os/wide_path.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,0 +1,203 @@
+// Read-ahead, shared cipher and write-behind for one file.
+#include "engine/jobs/chunk_pipeline.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+constexpr unsigned kBuffers = CEngineWorkers::kBuffers;
+
+} // namespace
+
+CChunkPipeline::CChunkPipeline(
+    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block)
+    : m_workers(workers)
+    , m_ops(ops)
+    , m_fd(fd)
+    , m_out(out)
+    , m_block(block)
+{
+    // One block beyond what is expected, so that a file of the expected
+    // size ends in its first short read and needs one chunk and one buffer.
+    const std::uint64_t roomy = (expected / block + 1) * block;
+    m_capacity = std::size_t(std::min<std::uint64_t>(workers.Chunk(), roomy));
+}
+
+CChunkPipeline::~CChunkPipeline()
+{
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        m_changed.wait(lock, [this] { return !m_reading && !m_writing; });
+    }
+    for (unsigned i = 0; i < kBuffers; ++i)
+        if (m_slots[i].used != 0)
+            m_workers.Wipe(i, m_slots[i].used);
+}
+
+void CChunkPipeline::ReadInto(std::uint64_t chunk)
+{
+    Slot& s = SlotOf(chunk);
+    long r = -EIO;
+    std::exception_ptr thrown;
+    try {
+        r = read_full(m_ops, m_fd, s.data, m_capacity);
+    } catch (...) {
+        thrown = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    s.bytes = r;
+    s.thrown = thrown;
+    m_read = chunk + 1;
+    if (r < 0 || std::size_t(r) < m_capacity)
+        m_sourceEnded = true;
+    m_changed.notify_all();
+}
+
+void CChunkPipeline::ReadAhead()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stopping && !m_sourceEnded && m_read - m_released < kBuffers) {
+        const std::uint64_t chunk = m_read;
+        lock.unlock();
+        ReadInto(chunk);
+        lock.lock();
+    }
+    m_reading = false;
+    m_changed.notify_all();
+}
+
+// Called with the lock held; lets it go while the job is handed over.
+void CChunkPipeline::StartReading(std::unique_lock<std::mutex>& lock)
+{
+    if (m_reading || m_sourceEnded || m_stopping || m_read - m_released >= kBuffers)
+        return;
+    m_reading = true;
+    lock.unlock();
+    try {
+        m_workers.Pool().Submit([this] { ReadAhead(); });
+    } catch (...) {
+        lock.lock();
+        m_reading = false;
+        throw;
+    }
+    lock.lock();
+}
+
+void CChunkPipeline::WaitRead(std::unique_lock<std::mutex>& lock, std::uint64_t chunk)
+{
+    for (;;) {
+        StartReading(lock);
+        if (m_read > chunk || m_sourceEnded)
+            return;
+        m_changed.wait(lock);
+    }
+}
+
+CChunkPipeline::Chunk CChunkPipeline::Next()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const std::uint64_t chunk = m_taken;
+    if (chunk == 0 && m_read == 0) {
+        // The first chunk is read here: a small file never waits for a
+        // worker. Its other buffers are made here too, before any worker
+        // could use them, once the first chunk shows that more will come.
+        lock.unlock();
+        m_slots[0].data = m_workers.Buffer(0, m_capacity);
+        m_slots[0].used = m_capacity;
+        const long r = read_full(m_ops, m_fd, m_slots[0].data, m_capacity);
+        if (r >= 0 && std::size_t(r) == m_capacity)
+            for (unsigned i = 1; i < kBuffers; ++i) {
+                m_slots[i].data = m_workers.Buffer(i, m_capacity);
+                m_slots[i].used = m_capacity;
+            }
+        lock.lock();
+        m_slots[0].bytes = r;
+        m_read = 1;
+        m_sourceEnded = r < 0 || std::size_t(r) < m_capacity;
+    }
+    WaitRead(lock, chunk);
+    if (m_read <= chunk)
+        return {}; // asked for more after the source ended
+    m_taken = chunk + 1;
+    Slot& s = SlotOf(chunk);
+    if (s.thrown)
+        std::rethrow_exception(s.thrown);
+    return { s.data, s.bytes };
+}
+
+long CChunkPipeline::PeekNext()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    WaitRead(lock, m_taken);
+    if (m_read <= m_taken)
+        return 0;
+    const Slot& s = SlotOf(m_taken);
+    if (s.thrown)
+        std::rethrow_exception(s.thrown);
+    return s.bytes;
+}
+
+void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigned char*, std::size_t)>& cipher)
+{
+    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_block, cipher);
+}
+
+bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
+{
+    if (!WaitWrites())
+        return false;
+    const std::uint64_t chunk = m_taken - 1;
+    const unsigned char* data = SlotOf(chunk).data;
+    if (bytes == 0 || last) {
+        const bool ok = bytes == 0 || m_out.Write(data, bytes);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = chunk + 1;
+        m_writeFailed = !ok;
+        m_changed.notify_all();
+        return ok;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_writing = true;
+    }
+    auto write = [this, chunk, data, bytes] {
+        bool ok = false;
+        std::exception_ptr thrown;
+        try {
+            ok = m_out.Write(data, bytes);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_writeFailed = !ok;
+        m_writeThrown = thrown;
+        m_released = chunk + 1;
+        try {
+            StartReading(lock); // a buffer is free again
+        } catch (...) {
+            // Not now, then: the caller starts it when it takes a chunk.
+        }
+        // Last: once this is seen the pipeline may go.
+        m_writing = false;
+        m_changed.notify_all();
+    };
+    try {
+        m_workers.Pool().Submit(write);
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_writing = false;
+        throw;
+    }
+    return true;
+}
+
+bool CChunkPipeline::WaitWrites()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_writing; });
+    if (m_writeThrown)
+        std::rethrow_exception(m_writeThrown);
+    return !m_writeFailed;
+}

@@ -1,0 +1,91 @@
+// CChunkPipeline: the chunks of one file on their way from the source to the
+// output. Reads run ahead on a worker, the cipher of a chunk is shared out
+// between the calling thread and the workers, and each chunk's write runs
+// behind the cipher of the next. The calling thread sees the chunks in file
+// order and at the same points as a plain read-cipher-write loop: it meets a
+// read's result when it takes that chunk, a write's when it queues the next
+// write, so every message and progress step comes from it, in order.
+// At most CEngineWorkers::kBuffers chunks are held, whatever the file's size.
+#pragma once
+
+#include "engine/jobs/engine_workers.h"
+#include "engine/os/file_ops.h"
+#include "engine/os/output_file.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+
+class CChunkPipeline {
+public:
+    struct Chunk {
+        unsigned char* data = nullptr;
+        long bytes = 0; // bytes read (fewer than Capacity() at the end), or -errno
+    };
+
+    // `expected`: the bytes the source should still give; chunks are no
+    // larger than needed for them (plus one block), so a small file costs a
+    // small buffer. `block`: the cipher's block size.
+    CChunkPipeline(
+        CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block);
+    // Stops reading ahead, waits for the workers, and wipes what was read.
+    ~CChunkPipeline();
+    CChunkPipeline(const CChunkPipeline&) = delete;
+    CChunkPipeline& operator=(const CChunkPipeline&) = delete;
+
+    std::size_t Capacity() const { return m_capacity; }
+
+    // The next chunk of the source, once it is read. A chunk ends the
+    // source when it is not full. What the read threw is thrown here.
+    Chunk Next();
+    // What the read of the chunk after the current one gave (bytes or
+    // -errno), waiting for it; the chunk stays next.
+    long PeekNext();
+
+    // Runs `cipher` over `blocks` blocks at the start of the current chunk,
+    // in pieces on all threads; each piece gets its first block and count.
+    void Cipher(std::size_t blocks, const std::function<void(unsigned char* at, std::size_t count)>& cipher);
+
+    // Waits for the previous write, then writes the first `bytes` of the
+    // current chunk behind the caller's back (at once when `last`: nothing
+    // would overlap it). False when this or an earlier write failed.
+    bool WriteBehind(std::size_t bytes, bool last);
+    // Waits for the write in flight; false when a write failed.
+    bool WaitWrites();
+
+private:
+    struct Slot {
+        unsigned char* data = nullptr;
+        long bytes = 0;
+        std::exception_ptr thrown;
+        std::size_t used = 0; // bytes ever placed in this slot, to wipe
+    };
+
+    Slot& SlotOf(std::uint64_t chunk) { return m_slots[chunk % CEngineWorkers::kBuffers]; }
+    void ReadInto(std::uint64_t chunk);
+    void ReadAhead(); // a worker job
+    void StartReading(std::unique_lock<std::mutex>& lock);
+    void WaitRead(std::unique_lock<std::mutex>& lock, std::uint64_t chunk);
+
+    CEngineWorkers& m_workers;
+    CFileOps& m_ops;
+    const int m_fd;
+    COutputFile& m_out;
+    const unsigned m_block;
+    std::size_t m_capacity = 0;
+    Slot m_slots[CEngineWorkers::kBuffers];
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::uint64_t m_read = 0; // chunks read (or failed) so far
+    std::uint64_t m_taken = 0; // chunks handed to the caller
+    std::uint64_t m_released = 0; // chunks whose buffer may be read into again
+    bool m_sourceEnded = false; // a short, empty or failed read was seen
+    bool m_reading = false; // a read-ahead job is queued or running
+    bool m_writing = false; // a write is queued or running
+    bool m_writeFailed = false;
+    std::exception_ptr m_writeThrown;
+    bool m_stopping = false;
+};

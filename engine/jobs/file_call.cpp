@@ -1,0 +1,81 @@
+// IdeaEncrypt and IdeaDecrypt as other programs call them: the refusal of a
+// linked source in replace mode before anything is opened, and the net that
+// turns anything thrown inside (an allocation, a string, a file operation)
+// into one failed file instead of the end of the calling program.
+#include "engine/api/batch_control.h"
+#include "engine/jobs/file_job.h"
+#include "engine/jobs/file_loops.h"
+#include "engine/api/messages.h"
+
+#include <new>
+
+namespace {
+
+// In replace mode the source's name is removed or written over when the work
+// is done. A symbolic link or a file with other hard links would keep the
+// contents readable elsewhere, so the user would be told of a success that
+// is none.
+bool linked_source_refused(CIdea& engine, const char* source)
+{
+    if (engine.m_bReplace == 0)
+        return false;
+    CFileOps& ops = engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops();
+    FileInfo entry;
+    if (ops.Lstat(source, entry) != 0)
+        return false; // not there: the open reports it
+    const char* why = entry.symlink        ? msg::kSymlinkSource
+        : entry.regular && entry.links > 1 ? msg::kHardLinkSource
+                                           : nullptr;
+    if (why == nullptr)
+        return false;
+    show_engine_message(engine, format_message(why, source).c_str(), msg::kOpenFailedCaption, MB_OK | MB_ICONERROR);
+    return true;
+}
+
+void report_thrown(CIdea& engine, const char* source, const char* why)
+{
+    try {
+        show_engine_message(engine, format_message(msg::kFailedInside, source ? source : "", why).c_str(),
+            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Nothing left to tell it with; the result code still says it failed.
+    }
+}
+
+// Runs one file. The file's own objects clean up as whatever was thrown
+// passes them: the partial output is removed, the source is closed untouched.
+template <typename Body> int guarded(CIdea& engine, const char* source, Body body)
+{
+    if (CBatchControl* control = engine.m_pControl) {
+        control->stopped = false;
+        control->cipherFound.clear();
+        if (control->stop.load()) {
+            control->stopped = true; // asked before the file began: it is not touched
+            return IDEA_SOURCE_FAILED;
+        }
+    }
+    try {
+        if (linked_source_refused(engine, source))
+            return IDEA_SOURCE_FAILED;
+        return body();
+    } catch (const std::bad_alloc&) {
+        report_thrown(engine, source, "not enough memory");
+    } catch (const std::exception& e) {
+        report_thrown(engine, source, e.what());
+    } catch (...) {
+        report_thrown(engine, source, "unknown failure");
+    }
+    return IDEA_DEST_FAILED;
+}
+
+} // namespace
+
+int CIdea::IdeaEncrypt(char* source, char* destination)
+{
+    return guarded(*this, source, [&] { return encrypt_file(*this, source, destination); });
+}
+
+int CIdea::IdeaDecrypt(char* source, char* destination)
+{
+    return guarded(*this, source, [&] { return decrypt_file(*this, source, destination); });
+}

@@ -1,0 +1,9 @@
+// The per-file loops behind IdeaEncrypt and IdeaDecrypt, kept out of the
+// engine object so that the library exports nothing but CIdea's members
+// (a Windows DLL exports every member of an exported class, private or not).
+#pragma once
+
+#include "engine/api/idea.h"
+
+int encrypt_file(CIdea& engine, char* source, char* destination);
+int decrypt_file(CIdea& engine, char* source, char* destination);

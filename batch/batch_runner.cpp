@@ -43,7 +43,7 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchContro
 
 bool IsFailure(int result)
 {
-    return result == 100 || result == 200;
+    return result == IDEA_SOURCE_FAILED || result == IDEA_DEST_FAILED;
 }
 
 namespace {
@@ -158,7 +158,7 @@ BatchOutcome RunBatch(
                 file.result = RunFile(engine, batch, i);
         } catch (...) {
             ReportThrown(tap, batch.files[i]);
-            file.result = 200;
+            file.result = IDEA_DEST_FAILED;
         }
         engine.m_bOverwrite = 0;
         file.skipped = step != Step::Run;
@@ -204,7 +204,7 @@ std::string ResultPath(const Batch& batch, std::size_t index)
     const BatchFile& f = batch.files[index];
     const bool replace = batch.options.replace != 0;
     if (batch.direction == Direction::Encrypt)
-        return replace && batch.options.addExt == 0 ? f.source : f.destination;
+        return naming::encrypted_path(f.source, f.destination, replace, batch.options.addExt != 0);
     return naming::decrypted_path(f.name, f.destination, replace);
 }
 

@@ -7,13 +7,12 @@ namespace batch {
 
 std::string EncryptDestination(const std::string& source, const OutputOptions& options)
 {
-    return source + (options.replace != 0 && options.addExt == 0 ? ".tmp" : naming::kExtension);
+    return naming::encrypt_destination(source, options.replace != 0, options.addExt != 0);
 }
 
 std::string DecryptDestination(const std::string& source, bool foldCase)
 {
-    const std::string path = foldCase ? naming::ascii_lower(source) : source;
-    return naming::has_kvn_extension(source) ? path.substr(0, path.size() - 4) : path + ".tmp";
+    return naming::decrypt_destination(source, foldCase);
 }
 
 } // namespace batch

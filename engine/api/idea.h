@@ -3,14 +3,14 @@
 // encrypts or decrypts one file per call. The library exports this class only.
 #pragma once
 
+#include "engine/api/export.h"
+#include "engine/api/host/message_sink.h"
+#include "engine/api/host/wnd.h"
 #include "engine/ciphers/aes/aes.h"
 #include "engine/ciphers/mars/mars.h"
 #include "engine/ciphers/rc6/rc6.h"
 #include "engine/ciphers/serpent/serpent.h"
 #include "engine/ciphers/twofish/twofish.h"
-#include "engine/api/export.h"
-#include "engine/api/host/message_sink.h"
-#include "engine/api/host/wnd.h"
 
 #include <string>
 

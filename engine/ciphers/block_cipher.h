@@ -21,13 +21,10 @@ protected:
 // Works in place on a caller's buffer; set_key answers 0 (accepted) or -1.
 class CBufferCipher {
 public:
-    virtual int32 init(int32) = 0;
     virtual int32 set_key(const uint8* key, uint32 key_len_bytes, int32 reserved) = 0;
     virtual int32 encrypt(uint8* block, uint32 len) = 0;
     virtual int32 decrypt(uint8* block, uint32 len) = 0;
-    virtual int32 block_size() = 0;
     virtual int32 key_length() = 0;
-    virtual int32 unit_size() = 0;
 
 protected:
     CBufferCipher() = default;

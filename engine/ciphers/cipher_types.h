@@ -36,17 +36,4 @@ inline void store_le32(uint8* p, uint32 v)
     p[3] = uint8(v >> 24);
 }
 
-inline uint32 load_be32(const uint8* p)
-{
-    return (uint32(p[0]) << 24) | (uint32(p[1]) << 16) | (uint32(p[2]) << 8) | uint32(p[3]);
-}
-
-inline void store_be32(uint8* p, uint32 v)
-{
-    p[0] = uint8(v >> 24);
-    p[1] = uint8(v >> 16);
-    p[2] = uint8(v >> 8);
-    p[3] = uint8(v);
-}
-
 } // namespace tessiral

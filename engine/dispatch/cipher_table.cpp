@@ -2,8 +2,8 @@
 // The bulk calls go to the kernels dispatch/cipher_kernels.cpp picks per level.
 #include "engine/dispatch/cipher_table.h"
 
-#include "engine/dispatch/cipher_kernels.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_kernels.h"
 
 namespace {
 
@@ -97,21 +97,18 @@ template <class B> void decrypt_now(CIdea& e, const unsigned char* in, unsigned 
 }
 
 const CipherRow kRows[] = {
-    { "1", "AES", 16, "KelvanetrixPlus", "Error: ", [](CIdea& e, unsigned char* key) { A::aes(e).set_key(key, 256); },
-        nothing, nothing, encrypt_now<AesBinding>, decrypt_now<AesBinding>, path_at<AesBinding> },
-    { "10", "IDEA", 8, "Kelvanp", "Error:", idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt,
-        encrypt_now<IdeaBinding>, decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
-    { "2", "MARS", 16, "KelvanetrixPlus", "Error: ", [](CIdea& e, unsigned char* key) { A::mars(e).set_key(key, 448); },
-        nothing, nothing, encrypt_now<MarsBinding>, decrypt_now<MarsBinding>, path_at<MarsBinding> },
-    { "3", "RC-6", 16, "KelvanetrixPlus",
-        "Error: ", [](CIdea& e, unsigned char* key) { (void)A::rc6(e).set_key(key, 32, 0); }, nothing, nothing,
+    { "1", "AES", 16, [](CIdea& e, unsigned char* key) { A::aes(e).set_key(key, 256); }, nothing, nothing,
+        encrypt_now<AesBinding>, decrypt_now<AesBinding>, path_at<AesBinding> },
+    { "10", "IDEA", 8, idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt, encrypt_now<IdeaBinding>,
+        decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
+    { "2", "MARS", 16, [](CIdea& e, unsigned char* key) { A::mars(e).set_key(key, 448); }, nothing, nothing,
+        encrypt_now<MarsBinding>, decrypt_now<MarsBinding>, path_at<MarsBinding> },
+    { "3", "RC-6", 16, [](CIdea& e, unsigned char* key) { (void)A::rc6(e).set_key(key, 32, 0); }, nothing, nothing,
         encrypt_now<Rc6Binding>, decrypt_now<Rc6Binding>, path_at<Rc6Binding> },
-    { "4", "Serpent", 16, "KelvanetrixPlus",
-        "Error: ", [](CIdea& e, unsigned char* key) { (void)en_key_serpent(&A::serpent(e), key, 256); }, nothing,
+    { "4", "Serpent", 16, [](CIdea& e, unsigned char* key) { (void)en_key_serpent(&A::serpent(e), key, 256); }, nothing,
         nothing, encrypt_now<SerpentBinding>, decrypt_now<SerpentBinding>, path_at<SerpentBinding> },
-    { "5", "Twofish", 16, "KelvanetrixPlus",
-        "Error: ", [](CIdea& e, unsigned char* key) { en_key_twofish(&A::twofish(e), key, 256); }, nothing, nothing,
-        encrypt_now<TwofishBinding>, decrypt_now<TwofishBinding>, path_at<TwofishBinding> },
+    { "5", "Twofish", 16, [](CIdea& e, unsigned char* key) { en_key_twofish(&A::twofish(e), key, 256); }, nothing,
+        nothing, encrypt_now<TwofishBinding>, decrypt_now<TwofishBinding>, path_at<TwofishBinding> },
 };
 
 } // namespace

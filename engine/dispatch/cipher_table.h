@@ -1,11 +1,11 @@
-// The one place that knows every cipher: its algorithm code, block size,
-// header text, key call and bulk block calls. The file loops and SetKey look
-// a row up here instead of repeating themselves per cipher. The bulk calls
+// The one place that knows every cipher: its algorithm code, name, block
+// size, key call and bulk block calls. The file formats and SetKey look a
+// row up here instead of repeating themselves per cipher. The bulk calls
 // run the kernels dispatch/cipher_kernels.cpp picks for the CPU level.
 #pragma once
 
-#include "engine/dispatch/cpu_features.h"
 #include "engine/api/idea.h"
+#include "engine/dispatch/cpu_features.h"
 
 #include <cstddef>
 #include <string>
@@ -22,8 +22,6 @@ struct CipherRow {
     const char* code; // exact, case-sensitive algorithm code
     const char* name; // as the key-check message names the cipher
     unsigned block; // B: 16, or 8 for IDEA
-    const char* header; // the B-1 header characters before the marker
-    const char* decryptOpenCaption; // caption of "Don't open this file!" when decrypting
     void (*set_key)(CIdea& engine, unsigned char* key);
     void (*prepare_encrypt)(CIdea& engine); // schedules computed when a file starts
     void (*prepare_decrypt)(CIdea& engine);

@@ -3,9 +3,10 @@
 // turns anything thrown inside (an allocation, a string, a file operation)
 // into one failed file instead of the end of the calling program.
 #include "engine/api/batch_control.h"
+#include "engine/api/messages.h"
+#include "engine/formats/compatible/compatible_format.h"
 #include "engine/jobs/file_job.h"
 #include "engine/jobs/file_loops.h"
-#include "engine/api/messages.h"
 
 #include <new>
 
@@ -68,14 +69,31 @@ template <typename Body> int guarded(CIdea& engine, const char* source, Body bod
     return IDEA_DEST_FAILED;
 }
 
+// The file in the compatible format under the engine's cipher. With no
+// cipher chosen the file is left alone and counts as done.
+template <typename Loop> int in_compatible_format(CIdea& engine, Loop loop)
+{
+    const CipherRow* row = cipher_for_file(engine);
+    if (row == nullptr)
+        return IDEA_DONE;
+    CCompatibleFormat format(engine, *row);
+    return loop(format);
+}
+
 } // namespace
 
 int CIdea::IdeaEncrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return encrypt_file(*this, source, destination); });
+    return guarded(*this, source, [&] {
+        return in_compatible_format(
+            *this, [&](CFileFormat& format) { return encrypt_file(*this, format, source, destination); });
+    });
 }
 
 int CIdea::IdeaDecrypt(char* source, char* destination)
 {
-    return guarded(*this, source, [&] { return decrypt_file(*this, source, destination); });
+    return guarded(*this, source, [&] {
+        return in_compatible_format(
+            *this, [&](CFileFormat& format) { return decrypt_file(*this, format, source, destination); });
+    });
 }

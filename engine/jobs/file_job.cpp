@@ -2,11 +2,10 @@
 #include "engine/jobs/file_job.h"
 
 #include "engine/api/batch_control.h"
-#include "engine/jobs/chunk_pipeline.h"
 #include "engine/api/messages.h"
-#include "engine/os/naming_rules.h"
 #include "engine/api/progress/percent_progress_ctrl.h"
-#include "engine/formats/compatible/result_check.h"
+#include "engine/jobs/chunk_pipeline.h"
+#include "engine/os/naming_rules.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -20,9 +19,9 @@ const CipherRow* cipher_for_file(CIdea& engine)
     return row;
 }
 
-CFileJob::CFileJob(CIdea& engine, const CipherRow& row)
+CFileJob::CFileJob(CIdea& engine, CFileFormat& format)
     : m_engine(engine)
-    , m_row(row)
+    , m_format(format)
     , m_ops(engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops())
 {
 }
@@ -60,6 +59,12 @@ bool CFileJob::OpenSource(const char* path)
         return false;
     }
     return true;
+}
+
+void CFileJob::OpenFailed(const char* source, bool encrypting)
+{
+    Show(AboutFile(msg::kOpenFailed, source, m_openReason).c_str(), m_format.OpenFailedCaption(encrypting),
+        MB_OKCANCEL | MB_ICONERROR);
 }
 
 void CFileJob::CloseSource()
@@ -134,12 +139,12 @@ void CFileJob::ProgressStart(std::uint64_t length)
     }
 }
 
-// Block by block the counter grows by B until it reaches the step; the next
-// block then moves the bar on and restarts the count. Whole runs of blocks
+// Unit by unit the counter grows by the unit until it reaches the step; the
+// next unit then moves the bar on and restarts the count. Whole runs of units
 // that only grow the counter are skipped in one go.
-void CFileJob::ProgressBlocks(std::uint64_t blocks)
+void CFileJob::ProgressUnits(std::uint64_t blocks)
 {
-    const std::uint64_t b = m_row.block;
+    const std::uint64_t b = m_format.Unit();
     while (blocks > 0) {
         if (m_counter < m_step) {
             const std::uint64_t until = (m_step - m_counter + b - 1) / b;
@@ -267,19 +272,18 @@ int CFileJob::CheckResult(const COutputFile& out, const char* source, bool encry
         m_ops.Close(sourceFd);
         return CheckFailed(source, msg::kCheckUnreadable);
     }
-    CResultCheck check(m_engine, m_row, m_ops);
-    const CResultCheck::Verdict verdict
-        = encrypting ? check.Compare(sourceFd, resultFd, true) : check.Compare(resultFd, sourceFd, false);
+    const CFileFormat::Verdict verdict = encrypting ? m_format.Check(m_ops, sourceFd, resultFd, true)
+                                                    : m_format.Check(m_ops, resultFd, sourceFd, false);
     m_ops.Close(resultFd);
     m_ops.Close(sourceFd);
     switch (verdict) {
-    case CResultCheck::Verdict::Match:
+    case CFileFormat::Verdict::Match:
         return 0;
-    case CResultCheck::Verdict::Stopped:
+    case CFileFormat::Verdict::Stopped:
         return Stopped();
-    case CResultCheck::Verdict::Unreadable:
+    case CFileFormat::Verdict::Unreadable:
         return CheckFailed(source, msg::kCheckUnreadable);
-    case CResultCheck::Verdict::Differs:
+    case CFileFormat::Verdict::Differs:
         break;
     }
     return CheckFailed(source, msg::kCheckDiffers);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/dispatch/cipher_table.h"
+#include "engine/jobs/file_format.h"
 #include "engine/os/file_ops.h"
 #include "engine/os/output_file.h"
 
@@ -15,11 +16,12 @@ class CChunkPipeline;
 
 class CFileJob {
 public:
-    CFileJob(CIdea& engine, const CipherRow& row);
+    CFileJob(CIdea& engine, CFileFormat& format);
     ~CFileJob();
     CFileJob(const CFileJob&) = delete;
     CFileJob& operator=(const CFileJob&) = delete;
 
+    CIdea& Engine() { return m_engine; }
     CFileOps& Ops() { return m_ops; }
     const FileInfo& Source() const { return m_source; }
     int SourceFd() const { return m_fd; }
@@ -31,6 +33,8 @@ public:
     bool OpenSource(const char* path);
     const std::string& OpenReason() const { return m_openReason; }
     void CloseSource();
+    // Shows that the source cannot be opened, with OpenReason().
+    void OpenFailed(const char* source, bool encrypting);
     // Reads the source until `size` bytes are in or it ends; -errno on error.
     long ReadSource(void* buffer, std::size_t size);
 
@@ -43,9 +47,9 @@ public:
     void Announce(const char* path, const char* verb);
 
     void ProgressStart(std::uint64_t length);
-    // `blocks` full blocks were handled; advances the bar as block-by-block
-    // processing would.
-    void ProgressBlocks(std::uint64_t blocks);
+    // `units` full units of the format were handled; advances the bar as
+    // unit-by-unit processing would.
+    void ProgressUnits(std::uint64_t units);
 
     // Whether the batch asked to stop; the loops ask at every chunk.
     bool StopRequested() const;
@@ -91,7 +95,7 @@ private:
     static bool SameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
     CIdea& m_engine;
-    const CipherRow& m_row;
+    CFileFormat& m_format;
     CFileOps& m_ops;
     int m_fd = -1;
     FileInfo m_source;

@@ -43,7 +43,7 @@ bool COutputFile::Create(const std::string& finalPath, unsigned mode, bool mayRe
     // The plain ".tmp" name first (the name the batch planned); a unique one when that
     // name is taken, so that an unrelated file is never overwritten.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_temp = attempt == 0 ? finalPath + ".tmp" : finalPath + "." + random_tag() + ".tmp";
+        m_temp = naming::temporary_path(finalPath, attempt == 0 ? std::string() : random_tag());
         const int fd = m_ops.CreateExclusive(m_temp.c_str(), 0600);
         if (fd >= 0) {
             m_fd = fd;

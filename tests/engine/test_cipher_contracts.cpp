@@ -1,8 +1,8 @@
 // Rules of single ciphers that encrypted files depend on beyond their
 // published answers: which key bytes are read, that a refused key changes
 // nothing, schedule layouts, and the engine object's IDEA key and strings.
-#include "engine/dispatch/cipher_table.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>

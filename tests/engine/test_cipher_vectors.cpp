@@ -2,8 +2,8 @@
 // order: through the cipher table when the key has the length the engine
 // uses, through the cipher itself for the other key lengths. One test case
 // per vector, so a failure names the file and the line's key.
-#include "engine/dispatch/cipher_table.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>

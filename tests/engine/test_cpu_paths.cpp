@@ -1,10 +1,10 @@
 // Every cipher of the table on every CPU level this machine has gives the
 // portable path's bytes, both directions: block counts around every vector
 // width, buffers off any alignment, separate output and in place.
-#include "engine/dispatch/cipher_table.h"
-#include "engine/dispatch/cipher_kernels.h"
 #include "engine/api/idea_access.h"
 #include "engine/ciphers/idea/idea_blocks.h"
+#include "engine/dispatch/cipher_kernels.h"
+#include "engine/dispatch/cipher_table.h"
 #include "tests/support/vectors.h"
 
 #include <gtest/gtest.h>

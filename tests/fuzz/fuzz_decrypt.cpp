@@ -4,10 +4,10 @@
 // data blocks behind it are reached as well; the rest is the file's data.
 // The file goes through a real temporary folder, as a user's would (only the
 // syncs to disk are left out).
+#include "engine/api/host/message_sink.h"
 #include "engine/dispatch/cipher_table.h"
 #include "engine/formats/compatible/header.h"
 #include "engine/os/file_ops.h"
-#include "engine/api/host/message_sink.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -36,11 +36,6 @@ void CPercentProgressCtrl::Detach()
     m_surface.store(nullptr);
 }
 
-bool CPercentProgressCtrl::HasWindow() const
-{
-    return m_surface.load() != nullptr;
-}
-
 void CPercentProgressCtrl::SetRange(int lower, int upper)
 {
     m_lower.store(lower, std::memory_order_relaxed);

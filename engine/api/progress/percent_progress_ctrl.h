@@ -41,7 +41,6 @@ public:
     // The control's "window": without a surface SetPos answers -1.
     void Attach(CProgressSurface* surface);
     void Detach();
-    bool HasWindow() const;
 
     void SetRange(int lower, int upper);
     int SetPos(int pos);

@@ -124,11 +124,6 @@ CRc6::CRc6()
 
 CRc6::~CRc6() = default;
 
-int32 CRc6::init(int32)
-{
-    return 0;
-}
-
 int32 CRc6::set_key(const uint8* key, uint32 key_len_bytes, int32)
 {
     if (key_len_bytes > kMaxKeyBytes)
@@ -173,19 +168,9 @@ int32 CRc6::decrypt(uint8* block, uint32)
     return 0;
 }
 
-int32 CRc6::block_size()
-{
-    return 16;
-}
-
 int32 CRc6::key_length()
 {
     return int32(key_bytes);
-}
-
-int32 CRc6::unit_size()
-{
-    return 16;
 }
 
 void CRc6::encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const

@@ -12,14 +12,11 @@ public:
     CRc6(const CRc6&) = default;
     CRc6& operator=(const CRc6&) = default;
 
-    int32 init(int32) override;
     // 0 when accepted; -1 for more than 32 bytes, nothing changed then.
     int32 set_key(const uint8* key, uint32 key_len_bytes, int32 reserved) override;
     int32 encrypt(uint8* block, uint32 len) override;
     int32 decrypt(uint8* block, uint32 len) override;
-    int32 block_size() override;
     int32 key_length() override;
-    int32 unit_size() override;
     virtual ~CRc6();
 
     void encrypt_blocks(const uint8* in, uint8* out, std::size_t blocks) const;

@@ -1,9 +1,9 @@
-// Header block and length marker of the encrypted-file format.
+// Header block and length marker of the compatible file format.
 #include "engine/formats/compatible/header.h"
 
 #include <cstring>
 
-namespace fileformat {
+namespace compatible {
 
 unsigned char marker_for(std::uint64_t length, unsigned block)
 {
@@ -31,4 +31,4 @@ bool header_matches(const unsigned char* block, const char* text, unsigned block
     return std::memcmp(block, text, blockSize - 1) == 0;
 }
 
-} // namespace fileformat
+} // namespace compatible

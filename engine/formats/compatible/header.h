@@ -1,11 +1,11 @@
-// The encrypted-file format: a header block (the fixed text and a length
+// The compatible file format: a header block (the fixed text and a length
 // marker, encrypted), then the data in B-byte blocks, the last one padded
 // with zeros. No length field, no IV, no checksum.
 #pragma once
 
 #include <cstdint>
 
-namespace fileformat {
+namespace compatible {
 
 // The marker recording r = length mod B: "3" for 0, else the character 0x50 - r.
 unsigned char marker_for(std::uint64_t length, unsigned block);
@@ -16,4 +16,4 @@ void build_header(unsigned char* out, const char* text, unsigned block, unsigned
 // Whether a decrypted header block carries the header text.
 bool header_matches(const unsigned char* block, const char* text, unsigned blockSize);
 
-} // namespace fileformat
+} // namespace compatible

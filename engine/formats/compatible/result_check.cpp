@@ -2,6 +2,7 @@
 #include "engine/formats/compatible/result_check.h"
 
 #include "engine/api/batch_control.h"
+#include "engine/formats/compatible/compatible_format.h"
 #include "engine/formats/compatible/header.h"
 
 #include <cstring>
@@ -50,7 +51,7 @@ CResultCheck::Verdict CResultCheck::Compare(int plainFd, int encryptedFd, bool d
     FileInfo info;
     if (m_ops.Fstat(plainFd, info) != 0)
         return Verdict::Unreadable;
-    fileformat::build_header(plain, m_row.header, b, fileformat::marker_for(info.size, b));
+    compatible::build_header(plain, compatible_header_text(m_row), b, compatible::marker_for(info.size, b));
     long n = read_full(m_ops, encryptedFd, encrypted, b);
     if (n < 0)
         return Verdict::Unreadable;

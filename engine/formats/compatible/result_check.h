@@ -8,13 +8,14 @@
 
 #include "engine/dispatch/cipher_table.h"
 #include "engine/jobs/engine_workers.h"
+#include "engine/jobs/file_format.h"
 #include "engine/os/file_ops.h"
 
 #include <cstddef>
 
 class CResultCheck {
 public:
-    enum class Verdict { Match, Differs, Unreadable, Stopped };
+    using Verdict = CFileFormat::Verdict;
 
     CResultCheck(CIdea& engine, const CipherRow& row, CFileOps& ops);
     ~CResultCheck();

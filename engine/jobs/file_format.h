@@ -1,0 +1,60 @@
+// CFileFormat: what the file loops ask of a file format. The loops own the
+// files, the chunk pipeline and its threads, progress, stops and messages; a
+// format owns the bytes: its header, how a chunk of data is sealed and
+// opened, how the data ends, and how a finished result is read back. One
+// format object serves one file.
+#pragma once
+
+#include "engine/os/file_ops.h"
+
+#include <cstddef>
+#include <cstdint>
+
+class CChunkPipeline;
+
+class CFileFormat {
+public:
+    enum class Verdict { Match, Differs, Unreadable, Stopped };
+    // The largest header a format writes.
+    static constexpr std::size_t kMaxHeader = 64;
+
+    virtual ~CFileFormat() = default;
+
+    // The unit data is handled in: full chunks are a multiple of it, the bar
+    // advances by it, and a sealed chunk may grow by up to one unit.
+    virtual unsigned Unit() const = 0;
+    // The cipher's name as the key-check message gives it.
+    virtual const char* CipherName() const = 0;
+    // Caption of the message that a source cannot be opened.
+    virtual const char* OpenFailedCaption(bool encrypting) const = 0;
+
+    // Encrypting. The sealed header for a source of `length` bytes, into
+    // `out` (kMaxHeader bytes of room); returns its size.
+    virtual std::size_t SealHeader(unsigned char* out, std::uint64_t length) = 0;
+    // Seals the `n` bytes of the pipeline's current chunk in place (`last`:
+    // the source ends with them); returns how many bytes to write.
+    virtual std::size_t SealChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) = 0;
+
+    // Decrypting. How many bytes the header takes at the file's start.
+    virtual std::size_t HeaderSize() const = 0;
+    // Reads the header through `read` (bytes read, or -errno) and decides
+    // which cipher opens the file: 1 when it opens, 0 when the key does not
+    // fit, or -errno. With `findCipher`, a cipher other than the chosen one
+    // may open it; FoundCipher() then names it.
+    virtual long OpenHeader(CFileOps& ops, int fd, bool findCipher) = 0;
+    // The cipher that opened the header when it was not the chosen one, else null.
+    virtual const char* FoundCipher() const = 0;
+    // Whether an encrypted file of `length` bytes, or a last chunk of
+    // `length` bytes, can hold whole data (else the file is damaged).
+    virtual bool WholeData(std::uint64_t length) const = 0;
+    // Opens the `n` bytes of the pipeline's current chunk in place; returns
+    // how many plain bytes they hold.
+    virtual std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n) = 0;
+    // How many of the `plain` bytes of the file's last chunk are data.
+    virtual std::size_t LastPlain(std::size_t plain) const = 0;
+
+    // Reads a finished result back against its source, both from their start:
+    // the plain file and the encrypted one. `encrypting`: the result is the
+    // encrypted side.
+    virtual Verdict Check(CFileOps& ops, int plainFd, int encryptedFd, bool encrypting) = 0;
+};

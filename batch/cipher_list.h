@@ -2,7 +2,7 @@
 // key box's limit, block size, and the texts each window shows for them. The
 // batch rules, the windows, kvn's usage text and the tests all read this
 // list; the engine keeps its own dispatch rows, and a test checks that the
-// two agree.
+// two agree on every fact they share (code, name, key length, block).
 #pragma once
 
 #include <cstddef>

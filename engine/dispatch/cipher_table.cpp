@@ -10,9 +10,18 @@ namespace {
 using A = CIdeaAccess;
 using tessiral::CpuLevel;
 
+// The key length each cipher reads, in bits: the row says it and the key
+// call uses it.
+constexpr unsigned kAesKeyBits = 256;
+constexpr unsigned kIdeaKeyBits = 128;
+constexpr unsigned kMarsKeyBits = 448;
+constexpr unsigned kRc6KeyBits = 256;
+constexpr unsigned kSerpentKeyBits = 256;
+constexpr unsigned kTwofishKeyBits = 256;
+
 void idea_set_key(CIdea& e, unsigned char* key)
 {
-    std::memcpy(A::idea_key(e), key, 16);
+    std::memcpy(A::idea_key(e), key, kIdeaKeyBits / 8);
 }
 
 void idea_prepare_encrypt(CIdea& e)
@@ -97,18 +106,21 @@ template <class B> void decrypt_now(CIdea& e, const unsigned char* in, unsigned 
 }
 
 const CipherRow kRows[] = {
-    { "1", "AES", 16, [](CIdea& e, unsigned char* key) { A::aes(e).set_key(key, 256); }, nothing, nothing,
-        encrypt_now<AesBinding>, decrypt_now<AesBinding>, path_at<AesBinding> },
-    { "10", "IDEA", 8, idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt, encrypt_now<IdeaBinding>,
-        decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
-    { "2", "MARS", 16, [](CIdea& e, unsigned char* key) { A::mars(e).set_key(key, 448); }, nothing, nothing,
-        encrypt_now<MarsBinding>, decrypt_now<MarsBinding>, path_at<MarsBinding> },
-    { "3", "RC-6", 16, [](CIdea& e, unsigned char* key) { (void)A::rc6(e).set_key(key, 32, 0); }, nothing, nothing,
+    { "1", "AES", 16, kAesKeyBits, [](CIdea& e, unsigned char* key) { A::aes(e).set_key(key, kAesKeyBits); }, nothing,
+        nothing, encrypt_now<AesBinding>, decrypt_now<AesBinding>, path_at<AesBinding> },
+    { "10", "IDEA", 8, kIdeaKeyBits, idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt,
+        encrypt_now<IdeaBinding>, decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
+    { "2", "MARS", 16, kMarsKeyBits, [](CIdea& e, unsigned char* key) { A::mars(e).set_key(key, kMarsKeyBits); },
+        nothing, nothing, encrypt_now<MarsBinding>, decrypt_now<MarsBinding>, path_at<MarsBinding> },
+    { "3", "RC-6", 16, kRc6KeyBits,
+        [](CIdea& e, unsigned char* key) { (void)A::rc6(e).set_key(key, kRc6KeyBits / 8, 0); }, nothing, nothing,
         encrypt_now<Rc6Binding>, decrypt_now<Rc6Binding>, path_at<Rc6Binding> },
-    { "4", "Serpent", 16, [](CIdea& e, unsigned char* key) { (void)en_key_serpent(&A::serpent(e), key, 256); }, nothing,
+    { "4", "Serpent", 16, kSerpentKeyBits,
+        [](CIdea& e, unsigned char* key) { (void)en_key_serpent(&A::serpent(e), key, kSerpentKeyBits); }, nothing,
         nothing, encrypt_now<SerpentBinding>, decrypt_now<SerpentBinding>, path_at<SerpentBinding> },
-    { "5", "Twofish", 16, [](CIdea& e, unsigned char* key) { en_key_twofish(&A::twofish(e), key, 256); }, nothing,
-        nothing, encrypt_now<TwofishBinding>, decrypt_now<TwofishBinding>, path_at<TwofishBinding> },
+    { "5", "Twofish", 16, kTwofishKeyBits,
+        [](CIdea& e, unsigned char* key) { en_key_twofish(&A::twofish(e), key, kTwofishKeyBits); }, nothing, nothing,
+        encrypt_now<TwofishBinding>, decrypt_now<TwofishBinding>, path_at<TwofishBinding> },
 };
 
 } // namespace

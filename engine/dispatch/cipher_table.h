@@ -22,6 +22,7 @@ struct CipherRow {
     const char* code; // exact, case-sensitive algorithm code
     const char* name; // as the key-check message names the cipher
     unsigned block; // B: 16, or 8 for IDEA
+    unsigned keyBits; // the key length set_key reads
     void (*set_key)(CIdea& engine, unsigned char* key);
     void (*prepare_encrypt)(CIdea& engine); // schedules computed when a file starts
     void (*prepare_decrypt)(CIdea& engine);

@@ -63,8 +63,9 @@ TEST(Algorithm, ExactCodesAndTheAesFallbackWithWriteBack)
     EXPECT_EQ(CodeFromName("des"), "");
 }
 
-// The descriptive list and the engine's dispatch rows name the same ciphers
-// with the same blocks.
+// The descriptive list and the engine's dispatch rows agree on every fact
+// they share: codes, names (the engine's key-check message writes RC6 as
+// "RC-6"), key lengths and blocks.
 TEST(Algorithm, ListAgreesWithTheEngine)
 {
     std::size_t listed = 0, rows = 0;
@@ -75,6 +76,9 @@ TEST(Algorithm, ListAgreesWithTheEngine)
         const CipherRow* row = find_cipher(ciphers[i].code);
         ASSERT_NE(row, nullptr) << ciphers[i].code;
         EXPECT_EQ(row->block, ciphers[i].block) << ciphers[i].code;
+        EXPECT_EQ(row->keyBits, unsigned(ciphers[i].keyBits)) << ciphers[i].code;
+        EXPECT_EQ(ciphers[i].keyLimit * 8, ciphers[i].keyBits) << ciphers[i].code;
+        EXPECT_EQ(std::string(row->name), std::string(ciphers[i].code) == "3" ? "RC-6" : ciphers[i].name);
         EXPECT_EQ(CodeFromName(ciphers[i].cliName), ciphers[i].code);
     }
 }

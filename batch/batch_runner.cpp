@@ -84,7 +84,7 @@ int RunFile(CIdea& engine, const Batch& batch, std::size_t index)
 }
 
 // Passes the engine's messages on to where they would have gone, keeping
-// the last one as the reason a file failed.
+// the reason the engine gave with the last one.
 class MessageTap final : public CMessageSink {
 public:
     explicit MessageTap(CMessageSink* next)
@@ -93,13 +93,18 @@ public:
     }
     int MessageBox(const char* text, const char* caption, unsigned style) override
     {
-        last = text ? text : "";
         if (m_next)
             return m_next->MessageBox(text, caption, style);
         std::fprintf(stderr, "%s %s\n", caption ? caption : "", text ? text : "");
         return IDOK;
     }
-    std::string last;
+    void FailureReason(const char* why) override
+    {
+        reason = why ? why : "";
+        if (m_next)
+            m_next->FailureReason(why);
+    }
+    std::string reason;
 
 private:
     CMessageSink* m_next;
@@ -112,6 +117,7 @@ void ReportThrown(MessageTap& tap, const BatchFile& file)
 {
     try {
         const std::string text = file.source + texts::kFailedInsideSuffix;
+        tap.FailureReason(texts::kFailedInsideReason);
         tap.MessageBox(text.c_str(), texts::kFailedInsideCaption, texts::kIconError);
     } catch (...) {
     }
@@ -149,7 +155,7 @@ BatchOutcome RunBatch(
         }
         FileOutcome file;
         Step step = Step::Run;
-        tap.last.clear();
+        tap.reason.clear();
         try {
             if (onFile)
                 onFile(i);
@@ -166,7 +172,7 @@ BatchOutcome RunBatch(
         file.failed = !file.stopped && (file.skipped || IsFailure(file.result));
         try {
             if (file.failed)
-                file.why = FailureReason(tap.last, batch.files[i].source);
+                file.why = tap.reason.empty() ? "not done" : tap.reason;
             if (control)
                 file.cipherFound = control->cipherFound;
         } catch (...) {

@@ -86,27 +86,6 @@ std::string PlanLine(const Batch& batch)
     return line;
 }
 
-std::string FailureReason(const std::string& message, const std::string& source)
-{
-    std::string reason;
-    std::size_t start = 0;
-    while (start <= message.size()) {
-        std::size_t end = message.find('\n', start);
-        if (end == std::string::npos)
-            end = message.size();
-        std::string line = message.substr(start, end - start);
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        if (!line.empty() && line != source) {
-            reason += (reason.empty() ? "" : " ") + line;
-            if (reason.back() == '.')
-                break; // the first sentence says why
-        }
-        start = end + 1;
-    }
-    return reason.empty() ? "not done" : reason;
-}
-
 std::string StoppedCount(const Batch& batch, const BatchOutcome& outcome)
 {
     return std::to_string(outcome.done) + " of " + files_text(batch.files.size()) + " done, stopped.";

@@ -12,10 +12,6 @@ namespace batch {
 // "AES, in /home/me/papers: the encrypted files replace the originals."
 std::string PlanLine(const Batch& batch);
 
-// The engine's message for a failed file, reduced to its reason: the lines
-// that only repeat the file's path are left out.
-std::string FailureReason(const std::string& message, const std::string& source);
-
 // "3 of 20 files done, stopped."
 std::string StoppedCount(const Batch& batch, const BatchOutcome& outcome);
 

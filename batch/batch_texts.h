@@ -44,6 +44,7 @@ inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
 inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";
 inline constexpr const char* kDecryptDone = "Congratulation! Decryption has completed! \n";
 inline constexpr const char* kFailedInsideCaption = "Error";
+inline constexpr const char* kFailedInsideReason = "The work on this file stopped on an unexpected failure.";
 inline constexpr const char* kFailedInsideSuffix
     = "\nThe work on this file stopped on an unexpected failure.\nThe source file was left as it was.";
 

@@ -108,8 +108,8 @@ template <class B> void decrypt_now(CIdea& e, const unsigned char* in, unsigned 
 const CipherRow kRows[] = {
     { "1", "AES", 16, kAesKeyBits, [](CIdea& e, unsigned char* key) { A::aes(e).set_key(key, kAesKeyBits); }, nothing,
         nothing, encrypt_now<AesBinding>, decrypt_now<AesBinding>, path_at<AesBinding> },
-    { "10", "IDEA", 8, kIdeaKeyBits, idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt,
-        encrypt_now<IdeaBinding>, decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
+    { "10", "IDEA", 8, kIdeaKeyBits, idea_set_key, idea_prepare_encrypt, idea_prepare_decrypt, encrypt_now<IdeaBinding>,
+        decrypt_now<IdeaBinding>, path_at<IdeaBinding> },
     { "2", "MARS", 16, kMarsKeyBits, [](CIdea& e, unsigned char* key) { A::mars(e).set_key(key, kMarsKeyBits); },
         nothing, nothing, encrypt_now<MarsBinding>, decrypt_now<MarsBinding>, path_at<MarsBinding> },
     { "3", "RC-6", 16, kRc6KeyBits,

@@ -9,6 +9,8 @@
 #include "engine/jobs/file_loops.h"
 #include "engine/os/naming_rules.h"
 
+#include <algorithm>
+
 namespace {
 
 // Reads the header and settles the cipher that opens the file: the chosen
@@ -32,8 +34,10 @@ int OpenHeader(CIdea& engine, CFileJob& job, CFileFormat& format, const char* so
     if (opened < 0)
         return job.ReadFailed(source);
     if (opened == 0) {
-        const std::string text = std::string(msg::kKeyCheckPrefix) + format.CipherName() + "!\n" + source;
-        job.Show(text.c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION);
+        const std::string check = std::string(msg::kKeyCheckPrefix) + format.CipherName() + "!";
+        std::string reason = check;
+        std::replace(reason.begin(), reason.end(), '\n', ' ');
+        job.Show((check + "\n" + source).c_str(), msg::kKeyCheckCaption, MB_OK | MB_ICONINFORMATION, reason);
         return IDEA_DEST_FAILED;
     }
     if (!format.WholeData(job.Source().size)) {

@@ -29,7 +29,8 @@ bool linked_source_refused(CIdea& engine, const char* source)
                                            : nullptr;
     if (why == nullptr)
         return false;
-    show_engine_message(engine, format_message(why, source).c_str(), msg::kOpenFailedCaption, MB_OK | MB_ICONERROR);
+    show_engine_message(engine, format_message(why, source).c_str(), msg::kOpenFailedCaption, MB_OK | MB_ICONERROR,
+        format_sentence(why, {}));
     return true;
 }
 
@@ -37,7 +38,7 @@ void report_thrown(CIdea& engine, const char* source, const char* why)
 {
     try {
         show_engine_message(engine, format_message(msg::kFailedInside, source ? source : "", why).c_str(),
-            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR);
+            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR, format_sentence(msg::kFailedInside, why));
     } catch (...) {
         // Nothing left to tell it with; the result code still says it failed.
     }

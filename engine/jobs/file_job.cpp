@@ -33,6 +33,7 @@ CFileJob::~CFileJob()
 
 bool CFileJob::OpenSource(const char* path)
 {
+    m_sourcePath = path;
     FileInfo info;
     int r = m_ops.Stat(path, info);
     if (r != 0 || !info.regular) {
@@ -64,7 +65,7 @@ bool CFileJob::OpenSource(const char* path)
 void CFileJob::OpenFailed(const char* source, bool encrypting)
 {
     Show(AboutFile(msg::kOpenFailed, source, m_openReason).c_str(), m_format.OpenFailedCaption(encrypting),
-        MB_OKCANCEL | MB_ICONERROR);
+        MB_OKCANCEL | MB_ICONERROR, reason_line({ msg::kOpenFailed, source, m_openReason }, source));
 }
 
 void CFileJob::CloseSource()
@@ -98,8 +99,9 @@ bool CFileJob::CreateOutput(COutputFile& out, const std::string& finalPath, bool
         return false;
     }
     const auto createFailed = [&](int error) {
-        Show(AboutFile(msg::kCreateFailed, finalPath, ErrorText(error)).c_str(), msg::kCreateFailedCaption,
-            MB_OKCANCEL | MB_ICONERROR);
+        const std::string why = ErrorText(error);
+        Show(AboutFile(msg::kCreateFailed, finalPath, why).c_str(), msg::kCreateFailedCaption,
+            MB_OKCANCEL | MB_ICONERROR, reason_line({ msg::kCreateFailed, finalPath, why }, m_sourcePath));
         return false;
     };
     if (exists && !target.regular && !target.symlink) // a folder, a device ...: never replaced
@@ -289,15 +291,16 @@ int CFileJob::CheckResult(const COutputFile& out, const char* source, bool encry
     return CheckFailed(source, msg::kCheckDiffers);
 }
 
-void CFileJob::Show(const char* text, const char* caption, unsigned style)
+void CFileJob::Show(const char* text, const char* caption, unsigned style, const std::string& reason)
 {
-    show_engine_message(m_engine, text, caption, style);
+    show_engine_message(m_engine, text, caption, style, reason);
 }
 
 void CFileJob::ShowFormatted(
     const char* caption, const char* format, const std::string& a, const std::string& b, const std::string& c)
 {
-    Show(format_message(format, a, b, c).c_str(), caption, MB_OK | MB_ICONERROR);
+    Show(format_message(format, a, b, c).c_str(), caption, MB_OK | MB_ICONERROR,
+        reason_line({ a, format_sentence(format, b, c) }, m_sourcePath));
 }
 
 std::string CFileJob::AboutFile(const char* text, const std::string& path, const std::string& reason)
@@ -311,9 +314,11 @@ std::string CFileJob::ErrorText(int negativeErrno)
 }
 
 // Cancel in a failure box ends the batch, not only this file.
-void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style)
+void show_engine_message(
+    CIdea& engine, const char* text, const char* caption, unsigned style, const std::string& reason)
 {
     CMessageSink& sink = engine.m_pMessages ? *engine.m_pMessages : default_message_sink();
+    sink.FailureReason(reason.c_str());
     if (sink.MessageBox(text, caption, style) == IDCANCEL && engine.m_pControl)
         engine.m_pControl->stop.store(true);
 }
@@ -325,4 +330,30 @@ std::string format_message(const char* format, const std::string& a, const std::
     std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str(), c.c_str());
     text.resize(text.size() - 1);
     return text;
+}
+
+std::string reason_line(std::initializer_list<std::string> pieces, const std::string& source)
+{
+    std::string reason;
+    for (std::string piece : pieces) {
+        while (!piece.empty() && piece.back() == ' ')
+            piece.pop_back();
+        if (piece.empty() || piece == source)
+            continue;
+        reason += (reason.empty() ? "" : " ") + piece;
+        if (reason.back() == '.')
+            break; // the first sentence says why
+    }
+    return reason;
+}
+
+std::string format_sentence(const char* format, const std::string& a, const std::string& b)
+{
+    const std::string f = format;
+    const std::size_t start = f.find('\n');
+    if (start == std::string::npos)
+        return {};
+    const std::size_t end = f.find('\n', start + 1);
+    return format_message(
+        f.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1).c_str(), a, b);
 }

@@ -9,6 +9,7 @@
 #include "engine/os/output_file.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -69,7 +70,8 @@ public:
     int WriteFailed(const COutputFile& out);
     int ReadFailed(const char* source);
 
-    void Show(const char* text, const char* caption, unsigned style);
+    // Shows a failure's message; `reason`: the same as one line (reason_line).
+    void Show(const char* text, const char* caption, unsigned style, const std::string& reason);
     void ShowFormatted(const char* caption, const char* format, const std::string& a, const std::string& b = {},
         const std::string& c = {});
     // `text` as its first line, the file and the reason beneath.
@@ -100,6 +102,7 @@ private:
     int m_fd = -1;
     FileInfo m_source;
     std::string m_openReason;
+    std::string m_sourcePath;
     std::uint64_t m_counter = 0;
     std::uint64_t m_step = 1;
     int m_pos = 1;
@@ -111,8 +114,16 @@ const CipherRow* cipher_for_file(CIdea& engine);
 
 CMessageSink& default_message_sink();
 
-// Shows a message in the engine's message sink (standard error without one).
-void show_engine_message(CIdea& engine, const char* text, const char* caption, unsigned style);
+// Shows a failure's message in the engine's message sink (standard error
+// without one), telling the sink `reason` first.
+void show_engine_message(
+    CIdea& engine, const char* text, const char* caption, unsigned style, const std::string& reason);
+// A failure's reason as one line: its pieces joined by spaces, the file's own
+// name (`source`, listed beside it) left out, ending with the first piece
+// that ends a sentence.
+std::string reason_line(std::initializer_list<std::string> pieces, const std::string& source);
+// The sentence of a "%s\n<sentence>\n..." message format, its own "%s" filled.
+std::string format_sentence(const char* format, const std::string& a, const std::string& b = {});
 // `format` with up to three "%s" filled in.
 std::string format_message(
     const char* format, const std::string& a, const std::string& b = {}, const std::string& c = {});

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 
 using namespace batch;
@@ -275,4 +276,25 @@ TEST(BatchRun, ThePlanLineSaysCipherFolderAndWhatHappensToTheOriginals)
     EXPECT_EQ(PlanLine(PlanBatch(Direction::Decrypt, "1", { 0, 1, true }, { "/d/x.kvn" })),
         "AES (or the cipher a file's header shows), in /d: the encrypted files are kept; the decrypted files "
         "are written beside them.");
+}
+
+// The engine hands each failure's reason over beside its message: the
+// sentence that says why, with any other file it names, never the source.
+TEST(BatchRun, TheEngineHandsOverWhyAFileFailed)
+{
+    kvntest::TempDir dir;
+    kvntest::write_file(dir.file("a.txt"), Bytes(5, 'a'));
+    std::filesystem::create_directory(dir.file("a.txt.kvn"));
+    const Batch enc = PlanBatch(
+        Direction::Encrypt, "1", settings::EncryptOptions(settings::EncryptChoice{ "0", "" }), { dir.file("a.txt") });
+    BatchRig blocked(enc, "k");
+    ASSERT_EQ(blocked.outcome.files.size(), 1u);
+    EXPECT_EQ(blocked.outcome.files[0].why, "Don't create new file " + dir.file("a.txt.kvn") + " Is a directory");
+
+    kvntest::write_file(dir.file("b.kvn"), Bytes(20, 'b'));
+    const Batch dec = PlanBatch(Direction::Decrypt, "1", settings::DecryptOptions(""), { dir.file("b.kvn") });
+    BatchRig wrong(dec, "k");
+    ASSERT_EQ(wrong.outcome.files.size(), 1u);
+    EXPECT_EQ(wrong.outcome.files[0].why,
+        "The key you entered does not appear to be valid! Or it is not encryption file by AES!");
 }

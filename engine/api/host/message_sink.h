@@ -17,6 +17,9 @@ enum : int {
 class CMessageSink {
 public:
     virtual int MessageBox(const char* text, const char* caption, unsigned style) = 0;
+    // Why the file failed, as one line for a summary that lists it beside the
+    // file; told just before the message that explains it.
+    virtual void FailureReason(const char* why) { (void)why; }
 
 protected:
     CMessageSink() = default;

@@ -73,10 +73,12 @@ private:
     unsigned short m_ideaEncSubkeys[52] = {};
     unsigned short m_ideaDecSubkeys[52] = {};
 
+    // Kept for the export list (a DLL exports private members too): does nothing.
     void MakeRadomKey(unsigned char*);
     void cipher_idea(unsigned char* in, unsigned char* out, unsigned short* subkeys);
     void en_key_idea(unsigned char* key, unsigned short* subkeys);
     void de_key_idea(unsigned short* encSubkeys, unsigned short* decSubkeys);
+    // Exported as members since the first release; de_key_idea uses inv, the tests mul.
     unsigned short inv(unsigned short x);
     unsigned short mul(unsigned short a, unsigned short b);
 };

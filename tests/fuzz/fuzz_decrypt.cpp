@@ -6,6 +6,7 @@
 // syncs to disk are left out).
 #include "engine/api/host/message_sink.h"
 #include "engine/dispatch/cipher_table.h"
+#include "engine/formats/compatible/compatible_format.h"
 #include "engine/formats/compatible/header.h"
 #include "engine/os/file_ops.h"
 
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         row->set_key(keyed, key);
         row->prepare_encrypt(keyed);
         std::vector<unsigned char> plain(row->block), header(row->block);
-        fileformat::build_header(plain.data(), row->header, row->block, data[2]);
+        compatible::build_header(plain.data(), compatible_header_text(*row), row->block, data[2]);
         row->encrypt_blocks(keyed, plain.data(), header.data(), 1);
         file = header;
     }

@@ -91,8 +91,8 @@ TEST(Kdf, Argon2idPublishedCaseAndLimits)
         { { 1, 8 * 4 - 1, 4 }, kdf::Argon2Status::MemoryOutOfRange },
     };
     for (const Case& c : refused)
-        EXPECT_EQ(kdf::argon2id_derive(c.params, password.data(), password.size(), salt.data(), salt.size(),
-                      tag.data(), tag.size()),
+        EXPECT_EQ(kdf::argon2id_derive(
+                      c.params, password.data(), password.size(), salt.data(), salt.size(), tag.data(), tag.size()),
             c.status);
     EXPECT_EQ(kdf::argon2id_check({ 10, kdf::kArgon2MaxMemoryKib, 16 }), kdf::Argon2Status::Ok);
     // A salt shorter than the function allows.

@@ -112,16 +112,14 @@ struct Cipher {
     std::unique_ptr<CryptoPP::AuthenticatedSymmetricCipher> (*gcm)();
 };
 
-template <class T>
-std::unique_ptr<CryptoPP::BlockCipher> make_ecb(const Bytes& key)
+template <class T> std::unique_ptr<CryptoPP::BlockCipher> make_ecb(const Bytes& key)
 {
     auto c = std::make_unique<typename T::Encryption>();
     c->SetKey(key.data(), key.size());
     return c;
 }
 
-template <class T>
-std::unique_ptr<CryptoPP::AuthenticatedSymmetricCipher> make_gcm()
+template <class T> std::unique_ptr<CryptoPP::AuthenticatedSymmetricCipher> make_gcm()
 {
     return std::make_unique<typename CryptoPP::GCM<T>::Encryption>();
 }
@@ -190,8 +188,8 @@ void emit(const Cipher& c, const Bytes& key, const Bytes& iv, const Bytes& j0, c
     Bytes out(length), tag(16);
     auto gcm = c.gcm();
     gcm->SetKeyWithIV(key.data(), key.size(), iv.data(), iv.size());
-    gcm->EncryptAndAuthenticate(out.data(), tag.data(), 16, iv.data(), int(iv.size()), aad.data(), aad.size(),
-        plain.data(), length);
+    gcm->EncryptAndAuthenticate(
+        out.data(), tag.data(), 16, iv.data(), int(iv.size()), aad.data(), aad.size(), plain.data(), length);
     std::string body;
     if (length <= 64) {
         body = hex(out);

@@ -10,8 +10,9 @@ namespace tessiral::gcm {
 
 namespace {
 
-// Blocks per piece: the keystream and the data of a piece fit in 32 KiB.
-constexpr std::size_t kPieceBlocks = 512;
+// Blocks per piece: 2 KiB, measured best (the keystream, the data and the
+// hash key's powers stay in the first-level cache between the passes).
+constexpr std::size_t kPieceBlocks = 128;
 
 std::uint32_t load_be32(const unsigned char* p)
 {
@@ -83,13 +84,14 @@ void Gcm::crypt(const unsigned char j0[kBlockBytes], const unsigned char* aad, s
     const std::size_t blocks = length / kBlockBytes, rest = length % kBlockBytes;
     const std::size_t total = blocks + (rest > 0 ? 1 : 0);
     const std::uint32_t counter = load_be32(j0 + 12);
-    for (std::size_t done = 0; done < total;) {
+    std::size_t first = 0;
+    if (m_cipher.stitched != nullptr && blocks > 0)
+        first = m_cipher.stitched(
+            m_cipher.stitchedKey, m_key, state, j0, static_cast<std::uint32_t>(counter + 1), in, out, blocks, encrypt);
+    for (std::size_t done = first; done < total;) {
         const std::size_t n = std::min(kPieceBlocks, total - done);
-        for (std::size_t i = 0; i < n; ++i) {
-            std::memcpy(keystream + kBlockBytes * i, j0, 12);
-            // inc32: the low 32 bits count modulo 2^32.
-            store_be32(keystream + kBlockBytes * i + 12, static_cast<std::uint32_t>(counter + 1 + done + i));
-        }
+        // inc32: the low 32 bits count modulo 2^32.
+        m_kernel.counters(j0, static_cast<std::uint32_t>(counter + 1 + done), keystream, n);
         m_cipher.encrypt_blocks(m_cipher.context, keystream, keystream, n);
         const std::size_t whole = std::min(n, blocks - done);
         if (whole > 0)
@@ -123,7 +125,7 @@ void Gcm::crypt(const unsigned char j0[kBlockBytes], const unsigned char* aad, s
     for (std::size_t i = 0; i < kTagBytes; ++i)
         tag[i] ^= mask[i];
 
-    wipe(keystream, std::min(total, kPieceBlocks) * kBlockBytes);
+    wipe(keystream, std::min(total - first, kPieceBlocks) * kBlockBytes);
     wipe(last, sizeof last);
     wipe(mask, sizeof mask);
     wipe(&state, sizeof state);

@@ -20,11 +20,22 @@ inline constexpr std::size_t kTagBytes = 16;
 // The most one message may hold: 2^32 - 2 blocks (SP 800-38D, 5.2.1.1).
 inline constexpr std::uint64_t kMaxMessageBytes = (std::uint64_t(1) << 36) - 32;
 
+// A cipher's own counter mode run in one pass with the hash: whole blocks
+// from `in` to `out` (possibly the same), counter blocks j0's first 12 bytes
+// then first, first + 1, ... big-endian; the cipher text hashed into `state`.
+// Returns how many leading blocks it did; the caller does the rest.
+using StitchedCtr
+    = std::size_t (*)(const void* cipherKey, const GhashKey& hashKey, FieldElement& state, const unsigned char j0[16],
+        std::uint32_t first, const unsigned char* in, unsigned char* out, std::size_t blocks, bool encrypt);
+
 // A block cipher's encryption of `blocks` 16-byte blocks from `in` to `out`
-// (which may be the same buffer), with the key already set in `context`.
+// (which may be the same buffer), with the key already set in `context`;
+// optionally a stitched counter mode for the same key (see aes_gcm.h).
 struct BlockEncryptor {
     void (*encrypt_blocks)(void* context, const unsigned char* in, unsigned char* out, std::size_t blocks);
     void* context;
+    StitchedCtr stitched = nullptr;
+    const void* stitchedKey = nullptr;
 };
 
 class Gcm {
@@ -46,8 +57,7 @@ public:
     // Decrypts and authenticates; the tag is compared in constant time. On a
     // mismatch (or a message too long) returns false and `out` holds zeros.
     bool open(const unsigned char iv[kIvBytes], const unsigned char* aad, std::size_t aadLength,
-        const unsigned char* cipher, std::size_t length, const unsigned char tag[kTagBytes],
-        unsigned char* out) const;
+        const unsigned char* cipher, std::size_t length, const unsigned char tag[kTagBytes], unsigned char* out) const;
 
     // The same with the pre-counter block J0 given whole rather than made
     // from a 96-bit IV: for the tests, which start the 32-bit counter near
@@ -55,8 +65,7 @@ public:
     bool seal_j0(const unsigned char j0[kBlockBytes], const unsigned char* aad, std::size_t aadLength,
         const unsigned char* plain, std::size_t length, unsigned char* out, unsigned char tag[kTagBytes]) const;
     bool open_j0(const unsigned char j0[kBlockBytes], const unsigned char* aad, std::size_t aadLength,
-        const unsigned char* cipher, std::size_t length, const unsigned char tag[kTagBytes],
-        unsigned char* out) const;
+        const unsigned char* cipher, std::size_t length, const unsigned char tag[kTagBytes], unsigned char* out) const;
 
     // The GHASH kernel in use, e.g. "vpclmul512".
     const char* ghash_name() const { return m_kernel.name; }

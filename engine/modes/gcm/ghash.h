@@ -17,7 +17,7 @@ struct alignas(16) FieldElement {
 };
 
 // How many powers of the hash key the kernels may use at once.
-inline constexpr std::size_t kGhashPowers = 16;
+inline constexpr std::size_t kGhashPowers = 32;
 
 struct alignas(64) GhashKey {
     // power[i] = H^(kGhashPowers - i): a run of n blocks starts at
@@ -33,9 +33,15 @@ struct GhashKernel {
     // The counter mode's XOR fused with the hash: out = in ^ keystream, and
     // the cipher text (out when encrypting, in when decrypting) hashed.
     // `in` and `out` may be the same buffer.
-    void (*crypt)(const GhashKey& key, FieldElement& state, const unsigned char* keystream,
-        const unsigned char* in, unsigned char* out, std::size_t blocks, bool encrypt);
+    void (*crypt)(const GhashKey& key, FieldElement& state, const unsigned char* keystream, const unsigned char* in,
+        unsigned char* out, std::size_t blocks, bool encrypt);
+    // Counter blocks: the first 12 bytes of `j0`, then the big-endian 32-bit
+    // counter first, first + 1, ... (modulo 2^32), `blocks` of them.
+    void (*counters)(const unsigned char j0[16], std::uint32_t first, unsigned char* out, std::size_t blocks);
 };
+
+// The portable counter blocks (for kernels without a faster way).
+void make_counters(const unsigned char j0[16], std::uint32_t first, unsigned char* out, std::size_t blocks);
 
 // The POLYVAL product a * b * x^-128, in constant time.
 FieldElement polyval_multiply(const FieldElement& a, const FieldElement& b);

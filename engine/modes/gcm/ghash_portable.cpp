@@ -71,7 +71,7 @@ void crypt_portable(const GhashKey& key, FieldElement& state, const unsigned cha
     }
 }
 
-const GhashKernel kPortable = { "portable", CpuLevel::Portable, hash_portable, crypt_portable };
+const GhashKernel kPortable = { "portable", CpuLevel::Portable, hash_portable, crypt_portable, make_counters };
 
 struct ClmulSupport {
     bool pclmul = false;
@@ -101,6 +101,19 @@ const ClmulSupport& clmul_support()
 }
 
 } // namespace
+
+void make_counters(const unsigned char j0[16], std::uint32_t first, unsigned char* out, std::size_t blocks)
+{
+    for (std::size_t i = 0; i < blocks; ++i, out += 16) {
+        for (int j = 0; j < 12; ++j)
+            out[j] = j0[j];
+        const auto c = static_cast<std::uint32_t>(first + i);
+        out[12] = static_cast<unsigned char>(c >> 24);
+        out[13] = static_cast<unsigned char>(c >> 16);
+        out[14] = static_cast<unsigned char>(c >> 8);
+        out[15] = static_cast<unsigned char>(c);
+    }
+}
 
 FieldElement polyval_multiply(const FieldElement& a, const FieldElement& b)
 {

@@ -135,29 +135,33 @@ template <Run R>
 KVN_VPCLMUL256 void run_vpclmul256(const GhashKey& key, FieldElement& state, const unsigned char* ks,
     const unsigned char* in, unsigned char* out, std::size_t blocks)
 {
-    const __m256i reverse = _mm256_broadcastsi128_si256(
-        _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m256i reverse
+        = _mm256_broadcastsi128_si256(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m128i top = load_power(key, 0);
     __m128i y = _mm_load_si128(reinterpret_cast<const __m128i*>(&state));
     for (; blocks >= kGhashPowers; blocks -= kGhashPowers) {
+        // The data's products do not wait for the state: only its own
+        // product (by the highest power) lies on the chain from run to run.
         __m256i lo = _mm256_setzero_si256(), mid = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
         for (std::size_t j = 0; j < kGhashPowers / 2; ++j) {
             __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * j));
             if constexpr (R != Run::Hash) {
-                const __m256i c = _mm256_xor_si256(x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ks + 32 * j)));
+                const __m256i c
+                    = _mm256_xor_si256(x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ks + 32 * j)));
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * j), c);
                 if constexpr (R == Run::Encrypt)
                     x = c;
             }
             x = _mm256_shuffle_epi8(x, reverse);
-            if (j == 0)
-                x = _mm256_xor_si256(x, _mm256_zextsi128_si256(y));
             const __m256i h = _mm256_load_si256(reinterpret_cast<const __m256i*>(&key.power[2 * j]));
             lo = _mm256_xor_si256(lo, _mm256_clmulepi64_epi128(x, h, 0x00));
             hi = _mm256_xor_si256(hi, _mm256_clmulepi64_epi128(x, h, 0x11));
             mid = _mm256_xor_si256(mid, _mm256_clmulepi64_epi128(x, h, 0x01));
             mid = _mm256_xor_si256(mid, _mm256_clmulepi64_epi128(x, h, 0x10));
         }
-        y = reduce({ fold256(lo), fold256(mid), fold256(hi) });
+        Sums s = { fold256(lo), fold256(mid), fold256(hi) };
+        multiply_add(s, y, top);
+        y = reduce(s);
         in += 16 * kGhashPowers;
         if constexpr (R != Run::Hash) {
             out += 16 * kGhashPowers;
@@ -169,8 +173,27 @@ KVN_VPCLMUL256 void run_vpclmul256(const GhashKey& key, FieldElement& state, con
     _mm_store_si128(reinterpret_cast<__m128i*>(&state), y);
 }
 
-KVN_VPCLMUL256 void hash_vpclmul256(const GhashKey& key, FieldElement& state, const unsigned char* data,
-    std::size_t blocks)
+KVN_VPCLMUL256 void counters256(const unsigned char j0[16], std::uint32_t first, unsigned char* out, std::size_t blocks)
+{
+    // Two blocks a register: the counter kept native in the last 32-bit
+    // word of each half, byte-swapped into the prefix on the way out.
+    const __m256i base = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(j0)));
+    const __m256i swap
+        = _mm256_broadcastsi128_si256(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
+    const __m256i step = _mm256_set_epi32(2, 0, 0, 0, 2, 0, 0, 0);
+    __m256i c = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(first)), _mm256_set_epi32(1, 0, 0, 0, 0, 0, 0, 0));
+    std::size_t i = 0;
+    for (; i + 2 <= blocks; i += 2, out += 32) {
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out), _mm256_blend_epi32(base, _mm256_shuffle_epi8(c, swap), 0x88));
+        c = _mm256_add_epi32(c, step);
+    }
+    if (i < blocks)
+        make_counters(j0, static_cast<std::uint32_t>(first + i), out, blocks - i);
+}
+
+KVN_VPCLMUL256 void hash_vpclmul256(
+    const GhashKey& key, FieldElement& state, const unsigned char* data, std::size_t blocks)
 {
     run_vpclmul256<Run::Hash>(key, state, nullptr, data, nullptr, blocks);
 }
@@ -196,10 +219,11 @@ template <Run R>
 KVN_VPCLMUL512 void run_vpclmul512(const GhashKey& key, FieldElement& state, const unsigned char* ks,
     const unsigned char* in, unsigned char* out, std::size_t blocks)
 {
-    const __m512i reverse
-        = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m512i reverse = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m128i top = load_power(key, 0);
     __m128i y = _mm_load_si128(reinterpret_cast<const __m128i*>(&state));
     for (; blocks >= kGhashPowers; blocks -= kGhashPowers) {
+        // As on 256-bit registers: only the state's product is on the chain.
         __m512i lo = _mm512_setzero_si512(), mid = _mm512_setzero_si512(), hi = _mm512_setzero_si512();
         for (std::size_t j = 0; j < kGhashPowers / 4; ++j) {
             __m512i x = _mm512_loadu_si512(in + 64 * j);
@@ -210,15 +234,15 @@ KVN_VPCLMUL512 void run_vpclmul512(const GhashKey& key, FieldElement& state, con
                     x = c;
             }
             x = _mm512_shuffle_epi8(x, reverse);
-            if (j == 0)
-                x = _mm512_xor_si512(x, _mm512_zextsi128_si512(y));
             const __m512i h = _mm512_load_si512(&key.power[4 * j]);
             lo = _mm512_xor_si512(lo, _mm512_clmulepi64_epi128(x, h, 0x00));
             hi = _mm512_xor_si512(hi, _mm512_clmulepi64_epi128(x, h, 0x11));
             mid = _mm512_ternarylogic_epi64(
                 mid, _mm512_clmulepi64_epi128(x, h, 0x01), _mm512_clmulepi64_epi128(x, h, 0x10), 0x96);
         }
-        y = reduce({ fold512(lo), fold512(mid), fold512(hi) });
+        Sums s = { fold512(lo), fold512(mid), fold512(hi) };
+        multiply_add(s, y, top);
+        y = reduce(s);
         in += 16 * kGhashPowers;
         if constexpr (R != Run::Hash) {
             out += 16 * kGhashPowers;
@@ -230,8 +254,24 @@ KVN_VPCLMUL512 void run_vpclmul512(const GhashKey& key, FieldElement& state, con
     _mm_store_si128(reinterpret_cast<__m128i*>(&state), y);
 }
 
-KVN_VPCLMUL512 void hash_vpclmul512(const GhashKey& key, FieldElement& state, const unsigned char* data,
-    std::size_t blocks)
+KVN_VPCLMUL512 void counters512(const unsigned char j0[16], std::uint32_t first, unsigned char* out, std::size_t blocks)
+{
+    const __m512i base = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(j0)));
+    const __m512i swap = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
+    const __m512i step = _mm512_set_epi32(4, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0);
+    __m512i c = _mm512_add_epi32(
+        _mm512_set1_epi32(static_cast<int>(first)), _mm512_set_epi32(3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0));
+    std::size_t i = 0;
+    for (; i + 4 <= blocks; i += 4, out += 64) {
+        _mm512_storeu_si512(out, _mm512_mask_blend_epi32(0x8888, base, _mm512_shuffle_epi8(c, swap)));
+        c = _mm512_add_epi32(c, step);
+    }
+    if (i < blocks)
+        make_counters(j0, static_cast<std::uint32_t>(first + i), out, blocks - i);
+}
+
+KVN_VPCLMUL512 void hash_vpclmul512(
+    const GhashKey& key, FieldElement& state, const unsigned char* data, std::size_t blocks)
 {
     run_vpclmul512<Run::Hash>(key, state, nullptr, data, nullptr, blocks);
 }
@@ -245,9 +285,9 @@ KVN_VPCLMUL512 void crypt_vpclmul512(const GhashKey& key, FieldElement& state, c
         run_vpclmul512<Run::Decrypt>(key, state, ks, in, out, blocks);
 }
 
-const GhashKernel kClmul = { "pclmul", CpuLevel::AesNi, hash_clmul, crypt_clmul };
-const GhashKernel kVpclmul256 = { "vpclmul256", CpuLevel::Avx2, hash_vpclmul256, crypt_vpclmul256 };
-const GhashKernel kVpclmul512 = { "vpclmul512", CpuLevel::Avx512, hash_vpclmul512, crypt_vpclmul512 };
+const GhashKernel kClmul = { "pclmul", CpuLevel::AesNi, hash_clmul, crypt_clmul, make_counters };
+const GhashKernel kVpclmul256 = { "vpclmul256", CpuLevel::Avx2, hash_vpclmul256, crypt_vpclmul256, counters256 };
+const GhashKernel kVpclmul512 = { "vpclmul512", CpuLevel::Avx512, hash_vpclmul512, crypt_vpclmul512, counters512 };
 
 } // namespace
 

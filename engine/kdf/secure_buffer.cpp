@@ -54,10 +54,13 @@ void SecureBuffer::release()
     m_size = 0;
 }
 
-void random_bytes(unsigned char* out, std::size_t size)
+bool random_bytes(unsigned char* out, std::size_t size)
 {
-    if (size > 0 && crypto_ready())
+    if (!crypto_ready())
+        return false;
+    if (size > 0)
         randombytes_buf(out, size);
+    return true;
 }
 
 void wipe(void* data, std::size_t size)

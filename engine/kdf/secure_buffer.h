@@ -34,8 +34,9 @@ private:
     std::size_t m_size = 0;
 };
 
-// Fills `out` from the operating system's random source.
-void random_bytes(unsigned char* out, std::size_t size);
+// Fills `out` from the operating system's random source; false, nothing
+// written, when the library could not start.
+[[nodiscard]] bool random_bytes(unsigned char* out, std::size_t size);
 
 // Overwrites `size` bytes with zeros; never optimised away.
 void wipe(void* data, std::size_t size);

@@ -50,9 +50,9 @@ void engine_gcm(benchmark::State& state, const Cipher& c, bool encrypt)
     row->prepare_encrypt(cipher->engine);
     cipher->path = row->path(tessiral::cpu_level());
     // AES brings its counter mode stitched with the hash where it can.
-    const gcm::StitchedCtr stitched
-        = std::strcmp(c.code, "1") == 0 ? gcm::aes_stitched(CIdeaAccess::aes(cipher->engine), tessiral::cpu_level())
-                                        : nullptr;
+    const gcm::StitchedCtr stitched = std::strcmp(c.code, "1") == 0
+        ? gcm::aes_stitched(CIdeaAccess::aes(cipher->engine), tessiral::cpu_level())
+        : nullptr;
     const gcm::Gcm mode({ EngineCipher::encrypt, cipher.get(), stitched, &CIdeaAccess::aes(cipher->engine) });
     state.SetLabel(std::string(mode.ghash_name()) + (stitched ? "+stitched" : ""));
 

@@ -31,8 +31,7 @@ KVN_STITCHED inline __m128i fold(__m512i x)
 // state = (state + X1) H^32 + X2 H^31 + ... + X32 H, reduced once.
 KVN_STITCHED inline __m128i hash_run(const GhashKey& key, __m128i y, const unsigned char* data)
 {
-    const __m512i reverse
-        = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m512i reverse = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
     __m512i lo = _mm512_setzero_si512(), mid = _mm512_setzero_si512(), hi = _mm512_setzero_si512();
     for (std::size_t j = 0; j < kRun / 4; ++j) {
         const __m512i x = _mm512_shuffle_epi8(_mm512_loadu_si512(data + 64 * j), reverse);
@@ -65,11 +64,10 @@ KVN_STITCHED std::size_t run(const CAes& aes, const GhashKey& key, FieldElement&
     for (int r = 0; r <= Rounds; ++r)
         k[r] = _mm512_maskz_broadcast_i32x4(0xFFFF, keys[r]);
     const __m512i base = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(j0)));
-    const __m512i swap
-        = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
+    const __m512i swap = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
     const __m512i step = _mm512_set_epi32(4, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0);
-    __m512i c = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(first)),
-        _mm512_set_epi32(3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0));
+    __m512i c = _mm512_add_epi32(
+        _mm512_set1_epi32(static_cast<int>(first)), _mm512_set_epi32(3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0));
     __m128i y = _mm_load_si128(reinterpret_cast<const __m128i*>(&state));
     const unsigned char* pending = nullptr; // encrypting: the last run's output, not yet hashed
     const std::size_t runs = blocks / kRun;

@@ -4,6 +4,7 @@
 // yardsticks that are built in (Crypto++, OpenSSL's EVP, Botan 2).
 #include "bench/cipher_bench.h"
 #include "bench/cipher_summary.h"
+#include "bench/gcm_bench.h"
 #include "bench/yardsticks.h"
 #include "engine/dispatch/cipher_table.h"
 
@@ -82,6 +83,7 @@ void register_all()
 {
     for (const Cipher& c : kCiphers) {
         register_engine(c);
+        register_gcm(c);
 #ifdef KVN_BENCH_CRYPTOPP
         register_cryptopp(c);
 #endif
@@ -92,6 +94,9 @@ void register_all()
         register_botan(c);
 #endif
     }
+#ifdef KVN_BENCH_OPENSSL
+    register_openssl_gcm();
+#endif
 }
 
 } // namespace

@@ -35,6 +35,7 @@ private:
     void record(const Run& run);
     void throughput_table() const;
     void key_table() const;
+    void gcm_table() const;
     const Best* find(const std::string& name) const;
 };
 

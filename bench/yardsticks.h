@@ -13,6 +13,7 @@ void cryptopp_context();
 #endif
 #ifdef KVN_BENCH_OPENSSL
 void register_openssl(const Cipher& cipher);
+void register_openssl_gcm(); // aes-256-gcm, for the GCM table
 void openssl_context();
 #endif
 #ifdef KVN_BENCH_BOTAN

@@ -13,7 +13,7 @@
 
 #define KVN_STITCHED __attribute__((target("aes,pclmul,ssse3,avx2,vaes,vpclmulqdq,avx512f,avx512bw,avx512vl")))
 #define AES_TARGET KVN_STITCHED
-#include "engine/ciphers/aes_x86.h"
+#include "engine/ciphers/aes/aes_x86.h"
 
 namespace tessiral::gcm {
 

@@ -6,7 +6,7 @@
 // portable multiply (no table indexed by secret data).
 #pragma once
 
-#include "engine/cpu/cpu_features.h"
+#include "engine/dispatch/cpu_features.h"
 #include "engine/modes/gcm/ghash.h"
 
 #include <cstddef>

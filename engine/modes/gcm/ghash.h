@@ -4,7 +4,7 @@
 // give GHASH's product without reversing bits. Inside the mode only.
 #pragma once
 
-#include "engine/cpu/cpu_features.h"
+#include "engine/dispatch/cpu_features.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -183,6 +183,21 @@ TEST(Kvn, UsageErrorsAndUnusableKeys)
     EXPECT_EQ(run_kvn({ "--version" }).status, 0);
 }
 
+// The README's copy of the usage text is the text itself: a usage error
+// prints it after its one line of reason.
+TEST(Kvn, TheReadmeShowsTheUsageAsKvnPrintsIt)
+{
+    const Bytes readme = kvntest::read_file(KVN_README);
+    const std::string text(readme.begin(), readme.end());
+    const std::string opening = "## kvn\n\n`kvn --help` prints (a test holds this copy to it):\n\n```\n";
+    const std::size_t from = text.find(opening);
+    ASSERT_NE(from, std::string::npos);
+    const std::size_t begin = from + opening.size();
+    const std::string copy = text.substr(begin, text.find("```\n", begin) - begin);
+    const Result r = run_kvn({ "encrypt", "--bogus" });
+    EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), copy);
+}
+
 TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
 {
     Folder f;

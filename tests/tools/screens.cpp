@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     if (::truncate(video.c_str(), 256 << 20) != 0)
         return 1;
     std::vector<std::string> sources;
-    for (const char* n : { "report.doc", "holiday-video.mp4", "taxes.zip" })
+    for (const char* n : { "notes.txt", "holiday-video.mp4", "taxes.zip" })
         sources.push_back(folder + "/" + n);
     const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", { 0, 1 }, sources);
     CMessageService::SetHandler([](const MessageRequest&) { return QMessageBox::Ok; });

@@ -206,7 +206,12 @@ void CMainFrame::CreatePanes()
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride) {
+    if (watched == m_waitDialog && event->type() == QEvent::Hide) {
+        watched->removeEventFilter(this);
+        m_waitDialog = nullptr;
+        // Once the dialog has left the application's modal stack.
+        QTimer::singleShot(0, this, &CMainFrame::ShowWaitingFiles);
+    } else if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         for (const CommandDef& c : CommandTable()) {
@@ -266,17 +271,31 @@ void CMainFrame::OpenFiles(const QStringList& paths)
         m_waitingFiles = paths;
         if (!m_filesWait) {
             m_filesWait = true;
-            QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+            WaitForDialog(dialog);
         }
         return;
     }
     ShowFiles(paths);
 }
 
+void CMainFrame::WaitForDialog(QWidget* dialog)
+{
+    if (m_waitDialog)
+        m_waitDialog->removeEventFilter(this);
+    m_waitDialog = dialog;
+    dialog->installEventFilter(this);
+    // A dialog deleted while shown may never say it was hidden.
+    connect(dialog, &QObject::destroyed, this, &CMainFrame::ShowWaitingFiles, Qt::QueuedConnection);
+}
+
 void CMainFrame::ShowWaitingFiles()
 {
-    if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(200, this, &CMainFrame::ShowWaitingFiles);
+    if (!m_filesWait)
+        return;
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog && dialog != this) {
+        if (dialog != m_waitDialog)
+            WaitForDialog(dialog);
         return;
     }
     m_filesWait = false;

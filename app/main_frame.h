@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 class CCipherDoc;
@@ -83,6 +84,9 @@ private:
     void RunBatchOn(batch::Direction direction, const std::vector<std::string>& sources);
     void ShowFiles(const QStringList& paths);
     void ShowWaitingFiles();
+    // The waiting files are shown once `dialog` is hidden or gone (and no
+    // other dialog holds the window then).
+    void WaitForDialog(QWidget* dialog);
 
     CCipherDoc* m_doc;
     QSplitter* m_wndSplitter = nullptr;
@@ -96,4 +100,5 @@ private:
     QHash<int, QAction*> m_actions;
     QStringList m_waitingFiles;
     bool m_filesWait = false;
+    QPointer<QWidget> m_waitDialog; // the dialog the waiting files wait for
 };

@@ -6,6 +6,7 @@
 #include "app/percent_progress_widget.h"
 #include "batch/batch_summary.h"
 #include "batch/batch_texts.h"
+#include "chrome/art_label.h"
 #include "chrome/toolbar_art.h"
 #include "engine/api/batch_control.h"
 #include "engine/api/idea.h"
@@ -46,8 +47,10 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent)
     // A caption but no close box: the window ends through its Close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    auto* icon = new QLabel(this);
-    icon->setPixmap(ToolbarArt::Image(enc ? 0 : 1, ToolbarArt::Style::MultiColor).pixmap(QSize(44, 32)));
+    // Drawn for the screen's pixel ratio, as the rest of the program's art.
+    auto* icon = new CArtLabel(QSize(44, 32), this);
+    icon->setObjectName(QStringLiteral("windowArt"));
+    icon->SetArt(ToolbarArt::Image(enc ? 0 : 1, ToolbarArt::Style::MultiColor));
     auto* question = new QLabel(enc ? QStringLiteral("Do you want to encrypt these files now?")
                                     : QStringLiteral("Do you want to decrypt these files now?"),
         this);

@@ -37,7 +37,6 @@ public:
     const batch::BatchOutcome& Outcome() const { return m_outcome; }
     CPercentProgressWidget* Progress() const { return m_progress; }
     // Time the batch spent waiting for the user's answer to a message box.
-    qint64 WaitedMs() const { return m_waitedMs; }
 
 signals:
     void batchFinished();

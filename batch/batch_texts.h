@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/api/host/message_sink.h"
+#include "engine/api/messages.h"
 #include "product_version.h"
 
 namespace batch::texts {
@@ -21,12 +22,13 @@ inline constexpr const char* kCannotDecrypt = "Help:  Your file(s) can't be decr
 inline constexpr const char* kAttributeSuffix
     = "  is read-only/hidden/system, try changing its attribute \nor changing configuration of kelvanetrix Plus.";
 inline constexpr const char* kEmptySuffix = "  is empty file!";
-inline constexpr const char* kSymlinkSuffix
-    = "  is a symbolic link: replacing it would leave the file it points to as it is, still readable. \nChoose that "
-      "file itself, or keep the source files.";
-inline constexpr const char* kHardLinkSuffix
-    = "  has other names (hard links): replacing it would leave it readable under them. \nRemove the other names, or "
-      "keep the source files.";
+// The engine's reasons for refusing a linked source, with the batch's advice.
+inline constexpr auto kSymlinkSuffixText
+    = msg::join("  ", msg::kSymlinkReason, " \nChoose that file itself, or keep the source files.");
+inline constexpr const char* kSymlinkSuffix = kSymlinkSuffixText.data();
+inline constexpr auto kHardLinkSuffixText
+    = msg::join("  ", msg::kHardLinkReason, " \nRemove the other names, or keep the source files.");
+inline constexpr const char* kHardLinkSuffix = kHardLinkSuffixText.data();
 
 inline constexpr const char* kNoKeyTitle = "Error:    Please enter a key/password value !";
 inline constexpr const char* kNoKeyText = "Enter a key/password value!";
@@ -43,9 +45,12 @@ inline constexpr const char* kEncryptDone = "Congratulation! Encryption has comp
 inline constexpr const char* kDecryptFailedSuffix = " decryption is failed! \n";
 inline constexpr const char* kDecryptFailedCaption = "Help: file decryption is failed!";
 inline constexpr const char* kDecryptDone = "Congratulation! Decryption has completed! \n";
-inline constexpr const char* kFailedInsideCaption = "Error";
-inline constexpr const char* kFailedInsideReason = "The work on this file stopped on an unexpected failure.";
-inline constexpr const char* kFailedInsideSuffix
-    = "\nThe work on this file stopped on an unexpected failure.\nThe source file was left as it was.";
+// What the engine says of a file ended by something thrown inside, without a
+// reason to give: the batch's callbacks throw nothing that names one.
+inline constexpr const char* kFailedInsideCaption = msg::kCreateFailedCaption;
+inline constexpr auto kFailedInsideSuffixText = msg::join("\n", msg::kStoppedUnexpectedly, ".\n", msg::kSourceLeft);
+inline constexpr const char* kFailedInsideSuffix = kFailedInsideSuffixText.data();
+inline constexpr auto kFailedInsideReasonText = msg::join(msg::kStoppedUnexpectedly, ".");
+inline constexpr const char* kFailedInsideReason = kFailedInsideReasonText.data();
 
 } // namespace batch::texts

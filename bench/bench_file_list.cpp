@@ -1,6 +1,7 @@
 // The file list over a folder of 100,000 files: reading the folder, the time
 // until the first screen is drawn, sorting, and reading a large selection.
-// Needs QT_QPA_PLATFORM=offscreen (set here when unset).
+// Needs QT_QPA_PLATFORM=offscreen (set here when unset). --files=N takes
+// another count (a smoke run uses a few hundred).
 #include "browser/cipher_view.h"
 #include "config/settings_store.h"
 #include "shell/cipher_doc.h"
@@ -11,11 +12,14 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
 
-constexpr int kFiles = 100000;
+int kFiles = 100000;
 
 // One folder for every benchmark: making 100,000 files takes longer than
 // all the measurements together.
@@ -140,6 +144,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--files=", 8) == 0)
+            kFiles = std::max(1, std::atoi(argv[i] + 8));
     QTemporaryDir settings;
     CSettingsStore::SetInstance(std::make_unique<CSettingsStore>(settings.filePath(QStringLiteral("kvn.ini"))));
     benchmark::Initialize(&argc, argv);

@@ -2,23 +2,32 @@
 # Whole-file AES speed of kvn beside openssl, cp and dd on one page-cached
 # file, set against the engine's raw AES block speed from bench_ciphers; each
 # cipher on one thread and on all; kvn's peak memory on a 1 GiB file; and a
-# batch of 2,000 files of 4 KiB beside cp copying them.
+# batch of 2,000 files of 4 KiB beside cp copying them. -s is a smoke run
+# that only shows every stage still works: 1 MiB, one run, a 16 MiB file for
+# the memory figure, 20 small files, and no ratio judged.
 #
-# usage: compare_kvn.sh [-b BUILD_DIR] [-t THREADS_MIB] [SIZE_MIB]   (defaults: /tmp/kvn-bench, 128, 512)
+# usage: compare_kvn.sh [-s] [-b BUILD_DIR] [-t THREADS_MIB] [SIZE_MIB]   (defaults: /tmp/kvn-bench, 128, 512)
 set -euo pipefail
 
 build=${KVN_BENCH_BUILD:-/tmp/kvn-bench}
 runs=3
 threads_mib=128
-while getopts "b:t:h" opt; do
+smoke=0
+while getopts "sb:t:h" opt; do
   case $opt in
+  s) smoke=1 ;;
   b) build=$OPTARG ;;
   t) threads_mib=$OPTARG ;;
-  *) sed -n '5p' "$0" >&2; exit 2 ;;
+  *) sed -n '9p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 size_mib=${1:-512}
+memory_mib=1024
+small_files=2000
+if ((smoke)); then
+  runs=1 size_mib=1 threads_mib=1 memory_mib=16 small_files=20
+fi
 [[ $size_mib =~ ^[1-9][0-9]*$ && $threads_mib =~ ^[1-9][0-9]*$ ]] ||
   { echo "sizes must be whole numbers of MiB" >&2; exit 2; }
 size=$((size_mib * 1048576)) # whole MiB: a multiple of every block size, as -nopad needs
@@ -85,9 +94,12 @@ time_best "$kvn" encrypt -q -c aes -k "$key" "$src"
 expect_size "$src.kvn" $((size + 16))
 record "kvn encrypt -c aes (/tmp)"
 
-cp "$src" "$work/replaced"
-outputs=()
+# Each run makes its own result: kvn rightly refuses to write over an
+# existing replaced.kvn, so the last run's goes before the next.
+outputs=("$work/replaced.kvn")
 time_best sh -c 'cp "$1" "$2" && exec "$3" encrypt -q --replace -c aes -k "$4" "$2"' sh "$src" "$work/replaced" "$kvn" "$key"
+expect_size "$work/replaced.kvn" $((size + 16))
+[[ ! -e $work/replaced ]] || { echo "kvn encrypt --replace left its source" >&2; exit 1; }
 rm -f "$work/replaced.kvn"
 record "cp + kvn encrypt --replace (/tmp, synced)"
 
@@ -175,9 +187,9 @@ rm -f "$tsrc" "$tsrc.kvn"
 
 # Peak memory on a 1 GiB file (a sparse source: reading it costs nothing).
 msrc=$tdir/gig
-truncate -s 1G "$msrc"
+truncate -s "${memory_mib}M" "$msrc"
 peak_kib=$( { /usr/bin/time -f '%M' "$kvn" encrypt -q -c aes -k "$key" "$msrc" >/dev/null; } 2>&1 | tail -n 1)
-expect_size "$msrc.kvn" $((1073741824 + 16))
+expect_size "$msrc.kvn" $((memory_mib * 1048576 + 16))
 rm -f "$msrc" "$msrc.kvn"
 if [[ -n $shm ]]; then rm -rf "$shm"; shm=; fi
 
@@ -185,8 +197,8 @@ if [[ -n $shm ]]; then rm -rf "$shm"; shm=; fi
 small_ratio=
 if ((have_hyperfine)); then
   mkdir "$work/small" "$work/copies"
-  head -c 8192000 /dev/urandom | split -b 4096 -a 4 - "$work/small/r"
-  hyperfine -N -w 1 -r 10 --export-csv "$work/small.csv" \
+  head -c $((small_files * 4096)) /dev/urandom | split -b 4096 -a 4 - "$work/small/r"
+  hyperfine -N -w "$((smoke ? 0 : 1))" -r "$((smoke ? 1 : 10))" --export-csv "$work/small.csv" \
     --prepare "sh -c 'rm -f $work/small/*.kvn $work/copies/*'" \
     -n kvn "sh -c 'cd $work/small && exec $kvn encrypt -q --keep -c aes -k $key r*'" \
     -n cp "sh -c 'cd $work/small && exec cp r* $work/copies/'" >/dev/null
@@ -201,8 +213,8 @@ fi
 # The engine's AES over 1 MiB in place, best of three repetitions. The largest
 # bytes_per_second in the JSON is the best run: the aggregates (mean, median,
 # stddev, cv) never exceed it.
-engine_bps=$("$bench" --benchmark_filter='^engine/AES/encrypt$' --benchmark_repetitions=3 \
-  --benchmark_min_time=0.5 --benchmark_format=json 2>/dev/null |
+engine_bps=$("$bench" --benchmark_filter='^engine/AES/encrypt$' --benchmark_repetitions="$runs" \
+  --benchmark_min_time="$( ((smoke)) && echo 0.01 || echo 0.5)" --benchmark_format=json 2>/dev/null |
   awk -F: '/"bytes_per_second"/ { v = $2 + 0; if (v > m) m = v } END { printf "%.0f", m }')
 [[ $engine_bps =~ ^[1-9] ]] || { echo "bench_ciphers gave no AES figure" >&2; exit 1; }
 engine_mbps=$(awk -v b="$engine_bps" 'BEGIN { printf "%.1f", b / 1e6 }')
@@ -214,6 +226,10 @@ for name in "${rows[@]}"; do
   printf '%-40s %10s %10s\n' "$name" "${secs[$name]}" "${mbps[$name]}"
 done
 printf '%-40s %10s %10s\n' "engine AES blocks (bench_ciphers)" "" "$engine_mbps"
+if ((smoke)); then
+  echo "smoke run: every stage ran; figures this small are not judged"
+  exit 0
+fi
 
 echo
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }

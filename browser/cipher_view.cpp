@@ -60,6 +60,7 @@ CCipherView::CCipherView(CCipherDoc* doc, QWidget* parent)
     SetViewMode(ViewMode::Details);
     m_watcher = new QFileSystemWatcher(this);
     m_refillTimer = new QTimer(this);
+    m_refillTimer->setObjectName(QStringLiteral("refillTimer"));
     m_refillTimer->setSingleShot(true);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &CCipherView::OnFolderChanged);
     connect(m_refillTimer, &QTimer::timeout, this, &CCipherView::RefillKeepingSelection);

@@ -80,10 +80,37 @@ bool take_value(const std::vector<std::string>& args, std::size_t& i, const std:
 
 } // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+namespace {
+
+// What a run of the parse carries between arguments.
+struct ParseState {
+    bool command = false; // encrypt or decrypt seen
+    bool onlyFiles = false; // after "--"
+    bool keep = false;
+};
+
+// A word that is not an option: the command first, then the files.
+bool take_word(const std::string& a, ParseState& state, Options& options, std::string& error)
 {
-    bool command = false, onlyFiles = false, keep = false;
-    // The options that take no value: each sets one flag.
+    if (state.command || state.onlyFiles) {
+        options.files.push_back(a);
+        return true;
+    }
+    if (a == "encrypt")
+        options.direction = batch::Direction::Encrypt;
+    else if (a == "decrypt")
+        options.direction = batch::Direction::Decrypt;
+    else {
+        error = "unknown command '" + a + "' (encrypt or decrypt)";
+        return false;
+    }
+    state.command = true;
+    return true;
+}
+
+// The options that take no value: each sets one flag. True when `a` is one.
+bool take_switch(const std::string& a, ParseState& state, Options& options)
+{
     const struct {
         const char* name;
         const char* alias;
@@ -91,100 +118,90 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         bool value;
     } switches[] = {
         { "--quiet", "-q", options.quiet, true },
-        { "--keep", nullptr, keep, true },
+        { "--keep", nullptr, state.keep, true },
         { "--replace", nullptr, options.replace, true },
         { "--same-name", nullptr, options.sameName, true },
         { "--overwrite", nullptr, options.overwrite, true },
         { "--recursive", "-r", options.recursive, true },
         { "--no-verify", nullptr, options.verify, false },
     };
+    bool switched = false;
+    for (const auto& s : switches)
+        if (a == s.name || (s.alias && a == s.alias)) {
+            s.flag = s.value;
+            switched = true;
+        }
+    return switched;
+}
+
+// The options that take a value: the cipher and where the key comes from.
+bool take_valued(const std::vector<std::string>& args, std::size_t& i, Options& options, std::string& error)
+{
+    std::string value;
+    bool matched = false;
+    if (!take_value(args, i, "--cipher", 'c', value, matched, error))
+        return false;
+    if (matched) {
+        options.code = batch::CodeFromName(value);
+        options.cipherGiven = true;
+        if (options.code.empty()) {
+            error = "unknown cipher '" + value + "'";
+            return false;
+        }
+        return true;
+    }
+    if (!take_value(args, i, "--key-file", 'k', options.keyFile, matched, error))
+        return false;
+    if (matched)
+        return true;
+    if (!take_value(args, i, "--key-env", 0, options.keyEnv, matched, error))
+        return false;
+    if (matched)
+        return true;
+    error = "unknown option '" + args[i] + "'";
+    return false;
+}
+
+// The rules between options, once all are read.
+bool check_together(const ParseState& state, const Options& options, std::string& error)
+{
+    if (!state.command)
+        error = "a command (encrypt or decrypt) is needed";
+    else if (state.keep && options.replace)
+        error = "--keep and --replace exclude each other";
+    else if (options.sameName && (!options.replace || options.direction != batch::Direction::Encrypt))
+        error = "--same-name goes with --replace on encryption";
+    else if (!options.keyFile.empty() && !options.keyEnv.empty())
+        error = "give the key one way: --key-file or --key-env";
+    else if (options.files.empty())
+        error = "no files given";
+    return error.empty();
+}
+
+} // namespace
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
+    ParseState state;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (onlyFiles || a.empty() || a[0] != '-' || a == "-") {
-            if (!command && !onlyFiles) {
-                if (a == "encrypt")
-                    options.direction = batch::Direction::Encrypt;
-                else if (a == "decrypt")
-                    options.direction = batch::Direction::Decrypt;
-                else {
-                    error = "unknown command '" + a + "' (encrypt or decrypt)";
-                    return false;
-                }
-                command = true;
-            } else {
-                options.files.push_back(a);
-            }
-            continue;
-        }
-        if (a == "--") {
-            onlyFiles = command;
-            if (!command) {
+        if (state.onlyFiles || a.empty() || a[0] != '-' || a == "-") {
+            if (!take_word(a, state, options, error))
+                return false;
+        } else if (a == "--") {
+            if (!state.command) {
                 error = "a command (encrypt or decrypt) comes first";
                 return false;
             }
-            continue;
-        }
-        if (a == "-h" || a == "--help") {
-            options.action = Options::Action::Help;
+            state.onlyFiles = true;
+        } else if (a == "-h" || a == "--help" || a == "--version") {
+            options.action = a == "--version" ? Options::Action::Version : Options::Action::Help;
             return true;
-        }
-        if (a == "--version") {
-            options.action = Options::Action::Version;
-            return true;
-        }
-        bool switched = false;
-        for (const auto& s : switches)
-            if (a == s.name || (s.alias && a == s.alias)) {
-                s.flag = s.value;
-                switched = true;
-            }
-        if (switched)
-            continue;
-        std::string value;
-        bool matched = false;
-        if (!take_value(args, i, "--cipher", 'c', value, matched, error))
+        } else if (!take_switch(a, state, options) && !take_valued(args, i, options, error)) {
             return false;
-        if (matched) {
-            options.code = batch::CodeFromName(value);
-            options.cipherGiven = true;
-            if (options.code.empty()) {
-                error = "unknown cipher '" + value + "'";
-                return false;
-            }
-            continue;
         }
-        if (!take_value(args, i, "--key-file", 'k', options.keyFile, matched, error))
-            return false;
-        if (matched)
-            continue;
-        if (!take_value(args, i, "--key-env", 0, options.keyEnv, matched, error))
-            return false;
-        if (matched)
-            continue;
-        error = "unknown option '" + a + "'";
-        return false;
     }
-    if (!command) {
-        error = "a command (encrypt or decrypt) is needed";
-        return false;
-    }
-    if (keep && options.replace) {
-        error = "--keep and --replace exclude each other";
-        return false;
-    }
-    if (options.sameName && (!options.replace || options.direction != batch::Direction::Encrypt)) {
-        error = "--same-name goes with --replace on encryption";
-        return false;
-    }
-    if (!options.keyFile.empty() && !options.keyEnv.empty()) {
-        error = "give the key one way: --key-file or --key-env";
-        return false;
-    }
-    if (options.files.empty()) {
-        error = "no files given";
-        return false;
-    }
-    return true;
+    return check_together(state, options, error);
 }
 
 } // namespace kvn

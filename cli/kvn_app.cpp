@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace kvn {
 
@@ -85,48 +86,32 @@ bool obtain_key(const Options& o, batch::KeyText& key, std::string& error)
     return KeyFromTerminal(key.value, error);
 }
 
-} // namespace
-
-int Run(const std::vector<std::string>& args)
+// With -r: the folders replaced by the files below them, the skipped ones
+// named and the plan told. An exit status when that ends the run.
+std::optional<int> expand_folders(Options& o)
 {
-    Options o;
+    batch::FolderWalk walk;
     std::string error;
-    g_signal = 0;
-    if (!ParseOptions(args, o, error))
-        return usage_error(error);
-    if (o.action == Options::Action::Help) {
-        std::fputs(Usage().c_str(), stdout);
-        return kAllDone;
+    if (!batch::WalkFolders(o.files, o.direction, walk, error))
+        return fail(error, kUsageError);
+    for (const auto& s : walk.skipped)
+        std::fprintf(stderr, "kvn: %s: skipped: not a regular file (links are not followed)\n", s.c_str());
+    if (walk.files.empty())
+        return fail("no files found", kUsageError);
+    o.files = std::move(walk.files);
+    if (!o.quiet && o.files.size() <= std::size_t(batch::MAX_BATCH_FILES)) {
+        char size[32];
+        std::snprintf(size, sizeof size, "%.1f MB", double(walk.bytes) / 1e6);
+        std::fprintf(stderr, "kvn: %zu %s, %s\n", o.files.size(), o.files.size() == 1 ? "file" : "files", size);
     }
-    if (o.action == Options::Action::Version) {
-        std::puts("kvn (" KVN_PRODUCT_NAME ") " KVN_VERSION);
-        return kAllDone;
-    }
-    if (o.recursive) {
-        batch::FolderWalk walk;
-        if (!batch::WalkFolders(o.files, o.direction, walk, error))
-            return fail(error, kUsageError);
-        for (const auto& s : walk.skipped)
-            std::fprintf(stderr, "kvn: %s: skipped: not a regular file (links are not followed)\n", s.c_str());
-        if (walk.files.empty())
-            return fail("no files found", kUsageError);
-        if (walk.files.size() > std::size_t(batch::MAX_BATCH_FILES))
-            return fail(std::string(batch::texts::kTooManyFiles) + " (" + std::to_string(walk.files.size())
-                    + " files; at most " + std::to_string(batch::MAX_BATCH_FILES) + " in one batch)",
-                kUsageError);
-        o.files = std::move(walk.files);
-        if (!o.quiet) {
-            char size[32];
-            std::snprintf(size, sizeof size, "%.1f MB", double(walk.bytes) / 1e6);
-            std::fprintf(stderr, "kvn: %zu %s, %s\n", o.files.size(), o.files.size() == 1 ? "file" : "files", size);
-        }
-    }
-    if (o.files.size() > std::size_t(batch::MAX_BATCH_FILES))
-        return fail(std::string(batch::texts::kTooManyFiles) + " (at most " + std::to_string(batch::MAX_BATCH_FILES)
-                + " files in one batch)",
-            kUsageError);
+    return std::nullopt;
+}
 
-    batch::KeyText key;
+// The key, from where the options say, within what the cipher takes. An exit
+// status when there is none to use.
+std::optional<int> read_key(const Options& o, batch::KeyText& key)
+{
+    std::string error;
     if (!obtain_key(o, key, error))
         return fail(error, kUsageError);
     if (key.value.empty())
@@ -136,16 +121,13 @@ int Run(const std::vector<std::string>& args)
         return fail("the key is longer than " + std::to_string(limit) + " characters, the most "
                 + batch::CipherName(o.code) + " takes",
             kUsageError);
+    return std::nullopt;
+}
 
-    batch::OutputOptions out;
-    out.replace = o.replace ? 1 : 0;
-    out.addExt = o.sameName ? 0 : 1;
-    out.verify = o.verify;
-    const batch::Batch plan = batch::PlanBatch(o.direction, o.code, out, o.files);
-    const batch::CheckResult check = batch::CheckAttributes(o.direction, out.replace != 0, o.files);
-    if (!check.ok())
-        return fail(check.caption + ": " + check.text, kFileFailed);
-
+// The batch run on an engine that reports to the terminal; Ctrl+C and SIGTERM
+// stop it.
+batch::BatchOutcome run_batch(const Options& o, const batch::Batch& plan, const batch::KeyText& key)
+{
     TerminalHost host(!o.quiet && StandardErrorIsTerminal());
     CIdea engine;
     engine.m_pStatusWnd = &host.StatusWnd();
@@ -168,6 +150,12 @@ int Run(const std::vector<std::string>& args)
             return batch::OverwriteAnswer::No;
         });
     host.EndLine();
+    return outcome;
+}
+
+// What became of the batch, on standard error, and the exit status.
+int report(const Options& o, const batch::Batch& plan, const batch::BatchOutcome& outcome)
+{
     for (std::size_t i = 0; i < outcome.files.size(); ++i)
         if (!outcome.files[i].cipherFound.empty() && !outcome.files[i].failed)
             std::fprintf(stderr, "kvn: %s: encrypted with %s, not %s; decrypted with %s\n",
@@ -186,6 +174,46 @@ int Run(const std::vector<std::string>& args)
     if (outcome.failed)
         return fail(trimmed(batch::DescribeOutcome(plan, outcome).text), kFileFailed);
     return kAllDone;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args)
+{
+    Options o;
+    std::string error;
+    g_signal = 0;
+    if (!ParseOptions(args, o, error))
+        return usage_error(error);
+    if (o.action == Options::Action::Help) {
+        std::fputs(Usage().c_str(), stdout);
+        return kAllDone;
+    }
+    if (o.action == Options::Action::Version) {
+        std::puts("kvn (" KVN_PRODUCT_NAME ") " KVN_VERSION);
+        return kAllDone;
+    }
+    if (o.recursive)
+        if (const auto status = expand_folders(o))
+            return *status;
+    // One check for named files and found ones alike, before any key is asked for.
+    if (o.files.size() > std::size_t(batch::MAX_BATCH_FILES))
+        return fail(std::string(batch::texts::kTooManyFiles) + " (" + std::to_string(o.files.size())
+                + " files; at most " + std::to_string(batch::MAX_BATCH_FILES) + " in one batch)",
+            kUsageError);
+    batch::KeyText key;
+    if (const auto status = read_key(o, key))
+        return *status;
+
+    batch::OutputOptions out;
+    out.replace = o.replace ? 1 : 0;
+    out.addExt = o.sameName ? 0 : 1;
+    out.verify = o.verify;
+    const batch::Batch plan = batch::PlanBatch(o.direction, o.code, out, o.files);
+    const batch::CheckResult check = batch::CheckAttributes(o.direction, out.replace != 0, o.files);
+    if (!check.ok())
+        return fail(check.caption + ": " + check.text, kFileFailed);
+    return report(o, plan, run_batch(o, plan, key));
 }
 
 } // namespace kvn

@@ -1,7 +1,7 @@
 # The Debian package, kelvanetrix_<version>_amd64.deb, made by scripts/package
 # with CPack from the install rules. Its dependencies are worked out from the
 # shared libraries the programs actually link.
-install(FILES ${PROJECT_SOURCE_DIR}/resources/license.txt DESTINATION share/doc/kelvanetrix RENAME copyright)
+install(FILES ${KVN_RESOURCES}/license.txt DESTINATION share/doc/kelvanetrix RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvanetrix)

@@ -2,8 +2,6 @@
 // so that the tabs the user never opens keep their stored values untouched.
 #include "config/config_page.h"
 
-#include "config/config_sheet.h"
-
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,8 +13,7 @@ CConfigPage::CConfigPage(const QString& caption)
 
 void CConfigPage::SetChanged()
 {
-    if (m_pSheet)
-        m_pSheet->EnableApply();
+    emit changed();
 }
 
 // Plain text: the examples' runs of spaces and "=>" must show as written.

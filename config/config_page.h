@@ -1,11 +1,11 @@
 // What every page of the configuration sheet shares: reading its settings
-// the first time it is shown, and the flag that lets the sheet save it.
+// the first time it is shown, the flag that lets the sheet save it, and the
+// signal that a control changed. A page knows nothing of its sheet.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 
-class CConfigSheet;
 class QLabel;
 class QPushButton;
 
@@ -16,18 +16,21 @@ public:
     explicit CConfigPage(const QString& caption);
 
     const QString& Caption() const { return m_caption; }
-    void SetSheet(CConfigSheet* sheet) { m_pSheet = sheet; }
     // 1 once the page has been shown and has read its settings, 0 before:
     // a page never shown holds no values worth saving.
     int Modified() const { return m_modified; }
     // Writes what the controls show to the settings.
     virtual void SaveSettings() = 0;
 
+signals:
+    // The user changed a control (the sheet then offers Apply).
+    void changed();
+
 protected:
     // Reads the settings into the controls, writing back a default for an
     // entry that holds none.
     virtual void OnInitDialog() = 0;
-    // The user changed a control: the sheet may now offer Apply.
+    // The user changed a control: says so with changed().
     void SetChanged();
     // A line of explanation under a control, indented to the control's text.
     static QLabel* NoteLabel(const QString& text, QWidget* parent);
@@ -39,6 +42,5 @@ protected:
 
 private:
     QString m_caption;
-    CConfigSheet* m_pSheet = nullptr;
     int m_modified = 0;
 };

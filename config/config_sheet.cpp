@@ -16,7 +16,7 @@ CConfigSheet::CConfigSheet(const QString& caption, QWidget* parent, int selectPa
     m_tabs->setObjectName(QStringLiteral("configTabs"));
     // The " FileList " page stays out of the tabs.
     for (CConfigPage* page : ShownPages()) {
-        page->SetSheet(this);
+        connect(page, &CConfigPage::changed, this, &CConfigSheet::EnableApply);
         m_tabs->addTab(page, page->Caption());
     }
     m_tabs->setCurrentIndex(selectPage); // an index out of range leaves the first page

@@ -28,8 +28,6 @@ public:
     ~CConfigSheet() override;
 
     int GetResult() const { return m_nResult; }
-    // A page changed a control.
-    void EnableApply();
 
     // OK, Enter or any other way of accepting saves first.
     void accept() override;
@@ -37,6 +35,8 @@ public:
 private:
     // The four pages the tabs show, in tab order.
     std::array<CConfigPage*, 4> ShownPages();
+    // A page changed a control.
+    void EnableApply();
     void OnApply();
     void SaveSettings();
 

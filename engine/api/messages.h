@@ -1,7 +1,22 @@
-// Every text the engine shows, in one place.
+// Every text the engine shows, in one place. The batch's own texts that say
+// the same take their words from here.
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 namespace msg {
+
+// The parts joined into one constant text at compile time.
+template <std::size_t... N> constexpr auto join(const char (&... parts)[N])
+{
+    std::array<char, (N + ...) - sizeof...(N) + 1> text{};
+    std::size_t at = 0;
+    for (const char* part : { static_cast<const char*>(parts)... })
+        for (; *part; ++part)
+            text[at++] = *part;
+    return text;
+}
 
 inline constexpr const char* kOpenFailed = "Don't open this file!";
 inline constexpr const char* kOpenFailedCaption = "Error: ";
@@ -35,14 +50,21 @@ inline constexpr const char* kSameFile = "%s\nThe new file would overwrite its o
 inline constexpr const char* kExists = "%s\nA file of this name already exists and is not the source; it is not "
                                        "replaced without permission.\nNothing was "
                                        "written.";
-inline constexpr const char* kSymlinkSource
-    = "%s\nThis is a symbolic link: replacing it would leave the file it points to as it is, still readable.\nNothing "
-      "was written or deleted.";
-inline constexpr const char* kHardLinkSource
-    = "%s\nThis file has other names (hard links): replacing it would leave it readable under them.\nNothing was "
-      "written or deleted.";
-inline constexpr const char* kFailedInside
-    = "%s\nThe work on this file stopped on an unexpected failure (%s).\nThe source file was left as it was.";
+// Why replace mode refuses a linked source.
+inline constexpr char kSymlinkReason[]
+    = "is a symbolic link: replacing it would leave the file it points to as it is, still readable.";
+inline constexpr char kHardLinkReason[]
+    = "has other names (hard links): replacing it would leave it readable under them.";
+inline constexpr auto kSymlinkSourceText = join("%s\nThis ", kSymlinkReason, "\nNothing was written or deleted.");
+inline constexpr const char* kSymlinkSource = kSymlinkSourceText.data();
+inline constexpr auto kHardLinkSourceText
+    = join("%s\nThis file ", kHardLinkReason, "\nNothing was written or deleted.");
+inline constexpr const char* kHardLinkSource = kHardLinkSourceText.data();
+// A file ended by something thrown inside.
+inline constexpr char kStoppedUnexpectedly[] = "The work on this file stopped on an unexpected failure";
+inline constexpr char kSourceLeft[] = "The source file was left as it was.";
+inline constexpr auto kFailedInsideText = join("%s\n", kStoppedUnexpectedly, " (%s).\n", kSourceLeft);
+inline constexpr const char* kFailedInside = kFailedInsideText.data();
 inline constexpr const char* kCheckFailed
     = "%s\nThe check of the new file against this file failed: %s.\nThis file was kept; the new file was removed.";
 inline constexpr const char* kCheckDiffers = "read back, the new file does not give this file's bytes";

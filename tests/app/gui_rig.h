@@ -159,13 +159,14 @@ struct MainWindow {
 };
 
 // Drives the batch window a command opens: notes the files it lists, presses
-// Start, waits for Close to come back, notes what the window showed, closes it.
+// Start, waits for Close to come back (calling whileRunning on each look until
+// then), notes what the window showed, closes it.
 struct BatchDriver {
     QStringList listed;
     QString status, count;
     int bar = -1;
-    qint64 waited = -1;
     bool started = false;
+    std::function<void(CProgressDlg&)> whileRunning;
     ModalDriver driver{ [this](QWidget* modal) {
         auto* window = qobject_cast<CProgressDlg*>(modal);
         if (!window)
@@ -179,12 +180,14 @@ struct BatchDriver {
             return false;
         }
         auto* close = window->findChild<QPushButton*>("close");
-        if (!close->isEnabled())
+        if (!close->isEnabled()) {
+            if (whileRunning)
+                whileRunning(*window);
             return false;
+        }
         status = window->findChild<QLabel*>("status")->text();
         count = window->findChild<QLabel*>("count")->text();
         bar = window->Progress()->Model().GetPos();
-        waited = window->WaitedMs();
         QTest::mouseClick(close, Qt::LeftButton);
         return true;
     } };

@@ -3,7 +3,8 @@
 // starts with a header block that decrypts correctly (marker byte 2), so the
 // data blocks behind it are reached as well; the rest is the file's data.
 // The file goes through a real temporary folder, as a user's would (only the
-// syncs to disk are left out).
+// syncs to disk are left out). Beside not crashing, a failed decryption must
+// leave no output behind, and a finished one nothing but its result.
 #include "engine/api/host/message_sink.h"
 #include "engine/dispatch/cipher_table.h"
 #include "engine/formats/compatible/compatible_format.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -48,6 +50,22 @@ const std::string& Folder()
     static const bool removed_at_exit = std::atexit([] { ::rmdir(folder.c_str()); }) == 0;
     (void)removed_at_exit;
     return folder;
+}
+
+// The names in the folder besides "." and "..".
+std::vector<std::string> Listed(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        std::abort();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 } // namespace
@@ -92,6 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = engine.IdeaDecrypt(src.data(), dst.data());
     if (status != IDEA_DONE && status != IDEA_SOURCE_FAILED && status != IDEA_DEST_FAILED)
         __builtin_trap();
+    for (const std::string& name : Listed(Folder()))
+        if (name != "input.kvn" && (status != IDEA_DONE || name != "input")) {
+            std::fprintf(stderr, "left behind after status %d: %s\n", status, name.c_str());
+            __builtin_trap();
+        }
     ::unlink(result.c_str());
     ::unlink(source.c_str());
     return 0;

@@ -1,7 +1,8 @@
 // Draws the program's windows into PNG files, to look at them: the main
 // window with a folder of sample files, each configuration page, the update
-// window, the about box, the tip of the day, and both batch windows running
-// and finished. Not a test; scripts/screenshots runs it under Xvfb.
+// window, the about box, the tip of the day, the encryption window driving a
+// real batch (taken while it runs, then finished) and the decryption window
+// ready. Not a test; scripts/screenshots runs it under Xvfb.
 #include "app/key_bar.h"
 #include "app/main_frame.h"
 #include "app/percent_progress_widget.h"
@@ -11,8 +12,10 @@
 #include "chrome/about_dlg.h"
 #include "config/config_sheet.h"
 #include "config/settings_store.h"
+#include "engine/api/batch_control.h"
 #include "engine/api/idea.h"
 #include "shell/cipher_doc.h"
+#include "shell/message_service.h"
 #include "shell/program_folder.h"
 #include "tests/support/temp_dir.h"
 #include "tips/tip_dlg.h"
@@ -24,6 +27,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -72,25 +79,48 @@ int main(int argc, char** argv)
     CTipDlg tip(&frame);
     save(&tip, "tip-of-the-day");
 
+    // A real batch, kept beside the sources: its window is taken while the
+    // large file is about half done (its button reads Stop), then finished.
+    // The large file is sparse: quick to make, as long to encrypt as any.
+    const std::string video = folder + "/holiday-video.mp4";
+    kvntest::write_file(video, {});
+    if (::truncate(video.c_str(), 256 << 20) != 0)
+        return 1;
     std::vector<std::string> sources;
-    for (const char* n : { "report.doc", "notes.txt", "taxes.zip" })
+    for (const char* n : { "notes.txt", "holiday-video.mp4", "taxes.zip" })
         sources.push_back(folder + "/" + n);
     const batch::Batch plan = batch::PlanBatch(batch::Direction::Encrypt, "1", { 0, 1 }, sources);
+    CMessageService::SetHandler([](const MessageRequest&) { return QMessageBox::Ok; });
     CIdea engine;
-    for (int finished = 0; finished < 2; ++finished) {
+    CBatchControl control;
+    batch::KeyBuffer key("correct horse battery");
+    batch::SetUpEngine(engine, plan, key, &control);
+    {
         CEnProgressDlg window(&frame);
         window.m_pIdea = &engine;
         window.m_pBatch = &plan;
+        window.m_pControl = &control;
         window.show();
-        QApplication::processEvents();
-        window.findChild<QPushButton*>("start")->setEnabled(false);
-        window.findChild<QPushButton*>("close")->setEnabled(finished == 1);
-        window.findChild<QLabel*>("status")->setText(
-            finished ? QStringLiteral("Completed") : QStringLiteral("notes.txt  Encrypting... "));
-        window.findChild<QLabel*>("count")->setText(
-            finished ? QStringLiteral("3/3 file(s)") : QStringLiteral("2/3 file(s)"));
-        window.Progress()->Model().SetPos(finished ? 100 : 42);
-        save(&window, finished ? "encrypt-window-finished" : "encrypt-window-running");
+        QTest::qWait(150);
+        bool running = false;
+        QTimer probe;
+        probe.setInterval(1);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const int at = window.Progress()->Model().GetPos();
+            if (!running && window.IsRunning() && at >= 40 && at <= 70) {
+                window.grab().save(g_out + "/encrypt-window-running.png");
+                running = true;
+            }
+        });
+        probe.start();
+        window.findChild<QPushButton*>("start")->click();
+        auto* close = window.findChild<QPushButton*>("close");
+        if (!QTest::qWaitFor([&] { return !window.IsRunning() && close->isEnabled(); }, 120000))
+            return 1;
+        probe.stop();
+        if (!running)
+            std::fprintf(stderr, "kvn_screens: the batch ran too fast to be taken while running\n");
+        save(&window, "encrypt-window-finished");
     }
     const batch::Batch back
         = batch::PlanBatch(batch::Direction::Decrypt, "1", { 1, 1 }, { folder + "/report.doc.kvn" });

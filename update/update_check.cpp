@@ -96,7 +96,7 @@ void CUpdateCheck::OnReplyFinished()
 {
     QNetworkReply* reply = std::exchange(m_reply, nullptr);
     reply->deleteLater();
-    if (!m_tooLong)
+    if (!m_tooLong && reply->isReadable())
         m_body += reply->read(kLongestAnswer + 1 - m_body.size());
     const bool tooLong = m_tooLong || m_body.size() > kLongestAnswer;
     emit Finished(OutcomeOf(*reply, std::exchange(m_body, {}), tooLong));

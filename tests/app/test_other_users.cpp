@@ -7,6 +7,7 @@
 #include "tests/app/gui_rig.h"
 #include "tests/support/other_user.h"
 
+#include <QClipboard>
 #include <QDataStream>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -16,6 +17,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
@@ -66,6 +68,37 @@ struct SharedVolume {
             fs::remove_all(top + name);
     }
 };
+
+// The soft and hard core file size limits of a process, as "soft hard".
+std::string CoreLimits(const std::string& proc)
+{
+    const auto bytes = kvntest::read_file(proc + "/limits");
+    const std::string text(bytes.begin(), bytes.end());
+    const auto at = text.find("Max core file size");
+    if (at == std::string::npos)
+        return {};
+    std::istringstream fields(text.substr(at + 18));
+    std::string soft, hard;
+    fields >> soft >> hard;
+    return soft + " " + hard;
+}
+
+// Selects the whole text of a key box with the keyboard and the mouse, and
+// tries every way a line edit gives its text away.
+void TryToTakeTheKey(QLineEdit* box)
+{
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_U, Qt::ControlModifier);
+    QTest::mouseDClick(box, Qt::LeftButton, {}, QPoint(10, box->height() / 2));
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(2, box->height() / 2));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+}
 
 #define SKIP_UNLESS_TWO_USERS(volume, other)                                                                           \
     if (::geteuid() != 0)                                                                                              \
@@ -181,6 +214,75 @@ TEST(OtherUsers, PlantedTrashFoldersAndLinksAreNeverUsed)
     ASSERT_TRUE(trashcan::MoveToTrash(file, nullptr));
     EXPECT_TRUE(kvntest::exists(v.top + "/.Trash/0/files/f" + std::to_string(n)));
     EXPECT_TRUE(kvntest::exists(v.top + "/.Trash/0/info/f" + std::to_string(n) + ".trashinfo"));
+}
+
+// The program as another user of the machine would try to read it: it is
+// not dumpable (its /proc files are root's, not its user's), and makes no
+// core file.
+TEST(OtherUsers, TheProgramCannotBeDumped)
+{
+    OtherUser other;
+    if (!other.Made())
+        GTEST_SKIP() << "no second user account can be made here (needs root)";
+    kvntest::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string home = dir.file("home");
+    ::mkdir(home.c_str(), 0700);
+    ASSERT_EQ(::chown(home.c_str(), other.Uid(), other.Gid()), 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : { "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME" })
+        env.remove(name);
+    env.insert("HOME", QString::fromStdString(home));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setChildProcessModifier([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(other.Gid()) != 0 || ::setuid(other.Uid()) != 0)
+            ::_exit(127);
+    });
+    program.start(KVN_GUI_BINARY, {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    // Past its start: it holds its lock.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return kvntest::exists(home + "/.cache/Kelvanetrix Plus/Kelvanetrix Plus.lock"); }, 20000));
+    const std::string proc = "/proc/" + std::to_string(program.processId());
+    struct stat st { };
+    ASSERT_EQ(::stat((proc + "/status").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u) << "dumpable: its /proc files are its user's";
+    EXPECT_EQ(CoreLimits(proc), "0 0");
+    program.kill();
+    program.waitForFinished(5000);
+}
+
+// Any program on the display can read the clipboard and the primary
+// selection: the key boxes put nothing there, shown or not.
+TEST(OtherUsers, KeyBoxesGiveTheKeyToNoClipboard)
+{
+    kvntest::MainWindow w;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    for (QLineEdit* box : { w.frame.KeyBar()->KeyBox(), w.frame.KeyBar()->ConfirmBox() }) {
+        EXPECT_FALSE(box->dragEnabled());
+        for (bool shown : { true, false }) {
+            w.frame.KeyBar()->SetKeyShown(shown);
+            clipboard->setText("before");
+            box->setText("the key");
+            TryToTakeTheKey(box);
+            EXPECT_EQ(clipboard->text(), "before") << shown;
+        }
+    }
+}
+
+TEST(OtherUsers, KeyBoxesGiveTheKeyToNoSelection)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        GTEST_SKIP() << "this display has no primary selection (offscreen): not checked here";
+    kvntest::MainWindow w;
+    w.frame.KeyBar()->SetKeyShown(true);
+    clipboard->setText("before", QClipboard::Selection);
+    w.frame.KeyBar()->KeyBox()->setText("the key");
+    TryToTakeTheKey(w.frame.KeyBar()->KeyBox());
+    EXPECT_EQ(clipboard->text(QClipboard::Selection), "before");
 }
 
 // The attack as it was found: with XDG_RUNTIME_DIR unset, another user has

@@ -55,10 +55,10 @@ bool CCipherApp::InitInstance(const QStringList& arguments)
 {
     m_instance = std::make_unique<CSingleInstance>(QString::fromLatin1(kAppName));
     const QStringList files = FileArguments(arguments);
-    if (!m_instance->Acquire()) {
-        m_instance->HandOver(files); // the running copy shows them; this one ends
+    // The running copy shows them and this one ends; when no copy answers,
+    // this one runs after all.
+    if (!m_instance->Acquire() && m_instance->HandOver(files))
         return false;
-    }
 
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
     QApplication::setOrganizationName(QStringLiteral(KVN_PRODUCT_NAME " Setting"));

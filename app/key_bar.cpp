@@ -5,9 +5,51 @@
 #include "chrome/toolbar_art.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+
+namespace {
+
+// A box that never lets its text out: no copy or cut to the clipboard, and
+// no X11 primary selection, which any program on the display can read,
+// whether the key is shown or not. The line edit writes to those only while
+// its text is shown plainly, after keys (Ctrl+C, Ctrl+X, Ctrl+U, selecting)
+// and mouse releases; for those events the box counts as masked.
+class CKeyBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        Masked([&] { QLineEdit::keyPressEvent(event); });
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        Masked([&] { QLineEdit::mouseReleaseEvent(event); });
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        Masked([&] { QLineEdit::mouseDoubleClickEvent(event); });
+    }
+
+private:
+    // Nothing is drawn in between: the box looks the same throughout.
+    template <typename Step> void Masked(Step step)
+    {
+        const EchoMode mode = echoMode();
+        if (mode == Normal)
+            setEchoMode(Password);
+        step();
+        if (mode == Normal)
+            setEchoMode(Normal);
+    }
+};
+
+} // namespace
 
 CKeyBar::CKeyBar(QWidget* parent)
     : QWidget(parent)
@@ -18,11 +60,12 @@ CKeyBar::CKeyBar(QWidget* parent)
     picture->SetArt(ToolbarArt::KeyPicture());
     picture->setAccessibleName(QStringLiteral("Key"));
     auto make_box = [this](const char* name) {
-        auto* box = new QLineEdit(this);
+        auto* box = new CKeyBox(this);
         box->setObjectName(QString::fromLatin1(name));
         box->setEchoMode(QLineEdit::Password);
         box->setMinimumWidth(180);
         box->setContextMenuPolicy(Qt::NoContextMenu); // a key is not copied around
+        box->setDragEnabled(false);
         return box;
     };
     m_key = make_box("keyBox");

@@ -231,8 +231,10 @@ batch::OverwriteAnswer CProgressDlg::AskOverwrite(const std::string& existing)
                              .arg(localpath::Display(localpath::FromStd(existing)),
                                  enc ? QStringLiteral("encrypted") : QStringLiteral("decrypted"));
     OnWaiting(true);
-    const auto answer = CMessageService::Show(this, text, QString::fromLatin1(kOverwriteCaption),
-        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
+    // Enter must not replace a file nobody meant to lose.
+    const auto answer = CMessageService::Show(MessageRequest{ this, text, QString::fromLatin1(kOverwriteCaption),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning,
+        QMessageBox::No });
     OnWaiting(false);
     switch (answer) {
     case QMessageBox::Yes:

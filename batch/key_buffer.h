@@ -1,7 +1,10 @@
 // The key as the engine reads it: the key text's bytes, a zero, then zeros up
 // to at least 101 bytes, so every cipher reads the same bytes for the same
-// text (MARS reads 56). Wiped when it goes.
+// text (MARS reads 56). Kept in locked pages left out of dumps, and wiped
+// when it goes.
 #pragma once
+
+#include "batch/key_memory.h"
 
 #include <string>
 #include <vector>
@@ -21,7 +24,7 @@ public:
     std::size_t size() const { return m_bytes.size(); }
 
 private:
-    std::vector<unsigned char> m_bytes;
+    std::vector<unsigned char, KeyAllocator<unsigned char>> m_bytes;
 };
 
 // A key text as typed, wiped when it goes.

@@ -333,18 +333,27 @@ void CCipherView::SelectAll()
     CurrentView()->setFocus();
 }
 
+// One pass over the rows, whole runs of them at a time: a selection built
+// row by row costs time that grows with the square of the rows.
 QItemSelection CCipherView::RowsOf(const QStringList& paths, int* firstRow) const
 {
     const QSet<QString> wanted(paths.begin(), paths.end());
     QItemSelection rows;
     if (firstRow)
         *firstRow = -1;
-    for (int r = 0; r < m_model->rowCount() && !wanted.isEmpty(); ++r) {
-        if (!wanted.contains(ItemText(r, PathColumn)))
+    const int count = wanted.isEmpty() ? 0 : m_model->rowCount();
+    const int last = CFileListModel::ColumnCount - 1;
+    for (int r = 0; r < count;) {
+        if (!wanted.contains(ItemText(r, PathColumn))) {
+            ++r;
             continue;
-        rows.select(m_model->index(r, 0), m_model->index(r, CFileListModel::ColumnCount - 1));
+        }
+        const int first = r;
+        while (r < count && wanted.contains(ItemText(r, PathColumn)))
+            ++r;
+        rows.append(QItemSelectionRange(m_model->index(first, 0), m_model->index(r - 1, last)));
         if (firstRow && *firstRow < 0)
-            *firstRow = r;
+            *firstRow = first;
     }
     return rows;
 }

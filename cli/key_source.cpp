@@ -23,7 +23,7 @@ bool KeyFromFile(const std::string& path, std::string& key, std::string& error)
 
 bool KeyFromEnvironment(const std::string& name, std::string& key, std::string& error)
 {
-    if (EnvironmentValue(name, key))
+    if (TakeEnvironmentValue(name, key))
         return true;
     error = "the environment variable " + name + " is not set";
     return false;

@@ -9,6 +9,7 @@ namespace kvn {
 // The first line of the file without its line ending. False with `error` set
 // when the file cannot be read.
 bool KeyFromFile(const std::string& path, std::string& key, std::string& error);
+// The variable is gone from the environment afterwards, its bytes wiped.
 bool KeyFromEnvironment(const std::string& name, std::string& key, std::string& error);
 // Asks on the controlling terminal; false when there is none or the two
 // entries differ.

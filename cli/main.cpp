@@ -1,4 +1,5 @@
 // kvn: encrypt and decrypt files from the command line.
+#include "batch/key_memory.h"
 #include "cli/kvn_app.h"
 #include "cli/system_io.h"
 
@@ -11,6 +12,7 @@
 // and the status of a failed run, never with an abort.
 int main(int argc, char** argv)
 {
+    batch::ForbidCoreDumps(); // a key is held from the prompt on
     try {
         return kvn::Run(kvn::Arguments(argc, argv));
     } catch (const std::bad_alloc&) {

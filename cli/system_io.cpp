@@ -1,6 +1,8 @@
 // kvn's system calls on a POSIX system.
 #include "cli/system_io.h"
 
+#include "engine/secure_zero.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,28 +15,32 @@ namespace kvn {
 namespace {
 
 // One line from a descriptor, byte by byte so nothing beyond it is consumed.
+// The line is a key: it grows only through AppendWiped.
 bool read_line(int fd, std::string& line)
 {
+    tessiral::secure_zero(line.data(), line.size());
     line.clear();
-    char c;
+    char c = 0;
     for (;;) {
         const ssize_t n = ::read(fd, &c, 1);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return !line.empty() || n == 0;
+            break;
         if (c == '\n')
             break;
-        line.push_back(c);
+        AppendWiped(line, c);
     }
+    tessiral::secure_zero(&c, sizeof c);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return true;
 }
 
 // Echo goes off before the prompt appears, so that nothing typed after the
-// prompt is ever shown or thrown away.
-std::string ask(int tty, const char* prompt)
+// prompt is ever shown or thrown away. The line is read straight into
+// `line`: a returned string would leave its bytes behind in a temporary.
+void ask(int tty, const char* prompt, std::string& line)
 {
     termios saved{};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
@@ -45,11 +51,9 @@ std::string ask(int tty, const char* prompt)
         ::tcsetattr(tty, TCSANOW, &quiet);
     }
     (void)!::write(tty, prompt, std::strlen(prompt));
-    std::string line;
     read_line(tty, line);
     if (isTerminal)
         ::tcsetattr(tty, TCSANOW, &saved);
-    return line;
 }
 
 } // namespace
@@ -76,19 +80,28 @@ bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& ans
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (tty < 0)
         return false;
-    answer = ask(tty, first);
+    ask(tty, first, answer);
     if (!answer.empty())
-        confirm = ask(tty, second);
+        ask(tty, second, confirm);
     ::close(tty);
     return true;
 }
 
-bool EnvironmentValue(const std::string& name, std::string& value)
+bool TakeEnvironmentValue(const std::string& name, std::string& value)
 {
-    const char* v = std::getenv(name.c_str());
+    char* v = std::getenv(name.c_str());
     if (v == nullptr)
         return false;
-    value = v;
+    const std::size_t size = std::strlen(v);
+    tessiral::secure_zero(value.data(), value.size());
+    value.clear();
+    value.reserve(size);
+    value.assign(v, size);
+    // The bytes themselves, not only the entry: the variables a process
+    // starts with stay readable in its memory (and /proc/<pid>/environ)
+    // after unsetenv.
+    tessiral::secure_zero(v, size);
+    ::unsetenv(name.c_str());
     return true;
 }
 

@@ -4,6 +4,9 @@
 // system_io_win.cpp the Windows ones; everything else in kvn is portable.
 #pragma once
 
+#include "engine/secure_zero.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,8 +23,23 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
 // not empty, does the same with `second`. False when there is no terminal.
 bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& answer, std::string& confirm);
 
-// An environment variable's value as UTF-8; false when it is not set.
-bool EnvironmentValue(const std::string& name, std::string& value);
+// An environment variable's value as UTF-8, after which the variable is
+// removed from the environment and its bytes wiped; false when it is not set.
+bool TakeEnvironmentValue(const std::string& name, std::string& value);
+
+// Appends `c` to a line that holds a key: when the line has to grow, the
+// bytes it leaves behind are wiped first.
+inline void AppendWiped(std::string& line, char c)
+{
+    if (line.size() == line.capacity()) {
+        std::string bigger;
+        bigger.reserve(std::max<std::size_t>(256, line.capacity() * 2));
+        bigger.assign(line);
+        tessiral::secure_zero(line.data(), line.size());
+        line.swap(bigger);
+    }
+    line.push_back(c);
+}
 
 bool StandardErrorIsTerminal();
 

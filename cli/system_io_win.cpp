@@ -89,11 +89,13 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
         error = "cannot read the key file " + path + ": " + why;
         return false;
     }
+    tessiral::secure_zero(line.data(), line.size());
     line.clear();
-    char c;
+    char c = 0;
     DWORD n = 0;
     while (ReadFile(h, &c, 1, &n, nullptr) && n == 1 && c != '\n')
-        line.push_back(c);
+        AppendWiped(line, c);
+    tessiral::secure_zero(&c, sizeof c);
     CloseHandle(h);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -120,7 +122,7 @@ bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& ans
     return console;
 }
 
-bool EnvironmentValue(const std::string& name, std::string& value)
+bool TakeEnvironmentValue(const std::string& name, std::string& value)
 {
     const std::wstring wideName = widen(name);
     const DWORD n = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
@@ -131,6 +133,9 @@ bool EnvironmentValue(const std::string& name, std::string& value)
     wide.resize(m < n ? m : 0);
     value = narrow(wide);
     tessiral::secure_zero(wide.data(), wide.size() * sizeof(wchar_t));
+    // Out of the C library's copy of the environment and the process's own.
+    _wputenv_s(wideName.c_str(), L"");
+    SetEnvironmentVariableW(wideName.c_str(), nullptr);
     return true;
 }
 

@@ -23,6 +23,8 @@ std::unique_ptr<QMessageBox> CMessageService::CreateBox(const MessageRequest& r)
     auto box = std::make_unique<QMessageBox>(r.icon, r.caption, QString(), r.buttons, r.owner);
     box->setTextFormat(Qt::PlainText);
     box->setText(r.text);
+    if (r.defaultButton != QMessageBox::NoButton)
+        box->setDefaultButton(r.defaultButton);
     return box;
 }
 

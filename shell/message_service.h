@@ -15,6 +15,8 @@ struct MessageRequest {
     QString caption;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    // What Enter answers; a question that destroys something names No.
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 class CMessageService {

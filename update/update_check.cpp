@@ -22,7 +22,9 @@ public:
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override { return systemProxyForQuery(query); }
 };
 
-CheckOutcome OutcomeOf(QNetworkReply& reply)
+// Anything but a version number, or an answer longer than a version file
+// ever is, tells nothing: the check ends as failed, without a word.
+CheckOutcome OutcomeOf(QNetworkReply& reply, const QByteArray& body, bool tooLong)
 {
     CheckOutcome outcome;
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -31,9 +33,12 @@ CheckOutcome OutcomeOf(QNetworkReply& reply)
     outcome.status = status.toInt();
     if (outcome.status != 200)
         outcome.kind = CheckOutcome::Kind::ServerStatus;
-    else if (reply.error() == QNetworkReply::NoError) {
-        outcome.kind = CheckOutcome::Kind::Latest;
-        outcome.latest = VersionText::FirstLine(reply.readAll());
+    else if (reply.error() == QNetworkReply::NoError && !tooLong) {
+        const QString latest = VersionText::FirstLine(body);
+        if (VersionText::IsVersion(latest)) {
+            outcome.kind = CheckOutcome::Kind::Latest;
+            outcome.latest = latest;
+        }
     }
     return outcome;
 }
@@ -58,7 +63,12 @@ void CUpdateCheck::Start(const QUrl& versionAddress)
     request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
     request.setRawHeader("Accept", "text/*");
     request.setTransferTimeout(m_transferTimeout);
+    m_body.clear();
+    m_tooLong = false;
     m_reply = m_manager.get(request);
+    // Never more than a version file's worth in memory, whatever comes.
+    m_reply->setReadBufferSize(kLongestAnswer + 1);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CUpdateCheck::OnReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &CUpdateCheck::OnReplyFinished);
 }
 
@@ -73,9 +83,21 @@ void CUpdateCheck::Cancel()
     reply->deleteLater();
 }
 
+void CUpdateCheck::OnReadyRead()
+{
+    m_body += m_reply->read(kLongestAnswer + 1 - m_body.size());
+    if (m_body.size() > kLongestAnswer) {
+        m_tooLong = true;
+        m_reply->abort(); // finished() follows
+    }
+}
+
 void CUpdateCheck::OnReplyFinished()
 {
     QNetworkReply* reply = std::exchange(m_reply, nullptr);
     reply->deleteLater();
-    emit Finished(OutcomeOf(*reply));
+    if (!m_tooLong && reply->isReadable())
+        m_body += reply->read(kLongestAnswer + 1 - m_body.size());
+    const bool tooLong = m_tooLong || m_body.size() > kLongestAnswer;
+    emit Finished(OutcomeOf(*reply, std::exchange(m_body, {}), tooLong));
 }

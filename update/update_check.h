@@ -11,9 +11,9 @@ class QNetworkReply;
 
 struct CheckOutcome {
     enum class Kind {
-        Latest, // status 200: `latest` holds the first line of the file
+        Latest, // status 200: `latest` holds the version the file's first line gives
         ServerStatus, // the server answered with another status, in `status`
-        Failed, // no answer: connection, request or transfer error
+        Failed, // no answer (connection, request or transfer error), or one that is no version
     };
     Kind kind = Kind::Failed;
     QString latest;
@@ -24,6 +24,9 @@ class CUpdateCheck : public QObject {
     Q_OBJECT
 
 public:
+    // The most of an answer that is read; a longer one tells nothing.
+    static constexpr qsizetype kLongestAnswer = 256;
+
     explicit CUpdateCheck(QObject* parent = nullptr);
     // Ends a running request as Cancel() does. Not to be destroyed from a
     // slot of its own Finished().
@@ -40,12 +43,15 @@ signals:
     void Finished(const CheckOutcome& outcome);
 
 private:
+    void OnReadyRead();
     void OnReplyFinished();
 
     // One manager for all checks of a window, so that a second check can
     // reuse the connection of the first.
     QNetworkAccessManager m_manager;
     QNetworkReply* m_reply = nullptr;
+    QByteArray m_body;
+    bool m_tooLong = false;
     // Without a limit a server that stops answering would keep the window's
     // Close button disabled for good.
     int m_transferTimeout = 30000;

@@ -9,9 +9,15 @@ QString& overridden()
     return server;
 }
 
+// https unless the server is named with "http://" in front (a test server
+// on the loopback): over plain http anyone on the way could set the version
+// shown and what the Upgrade link serves.
 QUrl OnServer(const QString& path)
 {
-    QUrl url(QStringLiteral("http://") + UpdateServer::Server());
+    const QString server = UpdateServer::Server();
+    const bool schemeGiven = server.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        || server.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    QUrl url(schemeGiven ? server : QStringLiteral("https://") + server);
     url.setPath(path, QUrl::DecodedMode);
     return url;
 }

@@ -1,6 +1,7 @@
 // Reading and showing the update server's version numbers.
 #include "update/version_text.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace VersionText {
@@ -38,6 +39,12 @@ QString Dotted(const QString& version)
     for (qsizetype i = first; i < version.size(); ++i)
         dotted += version.at(i) + QStringLiteral(".");
     return dotted;
+}
+
+bool IsVersion(const QString& text)
+{
+    return (text.size() == 4 || text.size() == 5)
+        && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 QString FirstLine(const QByteArray& body)

@@ -15,6 +15,9 @@ bool IsNewer(const QString& latest, const QString& current);
 // A dot after each digit of a four-character version, after the 2nd to 5th
 // character of a five-character one; any other length is left as it is.
 QString Dotted(const QString& version);
+// Four or five decimal digits, nothing else: the only answer the server
+// gives that the window shows.
+bool IsVersion(const QString& text);
 // The first line of a reply body, without its line end.
 QString FirstLine(const QByteArray& body);
 

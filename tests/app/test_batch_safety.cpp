@@ -84,6 +84,12 @@ TEST(BatchSafety, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
     w.run(&CMainFrame::OnEncrypt);
     EXPECT_EQ(w.questions(), 2);
     EXPECT_TRUE(w.rig.messages[0].text.startsWith(QString::fromStdString(w.work.file("1.txt.kvn")) + "\n"));
+    // Enter answers No: the real box has No as its default button.
+    EXPECT_EQ(w.rig.messages[0].defaultButton, QMessageBox::No);
+    MessageRequest asked = w.rig.messages[0];
+    asked.owner = nullptr; // the batch window is gone
+    const auto box = CMessageService::CreateBox(asked);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
     EXPECT_EQ(kvntest::read_file(w.work.file("1.txt.kvn")), Bytes(3, 'x'));
     for (const char* n : { "2.txt.kvn", "3.txt.kvn", "4.txt.kvn" })
         EXPECT_NE(kvntest::read_file(w.work.file(n)), Bytes(3, 'x')) << n;

@@ -134,7 +134,7 @@ TEST(StartUp, SecondCopyEndsSilentlyAndAStaleLockIsTakenOver)
     };
     QProcess first;
     ASSERT_TRUE(start(first));
-    ASSERT_TRUE(HoldsTheLock(dir.path(), first));
+    ASSERT_TRUE(HoldsTheLock(dir.path() + "/Kelvanetrix Plus", first));
     QProcess second;
     ASSERT_TRUE(start(second));
     ASSERT_TRUE(second.waitForFinished(5000));
@@ -148,7 +148,7 @@ TEST(StartUp, SecondCopyEndsSilentlyAndAStaleLockIsTakenOver)
     first.waitForFinished(5000);
     QProcess third;
     ASSERT_TRUE(start(third));
-    EXPECT_TRUE(HoldsTheLock(dir.path(), third));
+    EXPECT_TRUE(HoldsTheLock(dir.path() + "/Kelvanetrix Plus", third));
     EXPECT_EQ(third.state(), QProcess::Running);
     third.kill();
     third.waitForFinished(5000);

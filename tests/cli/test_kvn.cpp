@@ -1,13 +1,19 @@
 // kvn as a separate process: the same names and bytes as the engine gives,
 // the ways to give a key, the exit statuses, the terminal prompt, links and
-// existing files, and a failed allocation.
+// existing files, a failed allocation, and what another user could learn of
+// the key.
+#include "cli/key_source.h"
 #include "tests/support/engine_recorders.h"
+#include "tests/support/other_user.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <pty.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -366,4 +372,55 @@ TEST(Kvn, RecursiveTakesEveryFileBelowSkipsLinksAndRefusesTooManyUpFront)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("(4004 files; at most 4000 in one batch)"), std::string::npos) << r.err;
     EXPECT_FALSE(kvntest::exists(top + "/sub/f0.kvn"));
+}
+
+// Waiting at the prompt, kvn run by another user is not dumpable (its /proc
+// files are root's) and makes no core file; the key read from the
+// environment is gone from there, bytes and all.
+TEST(Kvn, KeyIsKeptFromCoreFilesAndTheEnvironment)
+{
+    const std::string value = "env secret";
+    ASSERT_EQ(setenv("KVN_TEST_SECRET", value.c_str(), 1), 0);
+    const char* where = std::getenv("KVN_TEST_SECRET");
+    std::string key, error;
+    ASSERT_TRUE(kvn::KeyFromEnvironment("KVN_TEST_SECRET", key, error));
+    EXPECT_EQ(key, value);
+    EXPECT_EQ(std::getenv("KVN_TEST_SECRET"), nullptr);
+    EXPECT_EQ(std::string(where, value.size()), std::string(value.size(), '\0'));
+
+    // A key file's line longer than any buffer kvn starts with.
+    Folder f(std::string(5000, 'k'));
+    ASSERT_TRUE(kvn::KeyFromFile(f.keyFile, key, error));
+    EXPECT_EQ(key, std::string(5000, 'k'));
+
+    kvntest::OtherUser other;
+    if (!other.Made())
+        GTEST_SKIP() << "no second user account can be made here (needs root)";
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        if (setgroups(0, nullptr) == 0 && setgid(other.Gid()) == 0 && setuid(other.Uid()) == 0)
+            execl(KVN_BINARY, KVN_BINARY, "encrypt", "/nonexistent", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string screen;
+    char buf[256];
+    ssize_t n;
+    while (screen.find("Key: ") == std::string::npos && (n = read(master, buf, sizeof buf)) > 0)
+        screen.append(buf, std::size_t(n));
+    ASSERT_NE(screen.find("Key: "), std::string::npos) << screen;
+    const std::string proc = "/proc/" + std::to_string(pid);
+    struct stat st { };
+    ASSERT_EQ(stat((proc + "/status").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u) << "dumpable: its /proc files are its user's";
+    std::ifstream limits(proc + "/limits");
+    std::string line;
+    while (std::getline(limits, line) && line.rfind("Max core file size", 0) != 0) { }
+    std::istringstream fields(line.substr(std::min<std::size_t>(line.size(), 18)));
+    std::string soft, hard;
+    fields >> soft >> hard;
+    EXPECT_EQ(soft + " " + hard, "0 0");
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(master);
 }

@@ -39,6 +39,13 @@ public:
         m_status = status;
         m_body = body;
     }
+    // An answer that claims a gigabyte and sends `start`, then nothing more,
+    // the connection left open.
+    void AnswerWithoutEnd(const QByteArray& start)
+    {
+        Answer(200, start);
+        m_endless = true;
+    }
     void Hold() { m_holding = true; }
     void Release()
     {
@@ -67,16 +74,19 @@ private:
 
     void Respond(QTcpSocket* socket)
     {
+        const qint64 length = m_endless ? qint64(1) << 30 : m_body.size();
         socket->write("HTTP/1.1 " + QByteArray::number(m_status) + (m_status == 200 ? " OK" : " Not Found")
-            + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(m_body.size())
+            + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(length)
             + "\r\nConnection: close\r\n\r\n" + m_body);
-        socket->disconnectFromHost();
+        if (!m_endless)
+            socket->disconnectFromHost();
     }
 
     QTcpServer m_server;
     int m_status = 200;
     QByteArray m_body;
     bool m_holding = false;
+    bool m_endless = false;
     QList<QPointer<QTcpSocket>> m_held;
     QList<QByteArray> m_requests;
 };

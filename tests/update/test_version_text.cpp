@@ -45,8 +45,8 @@ TEST(UpdateServerTest, SetterBeatsEnvironmentBeatsBuildDefault)
     const QString builtIn = UpdateServer::Server();
     EXPECT_FALSE(builtIn.isEmpty());
     qputenv("KVN_UPDATE_SERVER", "mirror.example:8080");
-    EXPECT_EQ(UpdateServer::VersionAddress().toString(), "http://mirror.example:8080/version.txt");
-    UpdateServer::SetServer("127.0.0.1:1234");
+    EXPECT_EQ(UpdateServer::VersionAddress().toString(), "https://mirror.example:8080/version.txt");
+    UpdateServer::SetServer("http://127.0.0.1:1234");
     EXPECT_EQ(UpdateServer::SetupAddress("3322").toString(), "http://127.0.0.1:1234/kv3322setup.exe");
     UpdateServer::SetServer({});
     qunsetenv("KVN_UPDATE_SERVER");

@@ -1,7 +1,7 @@
 // Key pages and the end of core files, per platform.
 #include "batch/key_memory.h"
 
-#include "engine/secure_zero.h"
+#include "engine/os/secure_zero.h"
 
 #if defined(_WIN32)
 #include <windows.h>

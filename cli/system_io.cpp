@@ -1,7 +1,7 @@
 // kvn's system calls on a POSIX system.
 #include "cli/system_io.h"
 
-#include "engine/secure_zero.h"
+#include "engine/os/secure_zero.h"
 
 #include <cerrno>
 #include <cstdlib>

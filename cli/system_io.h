@@ -4,7 +4,7 @@
 // system_io_win.cpp the Windows ones; everything else in kvn is portable.
 #pragma once
 
-#include "engine/secure_zero.h"
+#include "engine/os/secure_zero.h"
 
 #include <algorithm>
 #include <string>

@@ -112,6 +112,14 @@ TEST_P(CpuPaths, GiveThePortableBytes)
 
 INSTANTIATE_TEST_SUITE_P(Level, CpuPaths, ::testing::ValuesIn(ciphers_on_vector_levels()), case_name);
 
+namespace tessiral {
+// Names a level in CTest's list and in failures.
+void PrintTo(CpuLevel level, std::ostream* out)
+{
+    *out << cpu_level_name(level);
+}
+} // namespace tessiral
+
 // 0 stands for 65536 in the multiplications; random keys and data almost
 // never meet it, so every level's kernels get zero subkeys and zero words.
 class IdeaZeroWords : public ::testing::TestWithParam<CpuLevel> { };

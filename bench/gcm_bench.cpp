@@ -5,8 +5,8 @@
 // cipher's bulk ECB rate from the same run.
 #include "bench/gcm_bench.h"
 
-#include "engine/dispatch/cipher_table.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_table.h"
 #include "engine/modes/gcm/aes_gcm.h"
 #include "engine/modes/gcm/gcm.h"
 

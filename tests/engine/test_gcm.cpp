@@ -2,8 +2,8 @@
 // kernels: the published AES cases, and the known answers for the other
 // four ciphers made with an independent library (tests/tools/gcm_vectors).
 // Each vector is sealed, opened, and opened again with one bit changed.
-#include "engine/dispatch/cipher_table.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_table.h"
 #include "engine/modes/gcm/aes_gcm.h"
 #include "engine/modes/gcm/gcm.h"
 #include "tests/support/vectors.h"

@@ -6,8 +6,8 @@
 // block ciphers give the engine's bytes for the same 256-bit key.
 //
 //   gcm_vectors > tests/data/gcm/gcm_ciphers.txt
-#include "engine/dispatch/cipher_table.h"
 #include "engine/api/idea_access.h"
+#include "engine/dispatch/cipher_table.h"
 
 #include <cryptopp/aes.h>
 #include <cryptopp/gcm.h>

@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <map>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,3 +242,36 @@ TEST(KeyBytes, TextZeroThenZerosToAtLeast101)
     EXPECT_EQ(big.data()[150], 0);
     EXPECT_EQ(CharacterCount("h\xC3\xA9llo"), 5u); // "héllo"
 }
+
+#ifdef __linux__
+// The key bytes lie in pages left out of core files ("dd" among the mapping's
+// flags) and, where the locked-memory limit allows, locked out of swap ("lo";
+// AddressSanitizer turns mlock into nothing).
+TEST(KeyBytes, PagesLeftOutOfCoreFiles)
+{
+    KeyBuffer key("key");
+    const auto at = reinterpret_cast<std::uintptr_t>(key.data());
+    std::ifstream maps("/proc/self/smaps");
+    std::string line, flags;
+    bool inside = false;
+    while (std::getline(maps, line)) {
+        unsigned long from = 0, to = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &from, &to) == 2) // a mapping's first line
+            inside = at >= from && at < to;
+        if (inside && line.rfind("VmFlags:", 0) == 0) {
+            flags = line;
+            break;
+        }
+    }
+    EXPECT_NE(flags.find(" dd"), std::string::npos) << flags;
+    rlimit locked{};
+#ifdef __SANITIZE_ADDRESS__
+    locked.rlim_cur = 0;
+#else
+    getrlimit(RLIMIT_MEMLOCK, &locked);
+#endif
+    if (locked.rlim_cur >= 4096) {
+        EXPECT_NE(flags.find(" lo"), std::string::npos) << flags;
+    }
+}
+#endif

@@ -79,6 +79,8 @@ CKeyBar::CKeyBar(QWidget* parent)
     keyLabel->setBuddy(m_key);
     auto* verifyLabel = new QLabel(QStringLiteral("Verify"), this);
     verifyLabel->setBuddy(m_confirm);
+    auto* strengthLabel = new QLabel(QStringLiteral("Strength:"), this);
+    strengthLabel->setObjectName(QStringLiteral("keyStrengthCaption"));
     // Only the verdict, never anything of the key itself.
     m_strength = new QLabel(this);
     m_strength->setObjectName(QStringLiteral("keyStrength"));
@@ -103,6 +105,8 @@ CKeyBar::CKeyBar(QWidget* parent)
     layout->addSpacing(8);
     layout->addWidget(verifyLabel);
     layout->addWidget(m_confirm, 1);
+    layout->addSpacing(8);
+    layout->addWidget(strengthLabel);
     layout->addWidget(m_strength);
     layout->addWidget(m_showKey);
     layout->addStretch(0);

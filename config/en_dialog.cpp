@@ -70,8 +70,8 @@ QWidget* CEnDialog::MakeFormatGroup()
 
     // What strengthening costs is paid once per batch, by every computer
     // that decrypts too.
-    auto* strengthLabel = new QLabel(QStringLiteral("Key strengthening:"), group);
-    strengthLabel->setIndent(24);
+    m_strengthCaption = new QLabel(QStringLiteral("Key strengthening:"), group);
+    m_strengthCaption->setIndent(24);
     m_normal = new QRadioButton(QStringLiteral("Normal"), group);
     m_normal->setObjectName(QStringLiteral("normal"));
     m_strong = new QRadioButton(QStringLiteral("Strong"), group);
@@ -89,7 +89,7 @@ QWidget* CEnDialog::MakeFormatGroup()
     auto* inside = new QVBoxLayout(group);
     inside->addWidget(m_compatible);
     inside->addWidget(m_authenticated);
-    inside->addWidget(strengthLabel);
+    inside->addWidget(m_strengthCaption);
     auto* strengthRows = new QVBoxLayout;
     strengthRows->setContentsMargins(24, 0, 0, 0);
     strengthRows->addWidget(m_normal);
@@ -129,6 +129,7 @@ void CEnDialog::ShowFormat()
     (authenticated ? m_authenticated : m_compatible)->setChecked(true);
     m_compatible->setEnabled(offered);
     m_authenticated->setEnabled(offered);
+    m_strengthCaption->setEnabled(authenticated);
     m_normal->setEnabled(authenticated);
     m_strong->setEnabled(authenticated);
     m_ideaNote->setVisible(!offered);

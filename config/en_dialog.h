@@ -43,6 +43,7 @@ private:
     QRadioButton* m_noChange = nullptr;
     QRadioButton* m_compatible = nullptr;
     QRadioButton* m_authenticated = nullptr;
+    QLabel* m_strengthCaption = nullptr;
     QRadioButton* m_normal = nullptr;
     QRadioButton* m_strong = nullptr;
     QLabel* m_ideaNote = nullptr;

@@ -8,10 +8,15 @@ namespace batch {
 
 enum class Direction { Encrypt, Decrypt };
 
+enum class FileFormat { Compatible, Authenticated };
+enum class Strength { Normal, Strong };
+
 struct OutputOptions {
     int replace = 1; // the engine's m_bReplace
     int addExt = 1; // the engine's m_bAddExt (encryption only)
     bool verify = true; // replace mode: each result is checked against its source before the source goes
+    FileFormat format = FileFormat::Compatible;
+    Strength strength = Strength::Normal;
 };
 
 // How the settings decode into these: settings_entries.h.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 struct CBatchControl {
@@ -19,6 +20,9 @@ struct CBatchControl {
     // Decryption: when the header block does not check out under the chosen
     // cipher, the others are tried on it and the one that fits is used.
     bool findCipher = true;
+    // Called on the batch's thread with true just before a key derivation and
+    // with false after it, so that a window can say it is busy.
+    std::function<void(bool busy)> strengthening;
 
     // About the file the engine ran last.
     bool stopped = false; // it ended unfinished because of `stop`

@@ -4,6 +4,7 @@
 #include "batch/batch_texts.h"
 #include "batch/cipher_list.h"
 #include "batch/key_buffer.h"
+#include "batch/key_strength.h"
 #include "batch/output_options.h"
 #include "batch/prechecks.h"
 #include "batch/settings_access.h"
@@ -107,6 +108,50 @@ TEST(OutputOptionsTable, EncryptAndDecryptSettings)
     EXPECT_EQ(settings::DecryptOptions("1").replace, 1);
     EXPECT_EQ(settings::DecryptOptions("0").replace, 0);
     EXPECT_EQ(settings::DecryptOptions("true").replace, 0);
+}
+
+// Written and read back; anything but "1" is the default; IDEA encrypts in
+// the compatible format whatever is stored, and decryption reads no format.
+TEST(OutputOptionsTable, FormatAndStrengthEntries)
+{
+    FakeSettings s;
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Compatible);
+    EXPECT_EQ(settings::EncryptOptions(s).strength, Strength::Normal);
+    settings::WriteFormat(s, FileFormat::Authenticated);
+    settings::WriteStrength(s, Strength::Strong);
+    EXPECT_EQ(s.values["EncryptOption/Format"], "1");
+    EXPECT_EQ(s.values["EncryptOption/Strength"], "1");
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Authenticated);
+    EXPECT_EQ(settings::EncryptOptions(s).strength, Strength::Strong);
+    EXPECT_EQ(settings::DecryptOptions(s).format, FileFormat::Compatible);
+    s.values["Arith/value"] = "10";
+    EXPECT_EQ(settings::StoredFormat(s), FileFormat::Authenticated);
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Compatible);
+    settings::WriteFormat(s, FileFormat::Compatible);
+    settings::WriteStrength(s, Strength::Normal);
+    EXPECT_EQ(s.values["EncryptOption/Format"], "0");
+    EXPECT_EQ(s.values["EncryptOption/Strength"], "0");
+    s.values["EncryptOption/Format"] = "true";
+    s.values["EncryptOption/Strength"] = "2";
+    EXPECT_EQ(settings::StoredFormat(s), FileFormat::Compatible);
+    EXPECT_EQ(settings::StoredStrength(s), Strength::Normal);
+}
+
+// Words, keyboard walks and short keys are weak; long mixed ones strong. The
+// pattern estimator sees through a walk that length and kinds alone cannot.
+TEST(KeyStrengthEstimate, WeakFairAndStrong)
+{
+    EXPECT_EQ(EstimateKeyStrength("password"), KeyStrength::Weak);
+    EXPECT_EQ(EstimateKeyStrength("Vq8#tLz2!mRw9&kP"), KeyStrength::Strong);
+    EXPECT_EQ(EstimateByLengthAndClasses(""), KeyStrength::Weak);
+    EXPECT_EQ(EstimateByLengthAndClasses("password"), KeyStrength::Weak);
+    EXPECT_EQ(EstimateByLengthAndClasses("kqzvbwrtxm"), KeyStrength::Fair); // 10 x 4.7 bits
+    EXPECT_EQ(EstimateByLengthAndClasses("\xc3\xa9\xc3\xa8\xc3\xaa\xc3\xabxyz1"), KeyStrength::Fair); // 8 characters
+    EXPECT_EQ(EstimateByLengthAndClasses("Vq8#tLz2!mRw9&kP"), KeyStrength::Strong);
+    EXPECT_EQ(EstimateByLengthAndClasses("qwertyuiopasdfgh"), KeyStrength::Strong);
+    if (!KeyStrengthKnowsPatterns())
+        GTEST_SKIP() << "built without the pattern estimator";
+    EXPECT_EQ(EstimateKeyStrength("qwertyuiopasdfgh"), KeyStrength::Weak);
 }
 
 TEST(Destinations, DecryptionKeepsCaseUnlessTheFileSystemFoldsIt)

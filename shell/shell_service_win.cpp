@@ -35,7 +35,7 @@ bool CShellService::MoveToTrash(const QString& path, QString* error)
 bool CShellService::ShowProperties(const QString& path)
 {
     const std::wstring file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
-    SHELLEXECUTEINFOW info {};
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // The verb belongs to the item's shortcut menu, not to a program.
     info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_FLAG_NO_UI;

@@ -35,7 +35,7 @@ bool MoveToTrash(const QString& path, QString* error)
     // A list of names, each ended by a null, the list by a second one.
     std::wstring from = QDir::toNativeSeparators(info.absoluteFilePath()).toStdWString();
     from.push_back(L'\0');
-    SHFILEOPSTRUCTW op {};
+    SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     // Where the bin cannot take the file (too large, no bin on the drive)
@@ -43,7 +43,8 @@ bool MoveToTrash(const QString& path, QString* error)
     op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_NOERRORUI | FOF_SILENT;
     const int result = SHFileOperationW(&op);
     if (result != 0 || op.fAnyOperationsAborted)
-        return Fail(error, QStringLiteral("The shell could not move the file to the Recycle Bin (error %1).").arg(result));
+        return Fail(
+            error, QStringLiteral("The shell could not move the file to the Recycle Bin (error %1).").arg(result));
     if (QFileInfo::exists(path))
         return Fail(error, QStringLiteral("The file is still there."));
     return true;

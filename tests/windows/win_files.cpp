@@ -148,3 +148,26 @@ Run run_beside(const std::string& name, const std::vector<std::string>& args, co
 }
 
 } // namespace wintest
+
+#include <shellapi.h>
+
+namespace wintest {
+
+long long recycled_items()
+{
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SHQueryRecycleBinW(nullptr, &info) == S_OK ? info.i64NumItems : -1;
+}
+
+std::wstring registry_string(const std::wstring& key, const std::wstring& name)
+{
+    wchar_t value[512] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size)
+        != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+} // namespace wintest

@@ -46,3 +46,13 @@ struct Run {
 Run run_beside(const std::string& name, const std::vector<std::string>& args, const std::string& env = {});
 
 } // namespace wintest
+
+namespace wintest {
+
+// Items in the Recycle Bins of all drives; -1 when the shell cannot say.
+long long recycled_items();
+// The value under HKEY_CURRENT_USER\<key>, read by the registry's own calls;
+// empty when there is none.
+std::wstring registry_string(const std::wstring& key, const std::wstring& name);
+
+} // namespace wintest

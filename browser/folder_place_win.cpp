@@ -15,7 +15,7 @@ namespace {
 
 QString DriveName(const std::wstring& root)
 {
-    SHFILEINFOW info {};
+    SHFILEINFOW info{};
     if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) && info.szDisplayName[0])
         return QString::fromWCharArray(info.szDisplayName);
     // The volume's own label, when the shell gives no name.
@@ -36,8 +36,8 @@ QList<CFolderPlace> Drives()
         const std::wstring root = { wchar_t(L'A' + i), L':', L'\\' };
         // An empty card reader or optical drive is listed; opening it says
         // that it has no medium.
-        drives.append({ DriveName(root), QString(QChar(u'A' + i)) + QStringLiteral(":/"),
-            CFolderPlace::Kind::Drive, {} });
+        drives.append(
+            { DriveName(root), QString(QChar(u'A' + i)) + QStringLiteral(":/"), CFolderPlace::Kind::Drive, {} });
     }
     return drives;
 }

@@ -100,8 +100,8 @@ TEST(WindowsServices, AttributesComeFromTheFileSystem)
 TEST(WindowsServices, ComputerListsTheDrives)
 {
     const QList<CFolderPlace> places = DesktopPlaces();
-    const auto computer = std::find_if(places.begin(), places.end(),
-        [](const CFolderPlace& p) { return p.kind == CFolderPlace::Kind::Computer; });
+    const auto computer = std::find_if(
+        places.begin(), places.end(), [](const CFolderPlace& p) { return p.kind == CFolderPlace::Kind::Computer; });
     ASSERT_NE(computer, places.end());
     bool c = false;
     for (const CFolderPlace& drive : computer->children) {
@@ -129,7 +129,7 @@ TEST(WindowsServices, LaterStartHandsItsFilesToTheRunningCopy)
     // The later start, while this copy answers: it ends once it has handed
     // the files over.
     wintest::Run later;
-    std::atomic<bool> ended { false };
+    std::atomic<bool> ended{ false };
     std::thread start([&] {
         later = wintest::run_beside("Kelvanetrix.exe", { file }, "QT_QPA_PLATFORM=windows");
         ended = true;

@@ -171,3 +171,39 @@ std::wstring registry_string(const std::wstring& key, const std::wstring& name)
 }
 
 } // namespace wintest
+
+namespace wintest {
+
+void type_text(const std::wstring& text)
+{
+    for (const wchar_t c : text) {
+        INPUT in[2]{};
+        for (int i = 0; i < 2; ++i) {
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wScan = WORD(c);
+            in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, in, sizeof(INPUT));
+    }
+}
+
+void press_key(unsigned short virtualKey)
+{
+    INPUT in[2]{};
+    for (int i = 0; i < 2; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = virtualKey;
+        in[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void bring_to_front(void* window)
+{
+    const HWND top = GetAncestor(static_cast<HWND>(window), GA_ROOT);
+    SetForegroundWindow(top);
+    SetActiveWindow(top);
+    SetFocus(top);
+}
+
+} // namespace wintest

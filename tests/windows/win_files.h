@@ -56,3 +56,16 @@ long long recycled_items();
 std::wstring registry_string(const std::wstring& key, const std::wstring& name);
 
 } // namespace wintest
+
+namespace wintest {
+
+// Input as the keyboard gives it, through the system's input queue to the
+// window that has the focus: text character by character, and single keys
+// (virtual-key codes).
+void type_text(const std::wstring& text);
+void press_key(unsigned short virtualKey);
+// Makes the top-level window holding `window` (a native handle) the one
+// that takes the keyboard.
+void bring_to_front(void* window);
+
+} // namespace wintest

@@ -141,7 +141,8 @@ inline void keyClicks(QWidget* widget, const QString& text, Qt::KeyboardModifier
     }
 }
 
-inline void mousePress(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers mods = {}, QPoint pos = {}, int = -1)
+inline void mousePress(
+    QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers mods = {}, QPoint pos = {}, int = -1)
 {
     lite::Mouse(widget, QEvent::MouseButtonPress, button, mods, pos);
 }
@@ -152,7 +153,8 @@ inline void mouseRelease(
     lite::Mouse(widget, QEvent::MouseButtonRelease, button, mods, pos);
 }
 
-inline void mouseClick(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers mods = {}, QPoint pos = {}, int = -1)
+inline void mouseClick(
+    QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers mods = {}, QPoint pos = {}, int = -1)
 {
     mousePress(widget, button, mods, pos);
     mouseRelease(widget, button, mods, pos);
@@ -171,11 +173,10 @@ inline void mouseDClick(
 // Records a signal's emissions, each as the list of its arguments.
 class QSignalSpy : public QList<QList<QVariant>> {
 public:
-    template <typename Sender, typename... Args>
-    QSignalSpy(const Sender* sender, void (Sender::*signal)(Args...))
+    template <typename Sender, typename... Args> QSignalSpy(const Sender* sender, void (Sender::*signal)(Args...))
     {
         QObject::connect(sender, signal, &m_context,
-            [this](Args... args) { append(QList<QVariant> { QVariant::fromValue(std::decay_t<Args>(args))... }); });
+            [this](Args... args) { append(QList<QVariant>{ QVariant::fromValue(std::decay_t<Args>(args))... }); });
     }
 
     bool wait(int timeout = 5000)

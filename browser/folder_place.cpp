@@ -18,6 +18,7 @@ bool IsInside(const QString& path, const QString& folder)
     return path.startsWith(prefix) && path.size() > prefix.size();
 }
 
+#ifndef Q_OS_WIN
 QList<CFolderPlace> Volumes()
 {
     const QString home = QDir::homePath();
@@ -33,6 +34,7 @@ QList<CFolderPlace> Volumes()
         [&order](const CFolderPlace& a, const CFolderPlace& b) { return order(a.name, b.name); });
     return volumes;
 }
+#endif
 
 } // namespace
 
@@ -44,6 +46,7 @@ bool IsUserVolume(const QString& mountPath, const QString& home)
     return IsInside(path, home) && !path.mid(home.size()).contains(QStringLiteral("/."));
 }
 
+#ifndef Q_OS_WIN // Windows lists its drives in folder_place_win.cpp
 QList<CFolderPlace> DesktopPlaces()
 {
     const QString home = QDir::homePath();
@@ -59,3 +62,4 @@ QList<CFolderPlace> DesktopPlaces()
     places.append(volumes);
     return places;
 }
+#endif

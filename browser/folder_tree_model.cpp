@@ -222,7 +222,12 @@ QIcon CFolderTreeModel::IconOf(const CFolderPlace& place) const
     case CFolderPlace::Kind::Computer:
         return m_iconProvider.icon(QAbstractFileIconProvider::Computer);
     case CFolderPlace::Kind::Drive:
+#ifdef Q_OS_WIN
+        // The shell's own icon of the drive: fixed, removable, optical, network.
+        return m_iconProvider.icon(QFileInfo(place.path));
+#else
         return m_iconProvider.icon(QAbstractFileIconProvider::Drive);
+#endif
     case CFolderPlace::Kind::Folder:
         break;
     }

@@ -148,3 +148,62 @@ Run run_beside(const std::string& name, const std::vector<std::string>& args, co
 }
 
 } // namespace wintest
+
+#include <shellapi.h>
+
+namespace wintest {
+
+long long recycled_items()
+{
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SHQueryRecycleBinW(nullptr, &info) == S_OK ? info.i64NumItems : -1;
+}
+
+std::wstring registry_string(const std::wstring& key, const std::wstring& name)
+{
+    wchar_t value[512] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size)
+        != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+} // namespace wintest
+
+namespace wintest {
+
+void type_text(const std::wstring& text)
+{
+    for (const wchar_t c : text) {
+        INPUT in[2]{};
+        for (int i = 0; i < 2; ++i) {
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wScan = WORD(c);
+            in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, in, sizeof(INPUT));
+    }
+}
+
+void press_key(unsigned short virtualKey)
+{
+    INPUT in[2]{};
+    for (int i = 0; i < 2; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = virtualKey;
+        in[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void bring_to_front(void* window)
+{
+    const HWND top = GetAncestor(static_cast<HWND>(window), GA_ROOT);
+    SetForegroundWindow(top);
+    SetActiveWindow(top);
+    SetFocus(top);
+}
+
+} // namespace wintest

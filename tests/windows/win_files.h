@@ -46,3 +46,26 @@ struct Run {
 Run run_beside(const std::string& name, const std::vector<std::string>& args, const std::string& env = {});
 
 } // namespace wintest
+
+namespace wintest {
+
+// Items in the Recycle Bins of all drives; -1 when the shell cannot say.
+long long recycled_items();
+// The value under HKEY_CURRENT_USER\<key>, read by the registry's own calls;
+// empty when there is none.
+std::wstring registry_string(const std::wstring& key, const std::wstring& name);
+
+} // namespace wintest
+
+namespace wintest {
+
+// Input as the keyboard gives it, through the system's input queue to the
+// window that has the focus: text character by character, and single keys
+// (virtual-key codes).
+void type_text(const std::wstring& text);
+void press_key(unsigned short virtualKey);
+// Makes the top-level window holding `window` (a native handle) the one
+// that takes the keyboard.
+void bring_to_front(void* window);
+
+} // namespace wintest

@@ -210,8 +210,10 @@ long CAuthenticatedFormat::OpenHeader(CFileOps& ops, int fd, bool findCipher)
         m_problem = status_text(HeaderStatus::Unsupported);
         return 0;
     }
-    if (row != &m_chosen && !findCipher)
-        return 0; // only the chosen cipher may open it: its key check fails
+    // Without finding, only the cipher settled on may open it (the chosen
+    // one, or the one found on a first reading): its key check fails.
+    if (row != m_row && !findCipher)
+        return 0;
     m_row = row;
     CBatchControl* control = m_engine.m_pControl;
     tessiral::kdf::SecureBuffer a;

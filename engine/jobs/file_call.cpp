@@ -83,6 +83,9 @@ template <typename Body> int guarded(CIdea& engine, const char* source, Body bod
 bool looks_authenticated(CIdea& engine, const char* source)
 {
     CFileOps& ops = engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops();
+    FileInfo info;
+    if (ops.Stat(source, info) != 0 || !info.regular)
+        return false; // never opened here (a FIFO would block): the loop refuses it
     const int fd = ops.OpenRead(source);
     if (fd < 0)
         return false; // the loop opens it again and reports why it cannot

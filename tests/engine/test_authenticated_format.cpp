@@ -67,10 +67,7 @@ struct Rig {
     }
     int encrypt(const std::string& s, const std::string& d) { return rig.encrypt(s, d); }
     int decrypt(const std::string& s, const std::string& d) { return rig.decrypt(s, d); }
-    std::string last_message() const
-    {
-        return rig.messages.messages.empty() ? "" : rig.messages.messages.back().text;
-    }
+    std::string last_message() const { return rig.messages.messages.empty() ? "" : rig.messages.messages.back().text; }
 };
 
 // Encrypts `plain` as "p" -> "p.kvn" in `dir`; returns the encrypted bytes.
@@ -170,7 +167,8 @@ TEST(AuthenticatedFormat, EveryKindOfTamperingIsRefusedWithNothingWritten)
             good.begin() + long(kHeader + 2 * kSealed));
         expect_refused(b, "a chunk duplicated", "chunk 3 ");
         b = good;
-        std::swap_ranges(b.begin() + long(kHeader), b.begin() + long(kHeader + kSealed), b.begin() + long(kHeader + kSealed));
+        std::swap_ranges(
+            b.begin() + long(kHeader), b.begin() + long(kHeader + kSealed), b.begin() + long(kHeader + kSealed));
         expect_refused(b, "two chunks swapped", "chunk 1 ");
     }
     for (std::size_t extra : { std::size_t(1), auth::kChunkTag, kSealed }) {

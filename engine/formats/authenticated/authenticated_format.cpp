@@ -271,8 +271,7 @@ std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*
             }
             if (!ok) {
                 std::uint64_t seen = failed.load();
-                while (base + i < seen && !failed.compare_exchange_weak(seen, base + i)) {
-                }
+                while (base + i < seen && !failed.compare_exchange_weak(seen, base + i)) { }
             }
         }
     });
@@ -331,7 +330,8 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
         unsigned char iv[12];
         Iv(i, last, iv);
         if (bytes < kChunkTag || i >= kMaxChunks
-            || !m_gcm->open(iv, nullptr, 0, in.data(), bytes - kChunkTag, in.data() + bytes - kChunkTag, plain.data())) {
+            || !m_gcm->open(
+                iv, nullptr, 0, in.data(), bytes - kChunkTag, in.data() + bytes - kChunkTag, plain.data())) {
             verdict = Verdict::Differs;
             break;
         }
@@ -340,7 +340,8 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
         r = read_full(ops, plainFd, source.data(), want);
         if (r < 0)
             verdict = Verdict::Unreadable;
-        else if (std::size_t(r) != bytes - kChunkTag || std::memcmp(source.data(), plain.data(), bytes - kChunkTag) != 0)
+        else if (std::size_t(r) != bytes - kChunkTag
+            || std::memcmp(source.data(), plain.data(), bytes - kChunkTag) != 0)
             verdict = Verdict::Differs;
     }
     tessiral::kdf::wipe(plain.data(), plain.size());

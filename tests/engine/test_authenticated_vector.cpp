@@ -58,8 +58,8 @@ TEST(AuthenticatedVector, EngineReproducesThePublishedVector)
     std::memcpy(h.streamSalt, seam.streamSalt, auth::kSaltSize);
     Bytes a(32);
     const Bytes& password = v["password"];
-    ASSERT_EQ(tessiral::kdf::argon2id_derive({ 1, 32, 1 }, password.data(), password.size(), h.kdfSalt,
-                  auth::kSaltSize, a.data(), a.size()),
+    ASSERT_EQ(tessiral::kdf::argon2id_derive(
+                  { 1, 32, 1 }, password.data(), password.size(), h.kdfSalt, auth::kSaltSize, a.data(), a.size()),
         tessiral::kdf::Argon2Status::Ok);
     EXPECT_EQ(a, v["A"]);
     auth::FileKeys keys;

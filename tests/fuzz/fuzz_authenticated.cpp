@@ -132,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     authenticated::set_test_seam(&seam);
     static const char* const kCodes[] = { "1", "2", "3", "4", "5" };
     const char* code = kCodes[data[1] % 5];
-    const std::string plainPath = Folder() + "/plain", source = Folder() + "/input.kvn",
-                      result = Folder() + "/input";
+    const std::string plainPath = Folder() + "/plain", source = Folder() + "/input.kvn", result = Folder() + "/input";
     const std::vector<unsigned char> rest(data + 5, data + size);
     std::vector<unsigned char> file;
     bool edited = false;

@@ -186,11 +186,18 @@ TEST(AuthenticatedFormat, EveryKindOfTamperingIsRefusedWithNothingWritten)
     expect_refused(Bytes(good.begin(), good.begin() + long(kHeader + 15)), "cut in the first tag", "damaged");
 }
 
-TEST(AuthenticatedFormat, HeadersPastTheLimitsAreRefusedBeforeAnyDerivation)
+TEST(AuthenticatedFormat, IdeaAndHeadersPastTheLimitsAreRefusedBeforeAnyDerivation)
 {
     Seam seam;
     TempDir dir;
     const Bytes good = encrypt_bytes(dir, kvntest::random_bytes(10, 1));
+    {
+        Rig idea("10");
+        EXPECT_EQ(idea.encrypt(dir.file("p"), dir.file("i.kvn")), IDEA_DEST_FAILED);
+        EXPECT_EQ(idea.derivations, 0);
+        EXPECT_NE(idea.last_message().find("64-bit blocks"), std::string::npos) << idea.last_message();
+        EXPECT_FALSE(kvntest::exists(dir.file("i.kvn")));
+    }
     struct Case {
         std::size_t at;
         unsigned char value;

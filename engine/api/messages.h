@@ -40,7 +40,7 @@ inline constexpr const char* kDamaged = "%s\nThis encrypted file is damaged: its
                                         "cipher blocks.\nNothing was written or deleted.";
 // The authenticated format: a header it will not open or make, and a chunk
 // that does not authenticate.
-inline constexpr const char* kFormatRefused = "%s\nThis file cannot be worked on: %s\nNothing was written or deleted.";
+inline constexpr const char* kFormatRefused = "%s\nThis file cannot be worked on. %s\nNothing was written or deleted.";
 inline constexpr const char* kTampered = "%s\nThis file was changed or damaged after it was encrypted: %s\n"
                                          "Nothing was written or deleted.";
 inline constexpr const char* kWriteFailed

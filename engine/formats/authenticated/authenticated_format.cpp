@@ -137,13 +137,13 @@ std::size_t CAuthenticatedFormat::SealHeader(unsigned char* out, std::uint64_t l
     m_header = Header{};
     m_header.cipher = unsigned(std::stoul(m_row->code));
     if (RowOf(m_header.cipher) == nullptr || m_row->block != 16) {
-        m_problem = "the authenticated format needs a cipher with 128-bit blocks; IDEA has 64-bit blocks.";
+        m_problem = "The authenticated format needs a cipher with 128-bit blocks; IDEA has 64-bit blocks.";
         return 0;
     }
     choose_parameters(control ? control->strength : 0, m_header);
     const std::uint64_t chunks = std::max<std::uint64_t>(1, (length + m_header.ChunkSize() - 1) / m_header.ChunkSize());
     if (chunks > kMaxChunks) {
-        m_problem = "it is too large for the authenticated format (at most 2^32 chunks).";
+        m_problem = "It is too large for the authenticated format (at most 2^32 chunks).";
         return 0;
     }
     tessiral::kdf::SecureBuffer a;
@@ -174,7 +174,7 @@ std::size_t CAuthenticatedFormat::SealChunk(CChunkPipeline& pipe, unsigned char*
     const std::size_t size = m_header.ChunkSize();
     const std::size_t chunks = n == 0 ? 1 : (n + size - 1) / size;
     if (m_nextChunk + chunks > kMaxChunks) {
-        m_problem = "it grew too large for the authenticated format (at most 2^32 chunks).";
+        m_problem = "It grew too large for the authenticated format (at most 2^32 chunks).";
         return kChunkFailed;
     }
     unsigned char* out = pipe.Output(n + chunks * kChunkTag);

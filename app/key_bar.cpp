@@ -1,8 +1,11 @@
 // The key bar's widgets.
 #include "app/key_bar.h"
 
+#include "batch/key_buffer.h"
+#include "batch/key_strength.h"
 #include "chrome/art_label.h"
 #include "chrome/toolbar_art.h"
+#include "engine/os/secure_zero.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -76,6 +79,15 @@ CKeyBar::CKeyBar(QWidget* parent)
     keyLabel->setBuddy(m_key);
     auto* verifyLabel = new QLabel(QStringLiteral("Verify"), this);
     verifyLabel->setBuddy(m_confirm);
+    auto* strengthLabel = new QLabel(QStringLiteral("Strength:"), this);
+    strengthLabel->setObjectName(QStringLiteral("keyStrengthCaption"));
+    // Only the verdict, never anything of the key itself.
+    m_strength = new QLabel(this);
+    m_strength->setObjectName(QStringLiteral("keyStrength"));
+    m_strength->setTextFormat(Qt::PlainText);
+    m_strength->setMinimumWidth(m_strength->fontMetrics().horizontalAdvance(QStringLiteral("strong")));
+    m_strength->setAccessibleName(QStringLiteral("Key strength"));
+    m_strength->setToolTip(QStringLiteral("How hard the key would be to guess: weak, fair or strong"));
     m_showKey = new QPushButton(QStringLiteral("Show Key"), this);
     m_showKey->setObjectName(QStringLiteral("showKey"));
     m_showKey->setCheckable(true);
@@ -93,11 +105,32 @@ CKeyBar::CKeyBar(QWidget* parent)
     layout->addSpacing(8);
     layout->addWidget(verifyLabel);
     layout->addWidget(m_confirm, 1);
+    layout->addSpacing(8);
+    layout->addWidget(strengthLabel);
+    layout->addWidget(m_strength);
     layout->addWidget(m_showKey);
     layout->addStretch(0);
 
     connect(m_key, &QLineEdit::textChanged, this, &CKeyBar::keyTextChanged);
+    connect(m_key, &QLineEdit::textChanged, this, &CKeyBar::ShowStrength);
     connect(m_showKey, &QPushButton::clicked, this, &CKeyBar::showKeyClicked);
+}
+
+// The key's bytes live only as long as the estimate takes, and are wiped.
+void CKeyBar::ShowStrength(const QString& key)
+{
+    if (key.isEmpty()) {
+        m_strength->clear();
+        m_strength->setAccessibleDescription(QString());
+        return;
+    }
+    QByteArray bytes = key.toUtf8();
+    batch::KeyText text;
+    text.value.assign(bytes.constData(), std::size_t(bytes.size()));
+    tessiral::secure_zero(bytes.data(), std::size_t(bytes.size()));
+    const QString verdict = QString::fromLatin1(batch::KeyStrengthName(batch::EstimateKeyStrength(text.value)));
+    m_strength->setText(verdict);
+    m_strength->setAccessibleDescription(QStringLiteral("The key is ") + verdict);
 }
 
 void CKeyBar::SetLimit(int characters)

@@ -1,9 +1,11 @@
-// The key bar: the key and its confirmation in two masked boxes, and the
+// The key bar: the key and its confirmation in two masked boxes, how hard
+// the key would be to guess (weak, fair or strong, beside Verify), and the
 // "Show Key" button that unmasks both.
 #pragma once
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -15,6 +17,8 @@ public:
     QLineEdit* KeyBox() const { return m_key; }
     QLineEdit* ConfirmBox() const { return m_confirm; }
     QPushButton* ShowKeyButton() const { return m_showKey; }
+    // "weak", "fair" or "strong" for the key as typed; empty without a key.
+    QLabel* StrengthLabel() const { return m_strength; }
 
     void SetLimit(int characters);
     // Plain text (true) or the password character (false) in both boxes.
@@ -26,7 +30,10 @@ signals:
     void showKeyClicked();
 
 private:
+    void ShowStrength(const QString& key);
+
     QLineEdit* m_key;
+    QLabel* m_strength;
     QLineEdit* m_confirm;
     QPushButton* m_showKey;
 };

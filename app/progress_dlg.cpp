@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -28,6 +29,7 @@ namespace {
 const char* const kOverwriteText
     = "%1\nThis file already exists and is not the file being %2.\nDo you want to replace it?";
 const char* const kOverwriteCaption = "Replace File";
+const char* const kStrengthening = "Strengthening the key...";
 
 } // namespace
 
@@ -70,6 +72,14 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent)
     m_status->setObjectName(QStringLiteral("status"));
     m_progress = new CPercentProgressWidget(this);
     m_progress->setMinimumHeight(22);
+    // No percentage to give while the key is derived: a bar that moves.
+    m_busy = new QProgressBar(this);
+    m_busy->setObjectName(QStringLiteral("busy"));
+    m_busy->setRange(0, 0);
+    m_busy->setTextVisible(false);
+    m_busy->setMinimumHeight(22);
+    m_busy->setAccessibleName(QString::fromLatin1(kStrengthening));
+    m_busy->hide();
     m_speed = new QLabel(this);
     m_speed->setObjectName(QStringLiteral("speed"));
     m_start = new QPushButton(enc ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt"), this);
@@ -96,6 +106,7 @@ CProgressDlg::CProgressDlg(batch::Direction direction, QWidget* parent)
     layout->addWidget(m_list, 1);
     layout->addWidget(m_status);
     layout->addWidget(m_progress);
+    layout->addWidget(m_busy);
     layout->addWidget(m_speed);
     layout->addLayout(buttons);
     resize(420, 400);
@@ -114,6 +125,8 @@ CProgressDlg::~CProgressDlg()
         m_worker->wait();
         delete m_worker;
     }
+    if (m_pControl)
+        m_pControl->strengthening = nullptr;
     if (m_pIdea) {
         m_pIdea->m_pStatusWnd = nullptr;
         m_pIdea->m_pCountWnd = nullptr;
@@ -137,6 +150,12 @@ void CProgressDlg::showEvent(QShowEvent* event)
     m_pIdea->m_pCountWnd = &m_host->count;
     m_pIdea->m_pProgress = &m_progress->Model();
     m_pIdea->m_pMessages = &m_host->messages;
+    // Called on the batch's thread; the window changes on its own.
+    if (m_pControl)
+        m_pControl->strengthening = [this](bool busy) {
+            QMetaObject::invokeMethod(
+                this, [this, busy] { OnStrengthening(busy); }, Qt::QueuedConnection);
+        };
     m_count->setText(QStringLiteral("0/%1 file(s)").arg(m_pBatch->files.size()));
     m_plan->setText(QString::fromStdString(batch::PlanLine(*m_pBatch)));
 }
@@ -198,6 +217,7 @@ void CProgressDlg::OnStop()
 void CProgressDlg::OnWorkerDone()
 {
     m_worker->wait();
+    OnStrengthening(false);
     m_speedTimer->stop();
     m_speed->clear();
     const batch::OutcomeMessage m = batch::DescribeOutcome(*m_pBatch, m_outcome);
@@ -257,6 +277,25 @@ void CProgressDlg::OnWaiting(bool waiting)
     } else if (m_waitStartMs >= 0) {
         m_waitedMs += m_clock.elapsed() - m_waitStartMs;
         m_waitStartMs = -1;
+    }
+}
+
+// The derivation is paid once, not per byte: its time stays out of the rate
+// and of the time left, as a wait does.
+void CProgressDlg::OnStrengthening(bool busy)
+{
+    if (busy == m_strengthening)
+        return;
+    m_strengthening = busy;
+    OnWaiting(busy);
+    m_progress->setVisible(!busy);
+    m_busy->setVisible(busy);
+    const QString text = QString::fromLatin1(kStrengthening);
+    if (busy) {
+        m_statusBeforeBusy = m_status->text();
+        m_status->setText(text);
+    } else if (m_status->text() == text) {
+        m_status->setText(m_statusBeforeBusy);
     }
 }
 

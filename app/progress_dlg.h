@@ -2,7 +2,9 @@
 // batch on a worker thread while the engine shows the file, the count and the
 // progress, and ends with the batch's result. While the worker runs the start
 // button reads "Stop" and Escape does the same; the window itself cannot be
-// closed. CEnProgressDlg and CDeProgressDlg are its two faces.
+// closed. While the engine strengthens the key the window says so and shows
+// a busy bar; Stop works then too. CEnProgressDlg and CDeProgressDlg are its
+// two faces.
 #pragma once
 
 #include "batch/batch_runner.h"
@@ -18,6 +20,7 @@ struct CBatchControl;
 class CPercentProgressWidget;
 class QLabel;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QThread;
 class QTimer;
@@ -36,7 +39,8 @@ public:
     bool IsRunning() const { return m_running; }
     const batch::BatchOutcome& Outcome() const { return m_outcome; }
     CPercentProgressWidget* Progress() const { return m_progress; }
-    // Time the batch spent waiting for the user's answer to a message box.
+    // The engine is deriving the key: the busy bar stands in for the progress.
+    bool IsStrengthening() const { return m_strengthening; }
 
 signals:
     void batchFinished();
@@ -57,6 +61,9 @@ private:
     void OnWorkerDone();
     void UpdateSpeed();
     void OnWaiting(bool waiting);
+    // On the GUI thread: the engine starts (true) or ends (false) a key
+    // derivation.
+    void OnStrengthening(bool busy);
     // On the GUI thread: may file `existing`, not a source, be replaced?
     batch::OverwriteAnswer AskOverwrite(const std::string& existing);
     qint64 WorkingMs() const;
@@ -68,12 +75,15 @@ private:
     QLabel* m_count;
     QLabel* m_speed;
     CPercentProgressWidget* m_progress;
+    QProgressBar* m_busy;
     QPushButton* m_start;
     QPushButton* m_close;
     QThread* m_worker = nullptr;
     QTimer* m_speedTimer;
     bool m_initialised = false;
     bool m_running = false;
+    bool m_strengthening = false;
+    QString m_statusBeforeBusy;
     batch::BatchOutcome m_outcome;
     // For the speed display: bytes of the files before the current one.
     std::atomic<long long> m_doneBytes{ 0 };

@@ -67,7 +67,12 @@ std::string PlanLine(const Batch& batch)
     const bool encrypting = batch.direction == Direction::Encrypt;
     std::string line = CipherName(batch.code);
     if (!encrypting)
-        line += " (or the cipher a file's header shows)";
+        line += " (or the cipher a file's header shows), either format as each file shows";
+    else if (batch.options.format == FileFormat::Authenticated)
+        line += batch.options.strength == Strength::Strong ? ", authenticated format (strong key strengthening)"
+                                                           : ", authenticated format (normal key strengthening)";
+    else
+        line += ", compatible format";
     bool below = false;
     const std::string folder = common_folder(batch, below);
     line += ", in " + folder + (below ? " and its subfolders" : "") + ": ";

@@ -9,7 +9,8 @@
 
 namespace batch {
 
-// "AES, in /home/me/papers: the encrypted files replace the originals."
+// "AES, compatible format, in /home/me/papers: the encrypted files replace
+// the originals." Decrypting, the format is each file's own.
 std::string PlanLine(const Batch& batch);
 
 // "3 of 20 files done, stopped."

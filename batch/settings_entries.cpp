@@ -9,6 +9,7 @@ namespace {
 
 const char* const kOn = "1";
 const char* const kOff = "0";
+const char* const kIdeaCode = "10";
 const char* bit(bool on)
 {
     return on ? kOn : kOff;
@@ -58,7 +59,32 @@ OutputOptions EncryptOptions(CSettingsAccess& s)
 {
     OutputOptions o = EncryptOptions(StoredEncryptChoice(s));
     o.verify = VerifyResults(s);
+    o.format = OffersAuthenticated(AlgorithmCode(s)) ? StoredFormat(s) : FileFormat::Compatible;
+    o.strength = StoredStrength(s);
     return o;
+}
+
+FileFormat StoredFormat(CSettingsAccess& s)
+{
+    return s.GetProfileString("EncryptOption", "Format") == kOn ? FileFormat::Authenticated : FileFormat::Compatible;
+}
+void WriteFormat(CSettingsAccess& s, FileFormat format)
+{
+    s.WriteProfileString("EncryptOption", "Format", bit(format == FileFormat::Authenticated));
+}
+
+Strength StoredStrength(CSettingsAccess& s)
+{
+    return s.GetProfileString("EncryptOption", "Strength") == kOn ? Strength::Strong : Strength::Normal;
+}
+void WriteStrength(CSettingsAccess& s, Strength strength)
+{
+    s.WriteProfileString("EncryptOption", "Strength", bit(strength == Strength::Strong));
+}
+
+bool OffersAuthenticated(const std::string& code)
+{
+    return code != kIdeaCode;
 }
 
 bool VerifyResults(CSettingsAccess& s)

@@ -34,6 +34,19 @@ OutputOptions EncryptOptions(CSettingsAccess& s);
 bool VerifyResults(CSettingsAccess& s);
 void WriteVerifyResults(CSettingsAccess& s, bool on);
 
+// "EncryptOption"/"Format": "1" the authenticated format, anything else
+// (empty included) the compatible one. "EncryptOption"/"Strength": "1" strong
+// key strengthening, anything else normal. Both count for encryption only;
+// the options read from the settings carry them, the compatible format for
+// a cipher that has no authenticated one whatever is stored.
+FileFormat StoredFormat(CSettingsAccess& s);
+void WriteFormat(CSettingsAccess& s, FileFormat format);
+Strength StoredStrength(CSettingsAccess& s);
+void WriteStrength(CSettingsAccess& s, Strength strength);
+// Whether the cipher of this code can write the authenticated format: all
+// but IDEA, whose 64-bit blocks the format's mode cannot take.
+bool OffersAuthenticated(const std::string& code);
+
 // "DecryptOption"/"replace": empty or "1" replaces, anything else keeps.
 std::string StoredDecryptReplace(CSettingsAccess& s);
 void WriteDecryptReplace(CSettingsAccess& s, bool replace);

@@ -1,8 +1,11 @@
 // Reading the key without leaving copies of it around.
 #include "cli/key_source.h"
 
+#include "batch/key_strength.h"
 #include "cli/system_io.h"
 #include "engine/os/secure_zero.h"
+
+#include <cstdio>
 
 namespace kvn {
 
@@ -29,7 +32,7 @@ bool KeyFromEnvironment(const std::string& name, std::string& key, std::string& 
     return false;
 }
 
-bool KeyFromTerminal(std::string& key, std::string& error)
+bool KeyFromTerminal(std::string& key, std::string& error, bool warnIfWeak)
 {
     std::string confirm;
     if (!AskTwiceWithoutEcho("Key: ", "Confirm key: ", key, confirm)) {
@@ -43,6 +46,8 @@ bool KeyFromTerminal(std::string& key, std::string& error)
         return false;
     }
     wipe(confirm);
+    if (warnIfWeak && !key.empty() && batch::EstimateKeyStrength(key) == batch::KeyStrength::Weak)
+        std::fputs("kvn: warning: this key is weak, easy to guess; a longer one is stronger\n", stderr);
     return true;
 }
 

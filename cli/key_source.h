@@ -12,7 +12,8 @@ bool KeyFromFile(const std::string& path, std::string& key, std::string& error);
 // The variable is gone from the environment afterwards, its bytes wiped.
 bool KeyFromEnvironment(const std::string& name, std::string& key, std::string& error);
 // Asks on the controlling terminal; false when there is none or the two
-// entries differ.
-bool KeyFromTerminal(std::string& key, std::string& error);
+// entries differ. With `warnIfWeak`, a key the estimate finds weak is used
+// all the same, after a one-line warning on standard error.
+bool KeyFromTerminal(std::string& key, std::string& error, bool warnIfWeak = false);
 
 } // namespace kvn

@@ -84,7 +84,7 @@ bool obtain_key(const Options& o, batch::KeyText& key, std::string& error)
         return KeyFromFile(o.keyFile, key.value, error);
     if (!o.keyEnv.empty())
         return KeyFromEnvironment(o.keyEnv, key.value, error);
-    return KeyFromTerminal(key.value, error);
+    return KeyFromTerminal(key.value, error, o.direction == batch::Direction::Encrypt);
 }
 
 // With -r: the folders replaced by the files below them, the skipped ones

@@ -39,7 +39,10 @@ CArith::CArith()
         m_buttons[i]->setObjectName(QString::fromLatin1(ciphers[i].cliName));
         inside->addWidget(m_buttons[i]);
         inside->addWidget(NoteLabel(QString::fromLatin1(ciphers[i].pageLine), group));
-        connect(m_buttons[i], &QRadioButton::clicked, this, [this] { SetChanged(); });
+        connect(m_buttons[i], &QRadioButton::clicked, this, [this, i] {
+            SetChanged();
+            emit cipherChosen(CodeAt(i));
+        });
     }
 
     auto* layout = new QVBoxLayout(this);

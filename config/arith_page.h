@@ -4,6 +4,7 @@
 #include "config/config_page.h"
 
 #include <array>
+#include <string>
 
 class QRadioButton;
 
@@ -14,6 +15,10 @@ public:
     CArith();
 
     void SaveSettings() override;
+
+signals:
+    // The user picked the cipher of this algorithm code.
+    void cipherChosen(const std::string& code);
 
 protected:
     void OnInitDialog() override;

@@ -19,6 +19,8 @@ CConfigSheet::CConfigSheet(const QString& caption, QWidget* parent, int selectPa
         connect(page, &CConfigPage::changed, this, &CConfigSheet::EnableApply);
         m_tabs->addTab(page, page->Caption());
     }
+    // The Encrypt page's format choice follows the cipher as it is picked.
+    connect(&m_arith, &CArith::cipherChosen, &m_enDialog, &CEnDialog::SetCipher);
     m_tabs->setCurrentIndex(selectPage); // an index out of range leaves the first page
 
     auto* buttons

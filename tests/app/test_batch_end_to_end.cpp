@@ -164,7 +164,7 @@ TEST(BatchWindow, EscapeStopsTheRunningBatch)
     BatchDriver run;
     w.press(Qt::Key_F5);
     EXPECT_EQ(startText, "&Stop");
-    EXPECT_TRUE(plan.startsWith("AES, in ")) << plan.toStdString();
+    EXPECT_TRUE(plan.startsWith("AES, compatible format, in ")) << plan.toStdString();
     EXPECT_EQ(run.status, "0 of 3 files done, stopped.");
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_TRUE(texts[1].endsWith(

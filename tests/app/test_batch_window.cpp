@@ -2,6 +2,7 @@
 // planned batch, an engine set up with the key, Start pressed, the worker run
 // to its end. The ThreadSanitizer build runs these too: this is where the
 // window's thread and the worker meet.
+#include "app/percent_progress_widget.h"
 #include "app/progress_dlg.h"
 #include "batch/batch_runner.h"
 #include "batch/key_buffer.h"
@@ -11,11 +12,13 @@
 #include "tests/support/temp_dir.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <thread>
 
 using Bytes = std::vector<unsigned char>;
 
@@ -101,4 +104,35 @@ TEST(BatchWindowWorker, EscapeStopsTheWorker)
     };
     EXPECT_EQ(w.run(batch::Direction::Encrypt, "key", { 0, 1, true }), "0 of 3 files done, stopped.");
     EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "2", "3" }));
+}
+
+// The engine's key derivation, called from another thread as the batch's
+// thread calls it: the window shows it is busy instead of a still bar, Stop
+// stays at hand and stops the batch, and the end clears the busy state.
+TEST(BatchWindowWorker, StrengtheningShowsABusyBarAndStopWorksDuringIt)
+{
+    BatchWindow w({ { "1", Bytes(100, '1') }, { "2", Bytes(100, '2') } });
+    std::remove(w.sources[0].c_str());
+    w.onMessage = [&](CProgressDlg& window) {
+        auto* busy = window.findChild<QProgressBar*>("busy");
+        if (w.messages.size() > 1) {
+            EXPECT_FALSE(window.IsStrengthening());
+            EXPECT_TRUE(busy->isHidden());
+            EXPECT_FALSE(window.Progress()->isHidden());
+            return;
+        }
+        std::thread([&] { w.control.strengthening(true); }).join();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.IsStrengthening(); }, 5000));
+        EXPECT_EQ(window.findChild<QLabel*>("status")->text(), "Strengthening the key...");
+        EXPECT_FALSE(busy->isHidden());
+        EXPECT_EQ(busy->maximum(), 0); // no percentage: a moving bar
+        EXPECT_TRUE(window.Progress()->isHidden());
+        auto* stop = window.findChild<QPushButton*>("start");
+        EXPECT_EQ(stop->text(), "&Stop");
+        ASSERT_TRUE(stop->isEnabled());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        EXPECT_TRUE(w.control.stop.load());
+    };
+    EXPECT_EQ(w.run(batch::Direction::Encrypt, "key", { 0, 1, true }), "0 of 2 files done, stopped.");
+    EXPECT_EQ(kvntest::list_dir(w.work.path()), (std::vector<std::string>{ "2" }));
 }

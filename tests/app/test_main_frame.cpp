@@ -99,8 +99,8 @@ TEST(MainFrame, ControlsWithoutALabelOfTheirOwnHaveANameToSpeak)
 {
     GuiRig rig;
     Frame f;
-    for (const char* name : { "keyPicture", "keyBox", "confirmBox", "showKey", "strengthLight", "folderTree",
-             "fileListDetails", "fileListIcons" }) {
+    for (const char* name : { "keyPicture", "keyBox", "confirmBox", "keyStrength", "showKey", "strengthLight",
+             "folderTree", "fileListDetails", "fileListIcons" }) {
         const auto* widget = f.frame.findChild<QWidget*>(name);
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
@@ -171,6 +171,23 @@ TEST(MainFrame, KeyLimitsAndCipherNamePerAlgorithm)
         EXPECT_EQ(f.frame.StatusBar()->CipherText(), c.name) << c.code;
     }
     EXPECT_EQ(CSettingsStore::Instance().GetString("Arith", "value"), ""); // shown, never written
+}
+
+// The estimate follows the key as it is typed and says only its verdict.
+TEST(MainFrame, KeyBarSaysHowGuessableTheKeyIs)
+{
+    GuiRig rig;
+    Frame f;
+    QLineEdit* key = f.frame.KeyBar()->KeyBox();
+    const QLabel* strength = f.frame.KeyBar()->StrengthLabel();
+    EXPECT_TRUE(strength->text().isEmpty());
+    QTest::keyClicks(key, "password");
+    EXPECT_EQ(strength->text(), "weak");
+    EXPECT_EQ(strength->accessibleDescription(), "The key is weak");
+    QTest::keyClicks(key, "#Vq8tLz2!mRw9&kP");
+    EXPECT_EQ(strength->text(), "strong");
+    f.frame.KeyBar()->Clear();
+    EXPECT_TRUE(strength->text().isEmpty());
 }
 
 TEST(MainFrame, KeyLengthLightShowKeyAndClear)

@@ -4,6 +4,7 @@
 #include "batch/batch_texts.h"
 #include "batch/cipher_list.h"
 #include "batch/key_buffer.h"
+#include "batch/key_strength.h"
 #include "batch/output_options.h"
 #include "batch/prechecks.h"
 #include "batch/settings_access.h"
@@ -13,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <map>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +108,50 @@ TEST(OutputOptionsTable, EncryptAndDecryptSettings)
     EXPECT_EQ(settings::DecryptOptions("1").replace, 1);
     EXPECT_EQ(settings::DecryptOptions("0").replace, 0);
     EXPECT_EQ(settings::DecryptOptions("true").replace, 0);
+}
+
+// Written and read back; anything but "1" is the default; IDEA encrypts in
+// the compatible format whatever is stored, and decryption reads no format.
+TEST(OutputOptionsTable, FormatAndStrengthEntries)
+{
+    FakeSettings s;
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Compatible);
+    EXPECT_EQ(settings::EncryptOptions(s).strength, Strength::Normal);
+    settings::WriteFormat(s, FileFormat::Authenticated);
+    settings::WriteStrength(s, Strength::Strong);
+    EXPECT_EQ(s.values["EncryptOption/Format"], "1");
+    EXPECT_EQ(s.values["EncryptOption/Strength"], "1");
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Authenticated);
+    EXPECT_EQ(settings::EncryptOptions(s).strength, Strength::Strong);
+    EXPECT_EQ(settings::DecryptOptions(s).format, FileFormat::Compatible);
+    s.values["Arith/value"] = "10";
+    EXPECT_EQ(settings::StoredFormat(s), FileFormat::Authenticated);
+    EXPECT_EQ(settings::EncryptOptions(s).format, FileFormat::Compatible);
+    settings::WriteFormat(s, FileFormat::Compatible);
+    settings::WriteStrength(s, Strength::Normal);
+    EXPECT_EQ(s.values["EncryptOption/Format"], "0");
+    EXPECT_EQ(s.values["EncryptOption/Strength"], "0");
+    s.values["EncryptOption/Format"] = "true";
+    s.values["EncryptOption/Strength"] = "2";
+    EXPECT_EQ(settings::StoredFormat(s), FileFormat::Compatible);
+    EXPECT_EQ(settings::StoredStrength(s), Strength::Normal);
+}
+
+// Words, keyboard walks and short keys are weak; long mixed ones strong. The
+// pattern estimator sees through a walk that length and kinds alone cannot.
+TEST(KeyStrengthEstimate, WeakFairAndStrong)
+{
+    EXPECT_EQ(EstimateKeyStrength("password"), KeyStrength::Weak);
+    EXPECT_EQ(EstimateKeyStrength("Vq8#tLz2!mRw9&kP"), KeyStrength::Strong);
+    EXPECT_EQ(EstimateByLengthAndClasses(""), KeyStrength::Weak);
+    EXPECT_EQ(EstimateByLengthAndClasses("password"), KeyStrength::Weak);
+    EXPECT_EQ(EstimateByLengthAndClasses("kqzvbwrtxm"), KeyStrength::Fair); // 10 x 4.7 bits
+    EXPECT_EQ(EstimateByLengthAndClasses("\xc3\xa9\xc3\xa8\xc3\xaa\xc3\xabxyz1"), KeyStrength::Fair); // 8 characters
+    EXPECT_EQ(EstimateByLengthAndClasses("Vq8#tLz2!mRw9&kP"), KeyStrength::Strong);
+    EXPECT_EQ(EstimateByLengthAndClasses("qwertyuiopasdfgh"), KeyStrength::Strong);
+    if (!KeyStrengthKnowsPatterns())
+        GTEST_SKIP() << "built without the pattern estimator";
+    EXPECT_EQ(EstimateKeyStrength("qwertyuiopasdfgh"), KeyStrength::Weak);
 }
 
 TEST(Destinations, DecryptionKeepsCaseUnlessTheFileSystemFoldsIt)
@@ -239,3 +287,36 @@ TEST(KeyBytes, TextZeroThenZerosToAtLeast101)
     EXPECT_EQ(big.data()[150], 0);
     EXPECT_EQ(CharacterCount("h\xC3\xA9llo"), 5u); // "héllo"
 }
+
+#ifdef __linux__
+// The key bytes lie in pages left out of core files ("dd" among the mapping's
+// flags) and, where the locked-memory limit allows, locked out of swap ("lo";
+// AddressSanitizer turns mlock into nothing).
+TEST(KeyBytes, PagesLeftOutOfCoreFiles)
+{
+    KeyBuffer key("key");
+    const auto at = reinterpret_cast<std::uintptr_t>(key.data());
+    std::ifstream maps("/proc/self/smaps");
+    std::string line, flags;
+    bool inside = false;
+    while (std::getline(maps, line)) {
+        unsigned long from = 0, to = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &from, &to) == 2) // a mapping's first line
+            inside = at >= from && at < to;
+        if (inside && line.rfind("VmFlags:", 0) == 0) {
+            flags = line;
+            break;
+        }
+    }
+    EXPECT_NE(flags.find(" dd"), std::string::npos) << flags;
+    rlimit locked{};
+#ifdef __SANITIZE_ADDRESS__
+    locked.rlim_cur = 0;
+#else
+    getrlimit(RLIMIT_MEMLOCK, &locked);
+#endif
+    if (locked.rlim_cur >= 4096) {
+        EXPECT_NE(flags.find(" lo"), std::string::npos) << flags;
+    }
+}
+#endif

@@ -268,14 +268,21 @@ TEST(BatchRun, AStopRequestOrCancelInAFailureBoxEndsTheBatchAndSaysHowFarItGot)
     EXPECT_EQ(kvntest::list_dir(dir.path()), (Names{ "a.kvn", "c" }));
 }
 
-TEST(BatchRun, ThePlanLineSaysCipherFolderAndWhatHappensToTheOriginals)
+TEST(BatchRun, ThePlanLineSaysCipherFormatFolderAndWhatHappensToTheOriginals)
 {
     EXPECT_EQ(PlanLine(PlanBatch(Direction::Encrypt, "5", { 1, 1, true }, { "/d/x", "/d/sub/y" })),
-        "Twofish, in /d and its subfolders: the encrypted files (\".kvn\" added) replace the originals. Each "
-        "result is checked before its original is deleted.");
-    EXPECT_EQ(PlanLine(PlanBatch(Direction::Decrypt, "1", { 0, 1, true }, { "/d/x.kvn" })),
-        "AES (or the cipher a file's header shows), in /d: the encrypted files are kept; the decrypted files "
+        "Twofish, compatible format, in /d and its subfolders: the encrypted files (\".kvn\" added) replace the "
+        "originals. Each result is checked before its original is deleted.");
+    OutputOptions authenticated{ 0, 1, true, FileFormat::Authenticated, Strength::Strong };
+    EXPECT_EQ(PlanLine(PlanBatch(Direction::Encrypt, "1", authenticated, { "/d/x" })),
+        "AES, authenticated format (strong key strengthening), in /d: the originals are kept; the encrypted files "
         "are written beside them.");
+    authenticated.strength = Strength::Normal;
+    EXPECT_NE(
+        PlanLine(PlanBatch(Direction::Encrypt, "1", authenticated, { "/d/x" })).find("(normal key"), std::string::npos);
+    EXPECT_EQ(PlanLine(PlanBatch(Direction::Decrypt, "1", { 0, 1, true }, { "/d/x.kvn" })),
+        "AES (or the cipher a file's header shows), either format as each file shows, in /d: the encrypted files "
+        "are kept; the decrypted files are written beside them.");
 }
 
 // The engine hands each failure's reason over beside its message: the

@@ -245,6 +245,7 @@ TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
     Folder f;
     const std::string a = f.dir.file("a");
     kvntest::write_file(a, Bytes(40, 'a'));
+    std::string shown;
     auto run_with_tty = [&](const std::string& first, const std::string& second) {
         int master = -1;
         const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
@@ -271,14 +272,20 @@ TEST(Kvn, AsksTwiceOnTheTerminalAndRefusesAMismatch)
         waitpid(pid, &status, 0);
         close(master);
         EXPECT_EQ(screen.find(first), std::string::npos) << "the key was echoed";
+        shown = screen;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     EXPECT_EQ(run_with_tty("typed key", "typed kez"), 2);
     EXPECT_FALSE(kvntest::exists(a + ".kvn"));
+    // A weak key is warned of, once, and used.
     EXPECT_EQ(run_with_tty("typed key", "typed key"), 0);
+    EXPECT_NE(shown.find("kvn: warning: this key is weak"), std::string::npos) << shown;
     kvntest::EngineRig rig("1", "typed key", 0);
     ASSERT_EQ(rig.encrypt(a, f.dir.file("expected")), IDEA_DONE);
     EXPECT_EQ(kvntest::read_file(a + ".kvn"), kvntest::read_file(f.dir.file("expected")));
+    std::remove((a + ".kvn").c_str());
+    EXPECT_EQ(run_with_tty("Vq8#tLz2!mRw9&kP", "Vq8#tLz2!mRw9&kP"), 0);
+    EXPECT_EQ(shown.find("weak"), std::string::npos) << shown;
 }
 
 TEST(Kvn, LinkedSourcesAndExistingFilesAreRefusedWithoutOverwrite)

@@ -328,6 +328,52 @@ TEST_F(ConfigSheetTest, EncryptPageTurnsTheResultCheckOffAndOn)
     EXPECT_TRUE(batch::settings::DecryptOptions(CSettingsStore::Instance()).verify);
 }
 
+// The format and its strength are stored; with IDEA chosen, on this sheet
+// or before, the choice is unavailable and says why, and the user's choice
+// comes back with another cipher.
+TEST_F(ConfigSheetTest, EncryptPageStoresTheFormatAndFollowsTheCipherForIdea)
+{
+    Store("Arith", "value", "1");
+    auto sheet = Open(Encrypt);
+    EXPECT_EQ(Control(*sheet, Encrypt, "compatible")->text(), "Compatible with earlier versions");
+    EXPECT_EQ(Control(*sheet, Encrypt, "authenticated")->text(),
+        QString::fromUtf8("Authenticated — password strengthened, changes detected; not readable by earlier versions"));
+    EXPECT_TRUE(Checked(*sheet, Encrypt, "compatible"));
+    EXPECT_FALSE(Control(*sheet, Encrypt, "strong")->isEnabled());
+    Click(*sheet, Encrypt, "authenticated");
+    Click(*sheet, Encrypt, "strong");
+    Click(*sheet, "apply");
+    EXPECT_EQ(Stored("EncryptOption", "Format"), "1");
+    EXPECT_EQ(Stored("EncryptOption", "Strength"), "1");
+
+    const auto* note = Tabs(*sheet)->widget(Encrypt)->findChild<QLabel*>("ideaNote");
+    EXPECT_TRUE(note->isHidden());
+    ShowTab(*sheet, General);
+    Click(*sheet, General, "idea");
+    ShowTab(*sheet, Encrypt);
+    EXPECT_TRUE(Checked(*sheet, Encrypt, "compatible"));
+    for (const char* name : { "compatible", "authenticated", "normal", "strong" })
+        EXPECT_FALSE(Control(*sheet, Encrypt, name)->isEnabled()) << name;
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(note->text().contains("64-bit blocks"));
+    ShowTab(*sheet, General);
+    Click(*sheet, General, "aes");
+    EXPECT_TRUE(Checked(*sheet, Encrypt, "authenticated"));
+    EXPECT_TRUE(Control(*sheet, Encrypt, "strong")->isEnabled());
+    EXPECT_TRUE(note->isHidden());
+    sheet.reset();
+
+    Store("Arith", "value", "10");
+    sheet = Open(Encrypt);
+    EXPECT_FALSE(Control(*sheet, Encrypt, "authenticated")->isEnabled());
+    note = Tabs(*sheet)->widget(Encrypt)->findChild<QLabel*>("ideaNote");
+    EXPECT_FALSE(note->isHidden());
+    Click(*sheet, Encrypt, "default");
+    Click(*sheet, "ok");
+    EXPECT_EQ(Stored("EncryptOption", "Format"), "0");
+    EXPECT_EQ(Stored("EncryptOption", "Strength"), "0");
+}
+
 TEST_F(ConfigSheetTest, DefaultButtonsSetControlsAndStoreNothingBeforeOk)
 {
     Store("EncryptOption", "replace", "0");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +99,31 @@ TEST(Kdf, Argon2idPublishedCaseAndLimits)
     // A salt shorter than the function allows.
     EXPECT_EQ(kdf::argon2id_derive(params, password.data(), password.size(), salt.data(), 7, tag.data(), tag.size()),
         kdf::Argon2Status::BadInput);
+}
+
+// The parts that go to the operating system (random source, guarded and
+// locked pages) and differ between Linux and Windows.
+TEST(Kdf, SystemRandomAndKeyMemory)
+{
+    Bytes a(64, 0), b(64, 0);
+    ASSERT_TRUE(kdf::random_bytes(a.data(), a.size()));
+    ASSERT_TRUE(kdf::random_bytes(b.data(), b.size()));
+    EXPECT_NE(a, b);
+    EXPECT_NE(a, Bytes(64, 0));
+
+    kdf::SecureBuffer key(4097);
+    ASSERT_FALSE(key.empty());
+    EXPECT_EQ(Bytes(key.data(), key.data() + key.size()), Bytes(4097, 0));
+    std::memcpy(key.data(), a.data(), a.size());
+    key.data()[4096] = 1;
+    EXPECT_TRUE(kdf::equal_constant_time(key.data(), a.data(), a.size()));
+    key.data()[63] ^= 0x80;
+    EXPECT_FALSE(kdf::equal_constant_time(key.data(), a.data(), a.size()));
+
+    // Locking may be refused past the locked-memory limit; 64 bytes are far below it.
+    EXPECT_TRUE(kdf::lock_memory(b.data(), b.size()));
+    kdf::unlock_memory(b.data(), b.size());
+    EXPECT_EQ(b, Bytes(64, 0)) << "unlocking wipes";
 }
 
 } // namespace

@@ -31,6 +31,14 @@ void SetUpEngine(CIdea& engine, const Batch& batch, KeyBuffer& key, CBatchContro
     if (control) {
         control->verify = batch.options.verify;
         control->findCipher = control->findCipher && batch.direction == Direction::Decrypt;
+        control->authenticated
+            = batch.direction == Direction::Encrypt && batch.options.format == FileFormat::Authenticated;
+        control->strength = batch.options.strength == Strength::Strong ? 1 : 0;
+        // The key text as typed: the bytes before the key buffer's zero.
+        control->password = key.data();
+        control->passwordLength = 0;
+        while (control->passwordLength < key.size() && key.data()[control->passwordLength] != 0)
+            ++control->passwordLength;
     }
     engine.m_pControl = control; // before the key: finding the cipher keys them all
     engine.m_strArith = batch.code;

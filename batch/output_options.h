@@ -8,15 +8,18 @@ namespace batch {
 
 enum class Direction { Encrypt, Decrypt };
 
+// The file format new encrypted files are written in (decryption reads either).
 enum class FileFormat { Compatible, Authenticated };
+// How hard the authenticated format strengthens the key: Normal (Argon2id
+// t=3, 256 MiB, 4 lanes) or Strong (t=1, 2 GiB, 4 lanes).
 enum class Strength { Normal, Strong };
 
 struct OutputOptions {
     int replace = 1; // the engine's m_bReplace
     int addExt = 1; // the engine's m_bAddExt (encryption only)
     bool verify = true; // replace mode: each result is checked against its source before the source goes
-    FileFormat format = FileFormat::Compatible;
-    Strength strength = Strength::Normal;
+    FileFormat format = FileFormat::Compatible; // encryption only
+    Strength strength = Strength::Normal; // the authenticated format's
 };
 
 // How the settings decode into these: settings_entries.h.

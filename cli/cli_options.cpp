@@ -27,10 +27,14 @@ const std::string& Usage()
 {
     static const std::string text = std::string("usage: kvn encrypt [options] FILE...\n"
                                                 "       kvn decrypt [options] FILE...\n"
+                                                "       kvn info FILE...\n"
                                                 "  -c, --cipher NAME|CODE  ")
         + cipher_choices()
         + "\n"
           "                          (decrypt without -c: the cipher each file's header shows)\n"
+          "      --format F          encrypt: compatible (default; earlier versions read it) or authenticated\n"
+          "                          (password strengthened, changes detected; not with idea)\n"
+          "      --strength S        authenticated: normal (default; Argon2id 256 MiB, t=3) or strong (2 GiB, t=1)\n"
           "  -r, --recursive         folders: every file below them (decrypt: every .kvn file); links skipped\n"
           "  -k, --key-file FILE     the key is the first line of FILE, without its line ending\n"
           "      --key-env VAR       the key is the value of environment variable VAR\n"
@@ -42,6 +46,7 @@ const std::string& Usage()
           "  -q, --quiet             no progress output\n"
           "  -h, --help; --version\n"
           "Without -k or --key-env the key is asked for twice on the terminal.\n"
+          "Decryption reads either format by itself. info shows each file's format without a key.\n"
           "Ctrl+C (or SIGTERM) stops at the next chunk: the unfinished result is removed, its source kept.\n"
           "exit status: 0 all files done, 1 a file failed, 2 usage error or no usable key,\n"
           "             130 stopped by SIGINT, 143 stopped by SIGTERM\n";
@@ -87,6 +92,8 @@ struct ParseState {
     bool command = false; // encrypt or decrypt seen
     bool onlyFiles = false; // after "--"
     bool keep = false;
+    bool formatGiven = false;
+    bool strengthGiven = false;
 };
 
 // A word that is not an option: the command first, then the files.
@@ -100,8 +107,10 @@ bool take_word(const std::string& a, ParseState& state, Options& options, std::s
         options.direction = batch::Direction::Encrypt;
     else if (a == "decrypt")
         options.direction = batch::Direction::Decrypt;
+    else if (a == "info")
+        options.action = Options::Action::Info;
     else {
-        error = "unknown command '" + a + "' (encrypt or decrypt)";
+        error = "unknown command '" + a + "' (encrypt, decrypt or info)";
         return false;
     }
     state.command = true;
@@ -135,10 +144,33 @@ bool take_switch(const std::string& a, ParseState& state, Options& options)
 }
 
 // The options that take a value: the cipher and where the key comes from.
-bool take_valued(const std::vector<std::string>& args, std::size_t& i, Options& options, std::string& error)
+bool take_valued(
+    const std::vector<std::string>& args, std::size_t& i, ParseState& state, Options& options, std::string& error)
 {
     std::string value;
     bool matched = false;
+    if (!take_value(args, i, "--format", 0, value, matched, error))
+        return false;
+    if (matched) {
+        state.formatGiven = true;
+        if (value == "compatible" || value == "authenticated") {
+            options.format = value == "compatible" ? batch::FileFormat::Compatible : batch::FileFormat::Authenticated;
+            return true;
+        }
+        error = "unknown format '" + value + "' (compatible or authenticated)";
+        return false;
+    }
+    if (!take_value(args, i, "--strength", 0, value, matched, error))
+        return false;
+    if (matched) {
+        state.strengthGiven = true;
+        if (value == "normal" || value == "strong") {
+            options.strength = value == "normal" ? batch::Strength::Normal : batch::Strength::Strong;
+            return true;
+        }
+        error = "unknown strength '" + value + "' (normal or strong)";
+        return false;
+    }
     if (!take_value(args, i, "--cipher", 'c', value, matched, error))
         return false;
     if (matched) {
@@ -165,8 +197,15 @@ bool take_valued(const std::vector<std::string>& args, std::size_t& i, Options& 
 // The rules between options, once all are read.
 bool check_together(const ParseState& state, const Options& options, std::string& error)
 {
+    const bool encrypting = options.direction == batch::Direction::Encrypt && options.action == Options::Action::Run;
     if (!state.command)
-        error = "a command (encrypt or decrypt) is needed";
+        error = "a command (encrypt, decrypt or info) is needed";
+    else if ((state.formatGiven || state.strengthGiven) && !encrypting)
+        error = "--format and --strength go with encrypt";
+    else if (state.strengthGiven && options.format != batch::FileFormat::Authenticated)
+        error = "--strength goes with --format authenticated";
+    else if (options.format == batch::FileFormat::Authenticated && options.code == "10")
+        error = "idea cannot be used with --format authenticated (its 64-bit blocks are too small for GCM)";
     else if (state.keep && options.replace)
         error = "--keep and --replace exclude each other";
     else if (options.sameName && (!options.replace || options.direction != batch::Direction::Encrypt))
@@ -190,14 +229,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
                 return false;
         } else if (a == "--") {
             if (!state.command) {
-                error = "a command (encrypt or decrypt) comes first";
+                error = "a command (encrypt, decrypt or info) comes first";
                 return false;
             }
             state.onlyFiles = true;
         } else if (a == "-h" || a == "--help" || a == "--version") {
             options.action = a == "--version" ? Options::Action::Version : Options::Action::Help;
             return true;
-        } else if (!take_switch(a, state, options) && !take_valued(args, i, options, error)) {
+        } else if (!take_switch(a, state, options) && !take_valued(args, i, state, options, error)) {
             return false;
         }
     }

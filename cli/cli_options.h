@@ -9,12 +9,14 @@
 namespace kvn {
 
 struct Options {
-    enum class Action { Run, Help, Version } action = Action::Run;
+    enum class Action { Run, Info, Help, Version } action = Action::Run;
     batch::Direction direction = batch::Direction::Encrypt;
     std::string code = "1";
     bool cipherGiven = false; // -c: decryption uses this cipher only
     bool recursive = false; // -r: folders stand for the files below them
     bool verify = true; // replace mode: results checked before the sources go
+    batch::FileFormat format = batch::FileFormat::Compatible; // --format (encrypt)
+    batch::Strength strength = batch::Strength::Normal; // --strength (encrypt, authenticated)
     std::string keyFile;
     std::string keyEnv;
     bool replace = false;

@@ -13,6 +13,7 @@
 #include "cli/terminal_host.h"
 #include "engine/api/batch_control.h"
 #include "engine/api/idea.h"
+#include "engine/formats/authenticated/auth_header.h"
 #include "product_version.h"
 
 #include <csignal>
@@ -176,6 +177,34 @@ int report(const Options& o, const batch::Batch& plan, const batch::BatchOutcome
     return kAllDone;
 }
 
+// kvn info: each file's format from its first bytes, without a key. A file
+// in the compatible format shows its cipher only to the right key.
+int info(const Options& o)
+{
+    int status = kAllDone;
+    for (const auto& file : o.files) {
+        unsigned char start[authenticated::kHeaderSize];
+        std::size_t got = 0;
+        std::string error;
+        if (!ReadStart(file, start, sizeof start, got, error)) {
+            std::fprintf(stderr, "kvn: %s\n", error.c_str());
+            status = kFileFailed;
+            continue;
+        }
+        authenticated::Header h;
+        const authenticated::HeaderStatus read = authenticated::read_header(start, got, h);
+        if (read == authenticated::HeaderStatus::Ok)
+            std::printf("%s: %s\n", file.c_str(), authenticated::describe(h).c_str());
+        else if (read == authenticated::HeaderStatus::NotThisFormat)
+            std::printf("%s: compatible (the cipher shows only with the key)\n", file.c_str());
+        else {
+            std::printf("%s: authenticated, unreadable: %s\n", file.c_str(), authenticated::status_text(read));
+            status = kFileFailed;
+        }
+    }
+    return status;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args)
@@ -193,6 +222,8 @@ int Run(const std::vector<std::string>& args)
         std::puts("kvn (" KVN_PRODUCT_NAME ") " KVN_VERSION);
         return kAllDone;
     }
+    if (o.action == Options::Action::Info)
+        return info(o);
     if (o.recursive)
         if (const auto status = expand_folders(o))
             return *status;
@@ -209,6 +240,8 @@ int Run(const std::vector<std::string>& args)
     out.replace = o.replace ? 1 : 0;
     out.addExt = o.sameName ? 0 : 1;
     out.verify = o.verify;
+    out.format = o.format;
+    out.strength = o.strength;
     const batch::Batch plan = batch::PlanBatch(o.direction, o.code, out, o.files);
     const batch::CheckResult check = batch::CheckAttributes(o.direction, out.replace != 0, o.files);
     if (!check.ok())

@@ -75,6 +75,31 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
     return true;
 }
 
+bool ReadStart(const std::string& path, unsigned char* bytes, std::size_t size, std::size_t& got, std::string& error)
+{
+    got = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    ::close(fd);
+    return true;
+}
+
 bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& answer, std::string& confirm)
 {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);

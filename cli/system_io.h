@@ -21,6 +21,10 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
 
 // Shows `first` on the terminal and reads a line without echo; when that is
 // not empty, does the same with `second`. False when there is no terminal.
+// Up to `size` bytes from the start of a file into `bytes` (`got`: how
+// many); false with the reason in `error` when it cannot be read.
+bool ReadStart(const std::string& path, unsigned char* bytes, std::size_t size, std::size_t& got, std::string& error);
+
 bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& answer, std::string& confirm);
 
 // An environment variable's value as UTF-8, after which the variable is

@@ -102,6 +102,22 @@ bool ReadFirstLine(const std::string& path, std::string& line, std::string& erro
     return true;
 }
 
+bool ReadStart(const std::string& path, unsigned char* bytes, std::size_t size, std::size_t& got, std::string& error)
+{
+    got = 0;
+    const HANDLE h = CreateFileW(tessiral::wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = path + ": cannot be opened (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    DWORD n = 0;
+    while (got < size && ReadFile(h, bytes + got, DWORD(size - got), &n, nullptr) && n != 0)
+        got += n;
+    CloseHandle(h);
+    return true;
+}
+
 bool AskTwiceWithoutEcho(const char* first, const char* second, std::string& answer, std::string& confirm)
 {
     const HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 struct CBatchControl {
@@ -20,9 +22,23 @@ struct CBatchControl {
     // Decryption: when the header block does not check out under the chosen
     // cipher, the others are tried on it and the one that fits is used.
     bool findCipher = true;
-    // Called on the batch's thread with true just before a key derivation and
-    // with false after it, so that a window can say it is busy.
+
+    // Encrypting: write the authenticated format (else the compatible one).
+    bool authenticated = false;
+    // The authenticated format's key strengthening: 0 normal (Argon2id t=3,
+    // 256 MiB, 4 lanes), 1 strong (t=1, 2 GiB, 4 lanes).
+    int strength = 0;
+    // The key text's bytes (UTF-8 as typed), borrowed for the batch: the
+    // authenticated format's password. Null: that format cannot be used.
+    const unsigned char* password = nullptr;
+    std::size_t passwordLength = 0;
+    // Called on the batch's thread with true just before the password is
+    // strengthened (which may take seconds) and with false after it.
     std::function<void(bool busy)> strengthening;
+    // The engine's keys derived in this batch (one derivation per batch when
+    // encrypting, one per salt and parameters met when decrypting); they are
+    // wiped when the control goes.
+    std::shared_ptr<void> derivedKeys;
 
     // About the file the engine ran last.
     bool stopped = false; // it ended unfinished because of `stop`

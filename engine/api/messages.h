@@ -38,6 +38,11 @@ inline constexpr const char* kChanged
     = "%s\nThis file changed while it was being read.\nNothing was written or deleted.";
 inline constexpr const char* kDamaged = "%s\nThis encrypted file is damaged: its length is not a whole number of "
                                         "cipher blocks.\nNothing was written or deleted.";
+// The authenticated format: a header it will not open or make, and a chunk
+// that does not authenticate.
+inline constexpr const char* kFormatRefused = "%s\nThis file cannot be worked on. %s\nNothing was written or deleted.";
+inline constexpr const char* kTampered = "%s\nThis file was changed or damaged after it was encrypted: %s\n"
+                                         "Nothing was written or deleted.";
 inline constexpr const char* kWriteFailed
     = "%s\nThe new file could not be written completely (%s).\nThe source file was left as it was.";
 inline constexpr const char* kRenameFailed = "%s\nThe new file could not be given this name (%s).\nIt is kept as:\n%s";

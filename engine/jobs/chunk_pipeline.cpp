@@ -20,8 +20,11 @@ CChunkPipeline::CChunkPipeline(
 {
     // One block beyond what is expected, so that a file of the expected
     // size ends in its first short read and needs one chunk and one buffer.
+    // A chunk holds at least one unit (a format's unit may be larger than
+    // the chunks tests ask for).
     const std::uint64_t roomy = (expected / block + 1) * block;
-    m_capacity = std::size_t(std::min<std::uint64_t>(workers.Chunk(), roomy));
+    const std::uint64_t chunk = std::max<std::uint64_t>(block, workers.Chunk() / block * block);
+    m_capacity = std::size_t(std::min<std::uint64_t>(chunk, roomy));
 }
 
 CChunkPipeline::~CChunkPipeline()
@@ -31,9 +34,12 @@ CChunkPipeline::~CChunkPipeline()
         m_stopping = true;
         m_changed.wait(lock, [this] { return !m_reading && !m_writing; });
     }
-    for (unsigned i = 0; i < kBuffers; ++i)
+    for (unsigned i = 0; i < kBuffers; ++i) {
         if (m_slots[i].used != 0)
             m_workers.Wipe(i, m_slots[i].used);
+        if (m_slots[i].outputUsed != 0)
+            m_workers.Wipe(kBuffers + i, m_slots[i].outputUsed);
+    }
 }
 
 void CChunkPipeline::ReadInto(std::uint64_t chunk)
@@ -122,6 +128,7 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         return {}; // asked for more after the source ended
     m_taken = chunk + 1;
     Slot& s = SlotOf(chunk);
+    s.output = nullptr;
     if (s.thrown)
         std::rethrow_exception(s.thrown);
     return { s.data, s.bytes };
@@ -144,12 +151,29 @@ void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigne
     m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_block, cipher);
 }
 
+void CChunkPipeline::Share(
+    std::size_t units, std::size_t unitBytes, const std::function<void(std::size_t, std::size_t)>& work)
+{
+    unsigned char* base = SlotOf(m_taken - 1).data;
+    m_workers.Share(base, units, unsigned(unitBytes),
+        [&](unsigned char* at, std::size_t count) { work(std::size_t(at - base) / unitBytes, count); });
+}
+
+unsigned char* CChunkPipeline::Output(std::size_t size)
+{
+    const std::uint64_t chunk = m_taken - 1;
+    Slot& s = SlotOf(chunk);
+    s.output = m_workers.Buffer(kBuffers + unsigned(chunk % kBuffers), size);
+    s.outputUsed = std::max(s.outputUsed, size);
+    return s.output;
+}
+
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
 {
     if (!WaitWrites())
         return false;
     const std::uint64_t chunk = m_taken - 1;
-    const unsigned char* data = SlotOf(chunk).data;
+    const unsigned char* data = SlotOf(chunk).output ? SlotOf(chunk).output : SlotOf(chunk).data;
     if (bytes == 0 || last) {
         const bool ok = bytes == 0 || m_out.Write(data, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);

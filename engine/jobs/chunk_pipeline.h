@@ -48,8 +48,16 @@ public:
     // in pieces on all threads; each piece gets its first block and count.
     void Cipher(std::size_t blocks, const std::function<void(unsigned char* at, std::size_t count)>& cipher);
 
+    // Calls work(first, count) over `units` units of `unitBytes` bytes of the
+    // current chunk, in pieces on all threads.
+    void Share(std::size_t units, std::size_t unitBytes,
+        const std::function<void(std::size_t first, std::size_t count)>& work);
+    // A buffer of at least `size` bytes for the current chunk's output, for a
+    // format that does not work in place; WriteBehind then writes from it.
+    unsigned char* Output(std::size_t size);
+
     // Waits for the previous write, then writes the first `bytes` of the
-    // current chunk behind the caller's back (at once when `last`: nothing
+    // current chunk (or of its output buffer) behind the caller's back (at once when `last`: nothing
     // would overlap it). False when this or an earlier write failed.
     bool WriteBehind(std::size_t bytes, bool last);
     // Waits for the write in flight; false when a write failed.
@@ -61,6 +69,8 @@ private:
         long bytes = 0;
         std::exception_ptr thrown;
         std::size_t used = 0; // bytes ever placed in this slot, to wipe
+        unsigned char* output = nullptr; // the current chunk's output buffer, when it has one
+        std::size_t outputUsed = 0;
     };
 
     Slot& SlotOf(std::uint64_t chunk) { return m_slots[chunk % CEngineWorkers::kBuffers]; }

@@ -33,6 +33,12 @@ int OpenHeader(CIdea& engine, CFileJob& job, CFileFormat& format, const char* so
     }
     if (opened < 0)
         return job.ReadFailed(source);
+    if (opened == 0 && job.StopRequested())
+        return job.Stopped();
+    if (opened == 0 && !format.Problem().empty()) {
+        job.ShowFormatted(msg::kKeyCheckCaption, msg::kFormatRefused, source, format.Problem());
+        return IDEA_SOURCE_FAILED;
+    }
     if (opened == 0) {
         const std::string check = std::string(msg::kKeyCheckPrefix) + format.CipherName() + "!";
         std::string reason = check;
@@ -65,11 +71,21 @@ int DecryptData(CFileJob& job, CFileFormat& format, COutputFile& out, const char
         const std::size_t n = std::size_t(chunk.bytes);
         total += n;
         bool atEnd = n < pipe.Capacity();
-        if (atEnd && !format.WholeData(n)) {
+        if (!atEnd && format.MarksLast()) {
+            const long next = pipe.PeekNext();
+            if (next < 0)
+                return job.ReadFailed(source);
+            atEnd = next == 0;
+        }
+        if (atEnd && !format.MarksLast() && !format.WholeData(n)) {
             job.ShowFormatted(msg::kKeyCheckCaption, msg::kDamaged, source);
             return IDEA_SOURCE_FAILED;
         }
-        std::size_t bytes = format.OpenChunk(pipe, chunk.data, n);
+        std::size_t bytes = format.OpenChunk(pipe, chunk.data, n, atEnd);
+        if (bytes == CFileFormat::kChunkFailed) {
+            job.ShowFormatted(msg::kKeyCheckCaption, msg::kTampered, source, format.Problem());
+            return IDEA_SOURCE_FAILED;
+        }
         if (!pipe.WaitWrites())
             return job.WriteFailed(out);
         if (!atEnd) {

@@ -13,6 +13,18 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
         job.OpenFailed(source, true);
         return IDEA_SOURCE_FAILED;
     }
+    // The header comes first: a format that strengthens the key does so
+    // before anything is created, so a stop or a failure leaves nothing.
+    const std::uint64_t length = job.Source().size;
+    unsigned char header[CFileFormat::kMaxHeader];
+    const std::size_t headerSize = format.SealHeader(header, length);
+    if (headerSize == 0) {
+        if (job.StopRequested())
+            return job.Stopped();
+        job.ShowFormatted(msg::kCreateFailedCaption, msg::kFormatRefused, source, format.Problem());
+        return IDEA_DEST_FAILED;
+    }
+
     // With replace on and the extension not added, the encrypted file takes
     // the source's own name; the destination given is only a working name.
     const bool replace = engine.m_bReplace != 0;
@@ -21,11 +33,8 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
     if (!job.CreateOutput(out, finalPath, replace))
         return IDEA_DEST_FAILED;
 
-    const std::uint64_t length = job.Source().size;
     job.Announce(source, msg::kEncrypting);
     job.ProgressStart(length);
-    unsigned char header[CFileFormat::kMaxHeader];
-    const std::size_t headerSize = format.SealHeader(header, length);
     if (!out.Write(header, headerSize))
         return job.WriteFailed(out);
 
@@ -33,19 +42,30 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
     const unsigned unit = format.Unit();
     CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, unit);
     std::uint64_t total = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (job.StopRequested())
             return job.Stopped();
         const CChunkPipeline::Chunk chunk = pipe.Next();
         if (chunk.bytes < 0)
             return job.ReadFailed(source);
-        if (chunk.bytes == 0)
+        // An empty source still gets its (empty) last chunk where the format marks it.
+        if (chunk.bytes == 0 && !(first && format.MarksLast()))
             break;
         const std::size_t n = std::size_t(chunk.bytes);
         total += n;
         job.ProgressUnits(n / unit);
-        const bool last = n < pipe.Capacity();
+        bool last = n < pipe.Capacity();
+        if (!last && format.MarksLast()) {
+            const long next = pipe.PeekNext();
+            if (next < 0)
+                return job.ReadFailed(source);
+            last = next == 0;
+        }
         const std::size_t bytes = format.SealChunk(pipe, chunk.data, n, last);
+        if (bytes == CFileFormat::kChunkFailed) {
+            job.ShowFormatted(msg::kCreateFailedCaption, msg::kFormatRefused, source, format.Problem());
+            return IDEA_DEST_FAILED;
+        }
         if (!pipe.WriteBehind(bytes, last))
             return job.WriteFailed(out);
         if (last)

@@ -72,7 +72,7 @@ void CEngineWorkers::Release(const CIdea* engine)
 CEngineWorkers::~CEngineWorkers()
 {
     m_pool.reset();
-    for (unsigned i = 0; i < kBuffers; ++i)
+    for (unsigned i = 0; i < m_buffers.size(); ++i)
         Wipe(i, m_buffers[i].size);
 }
 

@@ -4,7 +4,11 @@
 // into one failed file instead of the end of the calling program.
 #include "engine/api/batch_control.h"
 #include "engine/api/messages.h"
+#include "engine/formats/authenticated/auth_header.h"
 #include "engine/formats/compatible/compatible_format.h"
+#if TESSIRAL_AUTHENTICATED
+#include "engine/formats/authenticated/authenticated_format.h"
+#endif
 #include "engine/jobs/file_job.h"
 #include "engine/jobs/file_loops.h"
 
@@ -33,6 +37,10 @@ bool linked_source_refused(CIdea& engine, const char* source)
         format_sentence(why, {}));
     return true;
 }
+
+#if !TESSIRAL_AUTHENTICATED
+constexpr const char* kNoAuthenticated = "this build of the engine has no authenticated format.";
+#endif
 
 void report_thrown(CIdea& engine, const char* source, const char* why)
 {
@@ -70,13 +78,45 @@ template <typename Body> int guarded(CIdea& engine, const char* source, Body bod
     return IDEA_DEST_FAILED;
 }
 
-// The file in the compatible format under the engine's cipher. With no
-// cipher chosen the file is left alone and counts as done.
-template <typename Loop> int in_compatible_format(CIdea& engine, Loop loop)
+// Whether the file begins with the authenticated format's magic: a file in
+// the compatible format begins with a cipher block instead.
+bool looks_authenticated(CIdea& engine, const char* source)
+{
+    CFileOps& ops = engine.m_pFileOps ? *engine.m_pFileOps : default_file_ops();
+    FileInfo info;
+    if (ops.Stat(source, info) != 0 || !info.regular)
+        return false; // never opened here (a FIFO would block): the loop refuses it
+    const int fd = ops.OpenRead(source);
+    if (fd < 0)
+        return false; // the loop opens it again and reports why it cannot
+    unsigned char magic[authenticated::kMagicSize] = {};
+    const long n = read_full(ops, fd, magic, sizeof magic);
+    ops.Close(fd);
+    return n == long(sizeof magic) && authenticated::has_magic(magic, sizeof magic);
+}
+
+// The file in the format it is to be written in (encrypting: the one the
+// batch asks for) or is written in (decrypting: the one its start shows),
+// under the engine's cipher. With no cipher chosen the file is left alone
+// and counts as done.
+template <typename Loop> int in_its_format(CIdea& engine, const char* source, bool encrypting, Loop loop)
 {
     const CipherRow* row = cipher_for_file(engine);
     if (row == nullptr)
         return IDEA_DONE;
+    const CBatchControl* control = engine.m_pControl;
+    const bool authenticated
+        = encrypting ? control != nullptr && control->authenticated : looks_authenticated(engine, source);
+    if (authenticated) {
+#if TESSIRAL_AUTHENTICATED
+        CAuthenticatedFormat format(engine, *row);
+        return loop(format);
+#else
+        show_engine_message(engine, format_message(msg::kFormatRefused, source, kNoAuthenticated).c_str(),
+            msg::kCreateFailedCaption, MB_OK | MB_ICONERROR, format_sentence(msg::kFormatRefused, kNoAuthenticated));
+        return encrypting ? IDEA_DEST_FAILED : IDEA_SOURCE_FAILED;
+#endif
+    }
     CCompatibleFormat format(engine, *row);
     return loop(format);
 }
@@ -86,15 +126,15 @@ template <typename Loop> int in_compatible_format(CIdea& engine, Loop loop)
 int CIdea::IdeaEncrypt(char* source, char* destination)
 {
     return guarded(*this, source, [&] {
-        return in_compatible_format(
-            *this, [&](CFileFormat& format) { return encrypt_file(*this, format, source, destination); });
+        return in_its_format(
+            *this, source, true, [&](CFileFormat& format) { return encrypt_file(*this, format, source, destination); });
     });
 }
 
 int CIdea::IdeaDecrypt(char* source, char* destination)
 {
     return guarded(*this, source, [&] {
-        return in_compatible_format(
-            *this, [&](CFileFormat& format) { return decrypt_file(*this, format, source, destination); });
+        return in_its_format(*this, source, false,
+            [&](CFileFormat& format) { return decrypt_file(*this, format, source, destination); });
     });
 }

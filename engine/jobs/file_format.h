@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class CChunkPipeline;
 
@@ -16,23 +17,38 @@ class CFileFormat {
 public:
     enum class Verdict { Match, Differs, Unreadable, Stopped };
     // The largest header a format writes.
-    static constexpr std::size_t kMaxHeader = 64;
+    static constexpr std::size_t kMaxHeader = 128;
+    // What SealChunk and OpenChunk answer when a chunk cannot be sealed or
+    // does not authenticate; Problem() says why.
+    static constexpr std::size_t kChunkFailed = ~std::size_t(0);
 
     virtual ~CFileFormat() = default;
 
     // The unit data is handled in: full chunks are a multiple of it, the bar
-    // advances by it, and a sealed chunk may grow by up to one unit.
+    // advances by it, and a sealed chunk may grow by up to one unit (unless
+    // the format seals into the pipeline's output buffer).
     virtual unsigned Unit() const = 0;
+    // Whether the format must know that a chunk is the file's last before it
+    // seals or opens it (the loops look one chunk ahead), seals an empty
+    // source as one empty last chunk, and checks the length of what it opens
+    // itself.
+    virtual bool MarksLast() const { return false; }
+    // Why the header could not be made or opened, or a chunk failed: one
+    // sentence for the file's message. Empty when the key does not fit (the
+    // key-check message is shown) or nothing failed.
+    virtual std::string Problem() const { return {}; }
     // The cipher's name as the key-check message gives it.
     virtual const char* CipherName() const = 0;
     // Caption of the message that a source cannot be opened.
     virtual const char* OpenFailedCaption(bool encrypting) const = 0;
 
     // Encrypting. The sealed header for a source of `length` bytes, into
-    // `out` (kMaxHeader bytes of room); returns its size.
+    // `out` (kMaxHeader bytes of room); returns its size, or 0 when it cannot
+    // be made (Problem() says why, unless the batch asked to stop).
     virtual std::size_t SealHeader(unsigned char* out, std::uint64_t length) = 0;
     // Seals the `n` bytes of the pipeline's current chunk in place (`last`:
-    // the source ends with them); returns how many bytes to write.
+    // the source ends with them); returns how many bytes to write, or
+    // kChunkFailed.
     virtual std::size_t SealChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) = 0;
 
     // Decrypting. How many bytes the header takes at the file's start.
@@ -47,9 +63,10 @@ public:
     // Whether an encrypted file of `length` bytes, or a last chunk of
     // `length` bytes, can hold whole data (else the file is damaged).
     virtual bool WholeData(std::uint64_t length) const = 0;
-    // Opens the `n` bytes of the pipeline's current chunk in place; returns
-    // how many plain bytes they hold.
-    virtual std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n) = 0;
+    // Opens the `n` bytes of the pipeline's current chunk in place (`last`:
+    // the file ends with them, when MarksLast()); returns how many plain
+    // bytes they hold, or kChunkFailed.
+    virtual std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) = 0;
     // How many of the `plain` bytes of the file's last chunk are data.
     virtual std::size_t LastPlain(std::size_t plain) const = 0;
 

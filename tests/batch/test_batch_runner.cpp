@@ -305,3 +305,23 @@ TEST(BatchRun, TheEngineHandsOverWhyAFileFailed)
     EXPECT_EQ(wrong.outcome.files[0].why,
         "The key you entered does not appear to be valid! Or it is not encryption file by AES!");
 }
+
+// The batch hands the engine the format, the strength and the key text as
+// typed (without the key buffer's zeros); decryption is told nothing of a
+// format: it reads the one each file shows.
+TEST(BatchRun, TheFormatStrengthAndKeyTextReachTheEngine)
+{
+    OutputOptions options;
+    options.format = FileFormat::Authenticated;
+    options.strength = Strength::Strong;
+    CIdea engine;
+    CBatchControl control;
+    KeyBuffer key("p\xc3\xa4ss");
+    SetUpEngine(engine, PlanBatch(Direction::Encrypt, "4", options, { "a" }), key, &control);
+    EXPECT_TRUE(control.authenticated);
+    EXPECT_EQ(control.strength, 1);
+    ASSERT_EQ(control.passwordLength, 5u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(control.password), 5), "p\xc3\xa4ss");
+    SetUpEngine(engine, PlanBatch(Direction::Decrypt, "4", options, { "a.kvn" }), key, &control);
+    EXPECT_FALSE(control.authenticated);
+}

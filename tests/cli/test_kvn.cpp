@@ -134,6 +134,31 @@ TEST(Kvn, ReplaceSameNameAndEnvironmentKey)
     EXPECT_EQ(kvntest::list_dir(f.dir.path()), (Names{ "a.bin", "key" }));
 }
 
+// The authenticated format at its real strength: written with --format,
+// described by info without a key, read back without being named.
+TEST(Kvn, AuthenticatedFormatRoundTripAndInfo)
+{
+    Folder f;
+    const std::string src = f.dir.file("doc.txt");
+    const Bytes plain = kvntest::random_bytes(70000, 2);
+    kvntest::write_file(src, plain);
+    Result r = run_kvn({ "encrypt", "-q", "-c", "serpent", "--format=authenticated", "-k", f.keyFile, src });
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::remove(src.c_str());
+    kvntest::write_file(f.dir.file("old"), Bytes(32, 'x'));
+    FILE* info = popen((std::string(KVN_BINARY) + " info '" + src + ".kvn' '" + f.dir.file("old") + "'").c_str(), "r");
+    ASSERT_NE(info, nullptr);
+    const std::string out = read_all(fileno(info));
+    EXPECT_EQ(pclose(info), 0);
+    EXPECT_EQ(out,
+        src + ".kvn: authenticated, Serpent-256-GCM, chunks of 64 KiB, Argon2id t=3 m=256 MiB p=4\n" + f.dir.file("old")
+            + ": compatible (the cipher shows only with the key)\n");
+    r = run_kvn({ "decrypt", "-q", "-k", f.keyFile, src + ".kvn" });
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("encrypted with Serpent"), std::string::npos) << r.err;
+    EXPECT_EQ(kvntest::read_file(src), plain);
+}
+
 TEST(Kvn, FailuresAndTheirExitStatuses)
 {
     Folder f;
@@ -174,12 +199,23 @@ TEST(Kvn, UsageErrorsAndUnusableKeys)
     kvntest::write_file(f.dir.file("empty"), {});
     kvntest::write_file(f.dir.file("long"), Bytes(17, 'k'));
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, { "scramble", a }, { "encrypt", "-k", f.keyFile },
-             { "encrypt", "--cipher", "des", "-k", f.keyFile, a }, { "encrypt", "--same-name", "-k", f.keyFile, a },
-             { "decrypt", "--replace", "--same-name", "-k", f.keyFile, a }, { "encrypt", "--bogus", a },
-             { "encrypt", "-k", f.dir.file("missing"), a }, { "encrypt", "-k", f.dir.file("empty"), a },
+             {},
+             { "scramble", a },
+             { "encrypt", "-k", f.keyFile },
+             { "encrypt", "--cipher", "des", "-k", f.keyFile, a },
+             { "encrypt", "--same-name", "-k", f.keyFile, a },
+             { "decrypt", "--replace", "--same-name", "-k", f.keyFile, a },
+             { "encrypt", "--bogus", a },
+             { "encrypt", "-k", f.dir.file("missing"), a },
+             { "encrypt", "-k", f.dir.file("empty"), a },
              { "encrypt", "-c", "idea", "-k", f.dir.file("long"), a },
-             { "encrypt", "--key-env", "KVN_UNSET_VARIABLE", a }, { "encrypt", a }, // no terminal to ask on
+             { "encrypt", "--key-env", "KVN_UNSET_VARIABLE", a },
+             { "encrypt", a }, // no terminal to ask on
+             { "encrypt", "--format", "authenticated", "-c", "idea", "-k", f.keyFile, a },
+             { "encrypt", "--format", "sealed", "-k", f.keyFile, a },
+             { "encrypt", "--strength", "strong", "-k", f.keyFile, a }, // only with the authenticated format
+             { "decrypt", "--format", "authenticated", "-k", f.keyFile, a },
+             { "info" },
          }) {
         const Result r = run_kvn(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;

@@ -130,7 +130,7 @@ long CCompatibleFormat::OpenHeader(CFileOps& ops, int fd, bool findCipher)
     return 1;
 }
 
-std::size_t CCompatibleFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*, std::size_t n)
+std::size_t CCompatibleFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*, std::size_t n, bool)
 {
     const unsigned b = m_row->block;
     const std::size_t blocks = n / b;

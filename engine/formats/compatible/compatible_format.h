@@ -22,7 +22,7 @@ public:
     long OpenHeader(CFileOps& ops, int fd, bool findCipher) override;
     const char* FoundCipher() const override { return m_row == &m_chosen ? nullptr : m_row->name; }
     bool WholeData(std::uint64_t length) const override { return length % m_row->block == 0; }
-    std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n) override;
+    std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) override;
     std::size_t LastPlain(std::size_t plain) const override;
 
     Verdict Check(CFileOps& ops, int plainFd, int encryptedFd, bool encrypting) override;

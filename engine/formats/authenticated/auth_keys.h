@@ -1,0 +1,78 @@
+// The authenticated format's keys. The password is strengthened with
+// Argon2id once per batch (or once per salt and parameters met when
+// decrypting) into A; each file then gets its own keys from its stream salt:
+//
+//   A       = Argon2id(password, kdf salt, t, m, p, 32 bytes)
+//   PRK     = HKDF-Extract(salt = stream salt, IKM = A)
+//   header  = HKDF-Expand(PRK, "Kelvanetrix authenticated v1 header key", 32)
+//   payload = HKDF-Expand(PRK, "Kelvanetrix authenticated v1 payload key" || SHA-256(header), 32)
+//   prefix  = HKDF-Expand(PRK, "Kelvanetrix authenticated v1 nonce prefix" || SHA-256(header), 7)
+//
+// where `header` is the whole 112-byte header, tag included. Everything
+// secret lives in guarded memory (kept out of swap, wiped when freed).
+#pragma once
+
+#include "engine/formats/authenticated/auth_header.h"
+#include "engine/kdf/secure_buffer.h"
+
+#include <string>
+
+struct CBatchControl;
+
+namespace authenticated {
+
+inline constexpr std::size_t kKeySize = 32;
+inline constexpr std::size_t kPrefixSize = 7;
+
+inline constexpr char kHeaderLabel[] = "Kelvanetrix authenticated v1 header key";
+inline constexpr char kPayloadLabel[] = "Kelvanetrix authenticated v1 payload key";
+inline constexpr char kPrefixLabel[] = "Kelvanetrix authenticated v1 nonce prefix";
+
+// What the tests fix: the salts (so that files come out byte for byte the
+// same), cheap key-derivation parameters and small chunks. Zero fields keep
+// the normal choice.
+struct TestSeam {
+    bool fixedSalts = false;
+    unsigned char kdfSalt[kSaltSize] = {};
+    unsigned char streamSalt[kSaltSize] = {};
+    unsigned timeCost = 0;
+    unsigned memoryExponent = 0;
+    unsigned lanes = 0;
+    unsigned chunkExponent = 0;
+};
+// Null: back to normal. Not for use while files are being worked on.
+void set_test_seam(const TestSeam* seam);
+
+// The key-derivation parameters and chunk size of a new file at `strength`
+// (0 normal, 1 strong).
+void choose_parameters(int strength, Header& h);
+
+enum class KeyStatus { Ok, Stopped, NoPassword, OutOfMemory, Failed };
+// One line saying why a key could not be had.
+std::string key_status_text(KeyStatus status, const Header& h);
+
+// A for the header's kdf salt and parameters. With a control, a derivation
+// met before in the batch is reused, a new one is kept, the control's
+// `strengthening` hears of it and a stop request ends it at once.
+// Encrypting (`newSalt`): the batch's salt is put in `h` (drawn on the
+// batch's first file).
+KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, tessiral::kdf::SecureBuffer& a);
+
+// A new file's stream salt (the seam's when it fixes the salts).
+bool fresh_stream_salt(unsigned char salt[kSaltSize]);
+
+struct FileKeys {
+    tessiral::kdf::SecureBuffer headerKey{ kKeySize };
+    tessiral::kdf::SecureBuffer payloadKey{ kKeySize };
+    unsigned char prefix[kPrefixSize] = {};
+    tessiral::kdf::SecureBuffer prk{ kKeySize };
+};
+
+// PRK and the header key from A and the header's stream salt.
+bool header_keys(const unsigned char* a, const Header& h, FileKeys& keys);
+// The header tag: HMAC-SHA-256 over the header's first 80 bytes.
+void header_tag(const FileKeys& keys, const unsigned char header[kHeaderSize], unsigned char tag[32]);
+// The payload key and nonce prefix, bound to the whole header.
+bool payload_keys(const unsigned char header[kHeaderSize], FileKeys& keys);
+
+} // namespace authenticated

@@ -14,65 +14,26 @@
 #include "engine/formats/authenticated/auth_header.h"
 #include "engine/formats/authenticated/auth_keys.h"
 #include "engine/os/file_ops.h"
+#include "tests/fuzz/fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-class QuietMessages final : public CMessageSink {
-public:
-    int MessageBox(const char*, const char*, unsigned) override { return IDOK; }
-};
-
-class UnsyncedFiles final : public CFileOps {
-public:
-    int Sync(int) override { return 0; }
-    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override { }
-    int SyncFolder(const char*) override { return 0; }
-};
+using fuzz::Listed;
+using fuzz::QuietMessages;
+using fuzz::UnsyncedFiles;
 
 const std::string& Folder()
 {
-    static const std::string folder = [] {
-        char name[] = "/tmp/kvn-fuzz-authenticated-XXXXXX";
-        if (!mkdtemp(name))
-            std::abort();
-        return std::string(name);
-    }();
-    static const bool removed_at_exit = std::atexit([] { ::rmdir(folder.c_str()); }) == 0;
-    (void)removed_at_exit;
-    return folder;
-}
-
-std::vector<std::string> Listed(const std::string& folder)
-{
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        std::abort();
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
-void write(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()))
-        std::abort();
-    std::fclose(out);
+    return fuzz::Folder("/tmp/kvn-fuzz-authenticated-XXXXXX");
 }
 
 std::vector<unsigned char> read(const std::string& path)
@@ -137,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<unsigned char> file;
     bool edited = false;
     if (data[0] & 1) {
-        write(plainPath, rest);
+        fuzz::Write(plainPath, rest);
         Engine sealer(code, true);
         if (sealer.Run(plainPath, source, true) != IDEA_DONE)
             __builtin_trap();
@@ -170,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             file[14] = static_cast<unsigned char>(file[14] % 5);
         }
     }
-    write(source, file);
+    fuzz::Write(source, file);
 
     Engine opener(code, false);
     const int status = opener.Run(source, result, false);

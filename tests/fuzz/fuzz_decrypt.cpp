@@ -10,63 +10,28 @@
 #include "engine/formats/compatible/compatible_format.h"
 #include "engine/formats/compatible/header.h"
 #include "engine/os/file_ops.h"
+#include "tests/fuzz/fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-class QuietMessages final : public CMessageSink {
-public:
-    int MessageBox(const char*, const char*, unsigned) override { return IDOK; }
-};
-
-// The real file system without the syncs: they make no difference to what
-// is read and written, and would spend most of the fuzzing time.
-class UnsyncedFiles final : public CFileOps {
-public:
-    int Sync(int) override { return 0; }
-    void StartWriteback(int, std::uint64_t, std::uint64_t, bool) override { }
-    int SyncFolder(const char*) override { return 0; }
-};
-
-const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
+using fuzz::Listed;
+using fuzz::QuietMessages;
+using fuzz::UnsyncedFiles;
 
 const std::string& Folder()
 {
-    static const std::string folder = [] {
-        char name[] = "/tmp/kvn-fuzz-decrypt-XXXXXX";
-        if (!mkdtemp(name))
-            std::abort();
-        return std::string(name);
-    }();
-    // Each run removes its files; the folder goes when the program ends.
-    static const bool removed_at_exit = std::atexit([] { ::rmdir(folder.c_str()); }) == 0;
-    (void)removed_at_exit;
-    return folder;
+    return fuzz::Folder("/tmp/kvn-fuzz-decrypt-XXXXXX");
 }
 
-// The names in the folder besides "." and "..".
-std::vector<std::string> Listed(const std::string& folder)
-{
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        std::abort();
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
+const char* const kCodes[] = { "1", "2", "3", "4", "5", "10" };
 
 } // namespace
 
@@ -91,12 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.insert(file.end(), data + 3, data + size);
 
     const std::string source = Folder() + "/input.kvn", result = Folder() + "/input";
-    std::FILE* out = std::fopen(source.c_str(), "wb");
-    if (!out)
-        std::abort();
-    if (!file.empty() && std::fwrite(file.data(), 1, file.size(), out) != file.size())
-        std::abort();
-    std::fclose(out);
+    fuzz::Write(source, file);
 
     QuietMessages messages;
     UnsyncedFiles files;

@@ -357,6 +357,25 @@ TEST(Kvn, AFailedAllocationEndsOnlyThatFile)
     EXPECT_EQ(kvntest::read_file(files[1]), Bytes(2 << 20, 'x'));
 }
 
+// Waits until the process has taken every signal sent to it: one still
+// pending when the next arrives would be delivered in signal-number order,
+// not in the order sent.
+static void await_signals_taken(pid_t pid)
+{
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    for (int i = 0; i < 5000; ++i) {
+        std::ifstream in(status);
+        std::string line;
+        bool pending = false;
+        while (std::getline(in, line))
+            if (line.rfind("ShdPnd:", 0) == 0 || line.rfind("SigPnd:", 0) == 0)
+                pending = pending || line.find_first_not_of("0\t ", 7) != std::string::npos;
+        if (!pending)
+            return;
+        usleep(1000);
+    }
+}
+
 // The signal comes while kvn is inside the large file: kvn stops itself
 // (SIGSTOP, from the preloaded library) at its second chunk's read, is
 // signalled and let go; a second SIGINT follows while it stops.
@@ -378,6 +397,7 @@ TEST(Kvn, SigintAndSigtermStopAtTheNextChunkAndLeaveNoDebris)
         ASSERT_TRUE(WIFSTOPPED(held)) << "kvn ended before its second chunk";
         kill(child.pid, signal);
         kill(child.pid, SIGCONT);
+        await_signals_taken(child.pid);
         kill(child.pid, SIGINT);
         const Result r = finish(child);
         ASSERT_NE(r.status, -1) << r.err; // it exited

@@ -21,9 +21,7 @@ namespace {
 
 std::map<std::string, Bytes> vector_values()
 {
-    std::string path = KVN_TEST_DATA_DIR;
-    path += "/authenticated/vector.txt";
-    std::ifstream in(path);
+    std::ifstream in(kvntest::data_path("authenticated/vector.txt"));
     std::map<std::string, Bytes> values;
     std::string line;
     while (std::getline(in, line)) {

@@ -84,7 +84,7 @@ Bytes field(const std::string& s)
 std::vector<Vector> read_vectors()
 {
     std::vector<Vector> out;
-    std::ifstream published(std::string(KVN_TEST_DATA_DIR) + "/gcm/aes_gcm_published.txt");
+    std::ifstream published(kvntest::data_path("gcm/aes_gcm_published.txt"));
     std::string line;
     while (std::getline(published, line)) {
         if (line.empty() || line[0] == '#')
@@ -95,7 +95,7 @@ std::vector<Vector> read_vectors()
         out.push_back(
             { "AES case " + id, "1", field(key), field(iv), field(aad), field(plain), field(cipher), field(tag), "" });
     }
-    std::ifstream made(std::string(KVN_TEST_DATA_DIR) + "/gcm/gcm_ciphers.txt");
+    std::ifstream made(kvntest::data_path("gcm/gcm_ciphers.txt"));
     while (std::getline(made, line)) {
         if (line.empty() || line[0] == '#')
             continue;

@@ -20,10 +20,7 @@ namespace kdf = tessiral::kdf;
 std::vector<std::vector<std::string>> read_lines(const std::string& relative)
 {
     std::vector<std::vector<std::string>> rows;
-    std::string path = KVN_TEST_DATA_DIR;
-    path += '/';
-    path += relative;
-    std::ifstream file(path);
+    std::ifstream file(kvntest::data_path(relative));
     std::string line;
     while (std::getline(file, line)) {
         if (line.empty() || line[0] == '#')

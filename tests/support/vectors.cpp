@@ -31,7 +31,7 @@ std::string trim(const std::string& s)
 
 std::vector<std::string> read_lines(const std::string& relative)
 {
-    std::ifstream in(std::string(KVN_TEST_DATA_DIR) + "/" + relative, std::ios::binary);
+    std::ifstream in(data_path(relative), std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open test data " + relative);
     std::vector<std::string> lines;
@@ -81,6 +81,11 @@ Bytes decode_value(const std::string& value)
 }
 
 } // namespace
+
+std::string data_path(const std::string& relative)
+{
+    return std::string(KVN_TEST_DATA_DIR) + "/" + relative;
+}
 
 Bytes from_hex(const std::string& hex)
 {

@@ -11,6 +11,9 @@ namespace kvntest {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The path of a file under tests/data, from its path relative to that folder.
+std::string data_path(const std::string& relative);
+
 // Hex digits (upper or lower case) to bytes; white space is skipped.
 Bytes from_hex(const std::string& hex);
 std::string to_hex(const Bytes& bytes);

@@ -34,7 +34,7 @@ struct KeyCache {
         SecureBuffer a{ kKeySize };
     };
     std::vector<std::unique_ptr<Entry>> entries;
-    tessiral::kdf::SecureLender fileKeys{ 4 * kKeySize };
+    tessiral::kdf::SecureLender fileKeys{ FileKeys::kBytes };
 };
 
 KeyCache& cache_of(CBatchControl& control)
@@ -123,7 +123,7 @@ bool expand(const FileKeys& keys, const char* label, const unsigned char* hash, 
         std::memcpy(info + labelSize, hash, crypto_hash_sha256_BYTES);
         infoSize += crypto_hash_sha256_BYTES;
     }
-    return tessiral::kdf::hkdf_expand(keys.prk(), info, infoSize, out, size);
+    return tessiral::kdf::hkdf_expand_keyed(keys.keyed_prk(), info, infoSize, out, size);
 }
 
 } // namespace
@@ -241,7 +241,7 @@ bool FileKeys::reserve(CBatchControl* control)
             return true;
         }
     }
-    m_own = SecureBuffer(kSlots * kKeySize);
+    m_own = SecureBuffer(kBytes);
     m_memory = m_own.empty() ? nullptr : m_own.data();
     return m_memory != nullptr;
 }
@@ -251,6 +251,7 @@ bool header_keys(const unsigned char* a, const Header& h, FileKeys& keys)
     if (!keys.reserve())
         return false;
     tessiral::kdf::hkdf_extract(h.streamSalt, kSaltSize, a, kKeySize, keys.prk());
+    tessiral::kdf::hkdf_key(keys.prk(), keys.keyed_prk());
     return expand(keys, kHeaderLabel, nullptr, keys.header_key(), kKeySize);
 }
 

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "engine/formats/authenticated/auth_header.h"
+#include "engine/kdf/hkdf.h"
 #include "engine/kdf/secure_buffer.h"
 
 #include <memory>
@@ -63,10 +64,10 @@ KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, unsigned c
 bool fresh_stream_salt(unsigned char salt[kSaltSize]);
 
 // One file's secrets, side by side in locked memory: A (while the header
-// key is made from it), PRK, the header key and the payload key. In a batch
-// they take memory the batch allocated once, lent to one file at a time and
-// wiped when the file is done with it; otherwise (or while the batch's is
-// lent out) memory of their own.
+// key is made from it), PRK and HMAC keyed with it, the header key and the
+// payload key. In a batch they take memory the batch allocated once, lent to
+// one file at a time and wiped when the file is done with it; otherwise (or
+// while the batch's is lent out) memory of their own.
 class FileKeys {
 public:
     FileKeys() = default;
@@ -78,19 +79,25 @@ public:
     // false when there is none. Done once; later calls keep the first.
     bool reserve(CBatchControl* control = nullptr);
 
-    unsigned char* a() { return slot(0); }
-    unsigned char* prk() { return slot(1); }
-    unsigned char* header_key() { return slot(2); }
-    unsigned char* payload_key() { return slot(3); }
-    const unsigned char* prk() const { return slot(1); }
-    const unsigned char* header_key() const { return slot(2); }
-    const unsigned char* payload_key() const { return slot(3); }
+    unsigned char* a() { return at(kA); }
+    unsigned char* prk() { return at(kPrk); }
+    unsigned char* keyed_prk() { return at(kKeyedPrk); }
+    unsigned char* header_key() { return at(kHeaderKey); }
+    unsigned char* payload_key() { return at(kPayloadKey); }
+    const unsigned char* keyed_prk() const { return at(kKeyedPrk); }
+    const unsigned char* header_key() const { return at(kHeaderKey); }
+    const unsigned char* payload_key() const { return at(kPayloadKey); }
 
     unsigned char prefix[kPrefixSize] = {};
 
+    // The bytes reserve() takes.
+    static constexpr std::size_t kBytes = 4 * kKeySize + tessiral::kdf::kHkdfKeyedBytes;
+
 private:
-    static constexpr std::size_t kSlots = 4;
-    unsigned char* slot(std::size_t i) const { return m_memory == nullptr ? nullptr : m_memory + i * kKeySize; }
+    // Where each secret sits in the memory.
+    static constexpr std::size_t kA = 0, kPrk = kKeySize, kHeaderKey = 2 * kKeySize, kPayloadKey = 3 * kKeySize,
+                                 kKeyedPrk = 4 * kKeySize;
+    unsigned char* at(std::size_t offset) const { return m_memory == nullptr ? nullptr : m_memory + offset; }
 
     unsigned char* m_memory = nullptr;
     tessiral::kdf::SecureBuffer m_own;

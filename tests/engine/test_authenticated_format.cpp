@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 using kvntest::Bytes;
 using kvntest::EngineRig;
@@ -252,8 +253,9 @@ TEST(AuthenticatedFormat, OneDerivationPerBatchAndOwnKeysPerFile)
 }
 
 // A batch lends its key memory to one file at a time and has it back
-// wiped; a second file at the same time gets memory of its own.
-TEST(AuthenticatedFormat, BatchKeyMemoryIsLentToOneFileAtATimeAndWipedBetweenFiles)
+// wiped; a second file at the same time gets memory of its own. The stream
+// salts a batch draws ahead are each handed out once, across refills.
+TEST(AuthenticatedFormat, BatchKeyMemoryAndSaltsAreNeverSharedBetweenFiles)
 {
     CBatchControl control;
     unsigned char* lent = nullptr;
@@ -269,6 +271,15 @@ TEST(AuthenticatedFormat, BatchKeyMemoryIsLentToOneFileAtATimeAndWipedBetweenFil
     ASSERT_TRUE(next.reserve(&control));
     ASSERT_EQ(next.a(), lent);
     EXPECT_EQ(Bytes(next.a(), next.a() + auth::FileKeys::kBytes), Bytes(auth::FileKeys::kBytes, 0));
+
+    std::set<Bytes> salts;
+    for (int i = 0; i < 200; ++i) {
+        Bytes salt(auth::kSaltSize);
+        ASSERT_TRUE(auth::fresh_stream_salt(&control, salt.data()));
+        salts.insert(salt);
+    }
+    EXPECT_EQ(salts.size(), 200u);
+    EXPECT_EQ(salts.count(Bytes(auth::kSaltSize, 0)), 0u);
 }
 
 // After a file, the chunk buffers that held its plain text hold none of it,

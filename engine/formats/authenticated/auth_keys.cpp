@@ -35,6 +35,10 @@ struct KeyCache {
     };
     std::vector<std::unique_ptr<Entry>> entries;
     tessiral::kdf::SecureLender fileKeys{ FileKeys::kBytes };
+    // Stream salts drawn ahead; each is handed out once.
+    std::mutex saltsMutex;
+    unsigned char salts[64 * kSaltSize] = {};
+    std::size_t saltsLeft = 0;
 };
 
 KeyCache& cache_of(CBatchControl& control)
@@ -213,14 +217,26 @@ KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, unsigned c
     return KeyStatus::Ok;
 }
 
-bool fresh_stream_salt(unsigned char salt[kSaltSize])
+bool fresh_stream_salt(CBatchControl* control, unsigned char salt[kSaltSize])
 {
     const TestSeam* seam = g_seam.load();
     if (seam != nullptr && seam->fixedSalts) {
         std::memcpy(salt, seam->streamSalt, kSaltSize);
         return true;
     }
-    return tessiral::kdf::random_bytes(salt, kSaltSize);
+    if (control == nullptr)
+        return tessiral::kdf::random_bytes(salt, kSaltSize);
+    KeyCache& cache = cache_of(*control);
+    std::lock_guard<std::mutex> lock(cache.saltsMutex);
+    if (cache.saltsLeft == 0) {
+        if (!tessiral::kdf::random_bytes(cache.salts, sizeof cache.salts))
+            return false;
+        cache.saltsLeft = sizeof cache.salts / kSaltSize;
+    }
+    unsigned char* next = cache.salts + --cache.saltsLeft * kSaltSize;
+    std::memcpy(salt, next, kSaltSize);
+    tessiral::kdf::wipe(next, kSaltSize); // never handed out twice
+    return true;
 }
 
 FileKeys::~FileKeys()

@@ -60,8 +60,10 @@ std::string key_status_text(KeyStatus status, const Header& h);
 // batch's first file). `a`: locked memory, e.g. FileKeys::a().
 KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, unsigned char a[kKeySize]);
 
-// A new file's stream salt (the seam's when it fixes the salts).
-bool fresh_stream_salt(unsigned char salt[kSaltSize]);
+// A new file's stream salt (the seam's when it fixes the salts). With a
+// control, salts are drawn from the system many at a time for the batch:
+// a call to the system costs more than the rest of a small file's keys.
+bool fresh_stream_salt(CBatchControl* control, unsigned char salt[kSaltSize]);
 
 // One file's secrets, side by side in locked memory: A (while the header
 // key is made from it), PRK and HMAC keyed with it, the header key and the

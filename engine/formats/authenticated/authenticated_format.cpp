@@ -153,7 +153,7 @@ std::size_t CAuthenticatedFormat::SealHeader(unsigned char* out, std::uint64_t l
             m_problem = key_status_text(status, m_header);
         return 0;
     }
-    const bool keyed = fresh_stream_salt(m_header.streamSalt) && header_keys(m_keys.a(), m_header, m_keys);
+    const bool keyed = fresh_stream_salt(control, m_header.streamSalt) && header_keys(m_keys.a(), m_header, m_keys);
     tessiral::kdf::wipe(m_keys.a(), kKeySize);
     if (!keyed) {
         m_problem = key_status_text(KeyStatus::Failed, m_header);

@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <set>
+#include <thread>
 
 using kvntest::Bytes;
 using kvntest::EngineRig;
@@ -364,4 +366,8 @@ TEST(AuthenticatedFormat, DefaultStrengthRoundTripsAndStopsDuringTheDerivation)
     EXPECT_NE(stop.encrypt(dir.file("p"), dir.file("s.kvn")), IDEA_DONE);
     EXPECT_TRUE(stop.control.stopped);
     EXPECT_FALSE(kvntest::exists(dir.file("s.kvn")));
+    // The derivation given up ends by itself; the program must not end
+    // under it (its threads would be left unjoined).
+    while (auth::derivations_running() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }

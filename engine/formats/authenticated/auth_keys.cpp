@@ -23,6 +23,7 @@ using tessiral::kdf::SecureBuffer;
 namespace {
 
 std::atomic<const TestSeam*> g_seam{ nullptr };
+std::atomic<int> g_derivations{ 0 }; // running, given up or not
 
 // The derivations of one batch, kept in the batch's control, and the locked
 // memory its files' keys take in turn.
@@ -91,13 +92,17 @@ KeyStatus derive(CBatchControl* control, const Header& h, unsigned char* a)
         }
     } busy{ control };
 
+    ++g_derivations;
     std::thread([run] {
         const auto status = tessiral::kdf::argon2id_derive(
             run->params, run->password.data(), run->passwordLength, run->salt, kSaltSize, run->out.data(), kKeySize);
-        std::lock_guard<std::mutex> lock(run->mutex);
-        run->status = status;
-        run->finished = true;
-        run->done.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(run->mutex);
+            run->status = status;
+            run->finished = true;
+            run->done.notify_all();
+        }
+        --g_derivations;
     }).detach();
 
     std::unique_lock<std::mutex> lock(run->mutex);
@@ -135,6 +140,11 @@ bool expand(const FileKeys& keys, const char* label, const unsigned char* hash, 
 void set_test_seam(const TestSeam* seam)
 {
     g_seam.store(seam);
+}
+
+int derivations_running()
+{
+    return g_derivations.load();
 }
 
 void choose_parameters(int strength, Header& h)

@@ -44,6 +44,9 @@ struct TestSeam {
 };
 // Null: back to normal. Not for use while files are being worked on.
 void set_test_seam(const TestSeam* seam);
+// Argon2id runs not yet ended, those a stop gave up on included: a test
+// waits for them before its program ends.
+int derivations_running();
 
 // The key-derivation parameters and chunk size of a new file at `strength`
 // (0 normal, 1 strong).

@@ -144,29 +144,42 @@ mkdir "$work/many" "$work/one"
 for ((i = 0; i < small_files; i++)); do head -c 4096 /dev/urandom >"$work/many/f$i"; done
 cp "$work/many/f0" "$work/one/f0"
 # The batch of one pays a key strengthening too, whose time wanders more than
-# the small files cost: both batches of both formats take turns, over more
-# runs, and each keeps its shortest.
+# the small files cost: both batches of both formats, encrypting and
+# decrypting, take turns, over more runs, and each keeps its shortest.
 declare -A extra shortest
 small_runs=$((2 * runs - 1))
-once() { # KEY DIR FORMAT
-  local t0 t1
-  rm -f "$2"/*.kvn
+once() { # NAME DIR COMMAND...: the batch in DIR, its earlier results removed first
+  local name=$1 dir=$2 t0 t1
+  shift 2
+  if [[ $1 == encrypt ]]; then rm -f "$dir"/*.kvn; else find "$dir" -type f ! -name '*.kvn' -delete; fi
   sync
   t0=$(date +%s%N)
-  "$kvn" encrypt -q -r --format "$3" -k "$key" "$2" >/dev/null 2>&1
+  "$kvn" "$@" -q -r -k "$key" "$dir" >/dev/null 2>&1
   t1=$(date +%s%N)
-  if [[ -z ${shortest[$1]:-} ]] || ((t1 - t0 < shortest[$1])); then shortest[$1]=$((t1 - t0)); fi
+  if [[ -z ${shortest[$name]:-} ]] || ((t1 - t0 < shortest[$name])); then shortest[$name]=$((t1 - t0)); fi
 }
+# Decrypting: the same files, encrypted once in each format.
+for format in compatible authenticated; do
+  for batch in many one; do
+    mkdir -p "$work/sealed-$format/$batch"
+    "$kvn" encrypt -q -r --format $format -k "$key" "$work/$batch"
+    mv "$work/$batch"/*.kvn "$work/sealed-$format/$batch/"
+  done
+done
 for ((i = 0; i < small_runs; i++)); do
   for format in compatible authenticated; do
-    once "$format many" "$work/many" $format
-    once "$format one" "$work/one" $format
+    for batch in many one; do
+      once "$format $batch" "$work/$batch" encrypt --format $format
+      once "$format $batch decrypting" "$work/sealed-$format/$batch" decrypt
+    done
   done
 done
 rm -f "$work"/many/*.kvn "$work"/one/*.kvn
 for format in compatible authenticated; do
   extra[$format]=$(awk -v a="${shortest[$format many]}" -v b="${shortest[$format one]}" 'BEGIN { printf "%.3f", (a - b) / 1e9 }')
-  printf '  %-14s %8.3f s beyond one file\n' "$format" "${extra[$format]}"
+  extra[$format decrypting]=$(awk -v a="${shortest[$format many decrypting]}" -v b="${shortest[$format one decrypting]}" \
+    'BEGIN { printf "%.3f", (a - b) / 1e9 }')
+  printf '  %-14s %8.3f s beyond one file (decrypting %.3f s)\n' "$format" "${extra[$format]}" "${extra[$format decrypting]}"
 done
 
 if ((!small_only)); then
@@ -189,6 +202,7 @@ judge() { # TEXT VALUE OP GOAL
 ((have_gpg)) && judge "authenticated / gpg data rate" "$(ratio "${rate[kvn authenticated]}" "${rate[gpg --symmetric AES256 -z 0]}")" ">=" 2
 ((have_age)) && judge "authenticated / age data rate" "$(ratio "${rate[kvn authenticated]}" "${rate[age -p]}")" ">=" 2
 judge "small files: authenticated / compatible cost" "$(ratio "${extra[authenticated]}" "${extra[compatible]}")" "<=" 1.5
+judge "  the same, decrypting" "$(ratio "${extra[authenticated decrypting]}" "${extra[compatible decrypting]}")" "<=" 1.5
 ((small_only)) || judge "peak memory beyond Argon2id (MiB)" "$((peak_kib / 1024 - 256))" "<=" 64
 ((!small_only && !have_gpg)) && echo "  gpg not installed: not compared"
 ((!small_only && !have_age)) && echo "  age not installed: not compared"

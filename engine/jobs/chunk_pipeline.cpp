@@ -35,8 +35,12 @@ CChunkPipeline::~CChunkPipeline()
         m_changed.wait(lock, [this] { return !m_reading && !m_writing; });
     }
     for (unsigned i = 0; i < kBuffers; ++i) {
+        // What was read, and what a format sealing in place grew it by (up
+        // to a unit; a format with an output buffer leaves the chunk as
+        // read): a small file in large units wipes little.
+        const std::size_t grown = m_slots[i].outputUsed != 0 ? 0 : m_block;
         if (m_slots[i].used != 0)
-            m_workers.Wipe(i, m_slots[i].used);
+            m_workers.Wipe(i, std::min(m_capacity, m_slots[i].used + grown));
         if (m_slots[i].outputUsed != 0)
             m_workers.Wipe(kBuffers + i, m_slots[i].outputUsed);
     }
@@ -54,6 +58,7 @@ void CChunkPipeline::ReadInto(std::uint64_t chunk)
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     s.bytes = r;
+    s.used = std::max(s.used, r < 0 ? m_capacity : std::size_t(r));
     s.thrown = thrown;
     m_read = chunk + 1;
     if (r < 0 || std::size_t(r) < m_capacity)
@@ -111,13 +116,13 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         // could use them, once the first chunk shows that more will come.
         lock.unlock();
         m_slots[0].data = m_workers.Buffer(0, m_capacity);
-        m_slots[0].used = m_capacity;
+        m_slots[0].used = m_capacity; // until the read says how much
         const long r = read_full(m_ops, m_fd, m_slots[0].data, m_capacity);
+        if (r >= 0)
+            m_slots[0].used = std::size_t(r);
         if (r >= 0 && std::size_t(r) == m_capacity)
-            for (unsigned i = 1; i < kBuffers; ++i) {
+            for (unsigned i = 1; i < kBuffers; ++i)
                 m_slots[i].data = m_workers.Buffer(i, m_capacity);
-                m_slots[i].used = m_capacity;
-            }
         lock.lock();
         m_slots[0].bytes = r;
         m_read = 1;

@@ -68,7 +68,7 @@ private:
         unsigned char* data = nullptr;
         long bytes = 0;
         std::exception_ptr thrown;
-        std::size_t used = 0; // bytes ever placed in this slot, to wipe
+        std::size_t used = 0; // bytes ever read into this slot (a failed read: all of it), to wipe
         unsigned char* output = nullptr; // the current chunk's output buffer, when it has one
         std::size_t outputUsed = 0;
     };

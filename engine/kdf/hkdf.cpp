@@ -24,18 +24,28 @@ void hkdf_extract(const unsigned char* salt, std::size_t saltLength, const unsig
     sodium_memzero(&state, sizeof state);
 }
 
-bool hkdf_expand(const unsigned char prk[kHkdfHashBytes], const unsigned char* info, std::size_t infoLength,
+static_assert(sizeof(crypto_auth_hmacsha256_state) <= kHkdfKeyedBytes);
+
+void hkdf_key(const unsigned char prk[kHkdfHashBytes], unsigned char keyed[kHkdfKeyedBytes])
+{
+    crypto_ready();
+    crypto_auth_hmacsha256_state state;
+    crypto_auth_hmacsha256_init(&state, prk, kHkdfHashBytes);
+    std::memcpy(keyed, &state, sizeof state);
+    sodium_memzero(&state, sizeof state);
+}
+
+bool hkdf_expand_keyed(const unsigned char keyed[kHkdfKeyedBytes], const unsigned char* info, std::size_t infoLength,
     unsigned char* out, std::size_t length)
 {
     if (length > kHkdfMaxOutput)
         return false;
-    crypto_ready();
     // T(i) = HMAC(PRK, T(i-1) | info | i), T(0) empty.
     unsigned char t[kHkdfHashBytes];
     crypto_auth_hmacsha256_state state;
     for (std::size_t done = 0, i = 1; done < length; ++i) {
         const unsigned char counter = static_cast<unsigned char>(i);
-        crypto_auth_hmacsha256_init(&state, prk, kHkdfHashBytes);
+        std::memcpy(&state, keyed, sizeof state);
         if (i > 1)
             crypto_auth_hmacsha256_update(&state, t, kHkdfHashBytes);
         if (infoLength > 0)
@@ -49,6 +59,18 @@ bool hkdf_expand(const unsigned char prk[kHkdfHashBytes], const unsigned char* i
     sodium_memzero(t, sizeof t);
     sodium_memzero(&state, sizeof state);
     return true;
+}
+
+bool hkdf_expand(const unsigned char prk[kHkdfHashBytes], const unsigned char* info, std::size_t infoLength,
+    unsigned char* out, std::size_t length)
+{
+    if (length > kHkdfMaxOutput)
+        return false;
+    unsigned char keyed[kHkdfKeyedBytes];
+    hkdf_key(prk, keyed);
+    const bool ok = hkdf_expand_keyed(keyed, info, infoLength, out, length);
+    sodium_memzero(keyed, sizeof keyed);
+    return ok;
 }
 
 } // namespace tessiral::kdf

@@ -18,4 +18,12 @@ void hkdf_extract(const unsigned char* salt, std::size_t saltLength, const unsig
 bool hkdf_expand(const unsigned char prk[kHkdfHashBytes], const unsigned char* info, std::size_t infoLength,
     unsigned char* out, std::size_t length);
 
+// Several outputs from one PRK: HMAC keyed with it once (its padded key's
+// two blocks hashed once, not for every output). The keyed state is as
+// secret as the PRK: keep it where the PRK would be kept and wipe it.
+inline constexpr std::size_t kHkdfKeyedBytes = 208;
+void hkdf_key(const unsigned char prk[kHkdfHashBytes], unsigned char keyed[kHkdfKeyedBytes]);
+bool hkdf_expand_keyed(const unsigned char keyed[kHkdfKeyedBytes], const unsigned char* info, std::size_t infoLength,
+    unsigned char* out, std::size_t length);
+
 } // namespace tessiral::kdf

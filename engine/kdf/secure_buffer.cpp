@@ -54,6 +54,19 @@ void SecureBuffer::release()
     m_size = 0;
 }
 
+unsigned char* SecureLender::borrow()
+{
+    if (m_buffer.empty() || m_lent.exchange(true, std::memory_order_acquire))
+        return nullptr;
+    return m_buffer.data();
+}
+
+void SecureLender::give_back()
+{
+    sodium_memzero(m_buffer.data(), m_buffer.size());
+    m_lent.store(false, std::memory_order_release);
+}
+
 bool random_bytes(unsigned char* out, std::size_t size)
 {
     if (!crypto_ready())

@@ -3,6 +3,7 @@
 // from the operating system.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 namespace tessiral::kdf {
@@ -32,6 +33,29 @@ private:
 
     unsigned char* m_data = nullptr;
     std::size_t m_size = 0;
+};
+
+// One SecureBuffer lent again and again, to one borrower at a time: for
+// secrets made anew for every file of a batch, whose guarded allocation
+// (its own pages, locked, guard pages around) would cost more than the
+// file's work. Wiped whenever it comes back.
+class SecureLender {
+public:
+    explicit SecureLender(std::size_t size)
+        : m_buffer(size)
+    {
+    }
+
+    // The buffer, zeroed, until given back; null while it is out (or when
+    // it could not be allocated).
+    unsigned char* borrow();
+    // Wipes the buffer and makes it available again.
+    void give_back();
+    std::size_t size() const { return m_buffer.size(); }
+
+private:
+    SecureBuffer m_buffer;
+    std::atomic<bool> m_lent{ false };
 };
 
 // Fills `out` from the operating system's random source; false, nothing

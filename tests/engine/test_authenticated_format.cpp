@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <set>
+#include <thread>
 
 using kvntest::Bytes;
 using kvntest::EngineRig;
@@ -250,6 +254,74 @@ TEST(AuthenticatedFormat, OneDerivationPerBatchAndOwnKeysPerFile)
     EXPECT_EQ(kvntest::read_file(dir.file("c.out")), plain);
 }
 
+// A batch lends its key memory to one file at a time and has it back
+// wiped; a second file at the same time gets memory of its own. The stream
+// salts a batch draws ahead are each handed out once, across refills.
+TEST(AuthenticatedFormat, BatchKeyMemoryAndSaltsAreNeverSharedBetweenFiles)
+{
+    CBatchControl control;
+    unsigned char* lent = nullptr;
+    {
+        auth::FileKeys first, second;
+        ASSERT_TRUE(first.reserve(&control));
+        ASSERT_TRUE(second.reserve(&control));
+        lent = first.a();
+        EXPECT_NE(second.a(), lent);
+        std::memset(first.a(), 0x5A, auth::FileKeys::kBytes);
+    }
+    auth::FileKeys next;
+    ASSERT_TRUE(next.reserve(&control));
+    ASSERT_EQ(next.a(), lent);
+    EXPECT_EQ(Bytes(next.a(), next.a() + auth::FileKeys::kBytes), Bytes(auth::FileKeys::kBytes, 0));
+
+    std::set<Bytes> salts;
+    for (int i = 0; i < 200; ++i) {
+        Bytes salt(auth::kSaltSize);
+        ASSERT_TRUE(auth::fresh_stream_salt(&control, salt.data()));
+        salts.insert(salt);
+    }
+    EXPECT_EQ(salts.size(), 200u);
+    EXPECT_EQ(salts.count(Bytes(auth::kSaltSize, 0)), 0u);
+}
+
+// After a file, the chunk buffers that held its plain text hold none of it,
+// whether the format works in place (compatible) or through an output
+// buffer (authenticated), for a file in one chunk and one in several.
+TEST(AuthenticatedFormat, ChunkBuffersKeepNoPlainTextAfterAFile)
+{
+    Seam seam;
+    const std::string mark = "plain text mark!";
+    for (bool authenticated : { false, true })
+        for (std::size_t size : { std::size_t(100), 3 * kChunk + 5 }) {
+            SCOPED_TRACE(std::string(authenticated ? "authenticated" : "compatible") + " size " + std::to_string(size));
+            TempDir dir;
+            Bytes plain;
+            while (plain.size() < size)
+                plain.insert(plain.end(), mark.begin(), mark.end());
+            plain.resize(size);
+            kvntest::write_file(dir.file("p"), plain);
+            Rig r;
+            r.control.authenticated = authenticated;
+            CEngineWorkers& workers = CEngineWorkers::For(r.rig.engine);
+            // The buffers a file of this size used, and the bytes of each
+            // that held its data.
+            const unsigned used = size > kChunk ? 2 : 1;
+            const std::size_t length = std::min<std::size_t>(size, kChunk);
+            auto expect_no_mark = [&] {
+                for (unsigned i = 0; i < 2 * CEngineWorkers::kBuffers; ++i) {
+                    if (i % CEngineWorkers::kBuffers >= used || (i >= CEngineWorkers::kBuffers && !authenticated))
+                        continue;
+                    const unsigned char* at = workers.Buffer(i, length);
+                    EXPECT_EQ(std::search(at, at + length, mark.begin(), mark.end()), at + length) << "buffer " << i;
+                }
+            };
+            ASSERT_EQ(r.encrypt(dir.file("p"), dir.file("p.kvn")), IDEA_DONE) << r.last_message();
+            expect_no_mark();
+            ASSERT_EQ(r.decrypt(dir.file("p.kvn"), dir.file("q")), IDEA_DONE) << r.last_message();
+            expect_no_mark();
+        }
+}
+
 TEST(AuthenticatedFormat, ReplaceModeChecksTheResultBeforeTheSourceGoes)
 {
     Seam seam;
@@ -294,4 +366,8 @@ TEST(AuthenticatedFormat, DefaultStrengthRoundTripsAndStopsDuringTheDerivation)
     EXPECT_NE(stop.encrypt(dir.file("p"), dir.file("s.kvn")), IDEA_DONE);
     EXPECT_TRUE(stop.control.stopped);
     EXPECT_FALSE(kvntest::exists(dir.file("s.kvn")));
+    // The derivation given up ends by itself; the program must not end
+    // under it (its threads would be left unjoined).
+    while (auth::derivations_running() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }

@@ -62,10 +62,10 @@ TEST(AuthenticatedVector, EngineReproducesThePublishedVector)
     EXPECT_EQ(a, v["A"]);
     auth::FileKeys keys;
     ASSERT_TRUE(auth::header_keys(a.data(), h, keys));
-    EXPECT_EQ(Bytes(keys.prk.data(), keys.prk.data() + 32), v["PRK"]);
-    EXPECT_EQ(Bytes(keys.headerKey.data(), keys.headerKey.data() + 32), v["header key"]);
+    EXPECT_EQ(Bytes(keys.prk(), keys.prk() + 32), v["PRK"]);
+    EXPECT_EQ(Bytes(keys.header_key(), keys.header_key() + 32), v["header key"]);
     ASSERT_TRUE(auth::payload_keys(v["header"].data(), keys));
-    EXPECT_EQ(Bytes(keys.payloadKey.data(), keys.payloadKey.data() + 32), v["payload key"]);
+    EXPECT_EQ(Bytes(keys.payload_key(), keys.payload_key() + 32), v["payload key"]);
     EXPECT_EQ(Bytes(keys.prefix, keys.prefix + 7), v["nonce prefix"]);
 
     // The whole file, written and read by the engine.

@@ -121,6 +121,16 @@ TEST(Kdf, SystemRandomAndKeyMemory)
     EXPECT_TRUE(kdf::lock_memory(b.data(), b.size()));
     kdf::unlock_memory(b.data(), b.size());
     EXPECT_EQ(b, Bytes(64, 0)) << "unlocking wipes";
+
+    // A lent buffer goes to one borrower at a time and comes back wiped.
+    kdf::SecureLender lender(48);
+    unsigned char* lent = lender.borrow();
+    ASSERT_NE(lent, nullptr);
+    EXPECT_EQ(lender.borrow(), nullptr);
+    std::memset(lent, 0xA5, lender.size());
+    lender.give_back();
+    ASSERT_EQ(lender.borrow(), lent);
+    EXPECT_EQ(Bytes(lent, lent + lender.size()), Bytes(48, 0));
 }
 
 } // namespace

@@ -23,8 +23,10 @@ using tessiral::kdf::SecureBuffer;
 namespace {
 
 std::atomic<const TestSeam*> g_seam{ nullptr };
+std::atomic<int> g_derivations{ 0 }; // running, given up or not
 
-// The derivations of one batch, kept in the batch's control.
+// The derivations of one batch, kept in the batch's control, and the locked
+// memory its files' keys take in turn.
 struct KeyCache {
     struct Entry {
         unsigned char salt[kSaltSize] = {};
@@ -33,7 +35,19 @@ struct KeyCache {
         SecureBuffer a{ kKeySize };
     };
     std::vector<std::unique_ptr<Entry>> entries;
+    tessiral::kdf::SecureLender fileKeys{ FileKeys::kBytes };
+    // Stream salts drawn ahead; each is handed out once.
+    std::mutex saltsMutex;
+    unsigned char salts[64 * kSaltSize] = {};
+    std::size_t saltsLeft = 0;
 };
+
+KeyCache& cache_of(CBatchControl& control)
+{
+    if (!control.derivedKeys)
+        control.derivedKeys = std::make_shared<KeyCache>();
+    return *static_cast<KeyCache*>(control.derivedKeys.get());
+}
 
 bool same_parameters(const KeyCache::Entry& e, const Header& h)
 {
@@ -78,13 +92,17 @@ KeyStatus derive(CBatchControl* control, const Header& h, unsigned char* a)
         }
     } busy{ control };
 
+    ++g_derivations;
     std::thread([run] {
         const auto status = tessiral::kdf::argon2id_derive(
             run->params, run->password.data(), run->passwordLength, run->salt, kSaltSize, run->out.data(), kKeySize);
-        std::lock_guard<std::mutex> lock(run->mutex);
-        run->status = status;
-        run->finished = true;
-        run->done.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(run->mutex);
+            run->status = status;
+            run->finished = true;
+            run->done.notify_all();
+        }
+        --g_derivations;
     }).detach();
 
     std::unique_lock<std::mutex> lock(run->mutex);
@@ -114,7 +132,7 @@ bool expand(const FileKeys& keys, const char* label, const unsigned char* hash, 
         std::memcpy(info + labelSize, hash, crypto_hash_sha256_BYTES);
         infoSize += crypto_hash_sha256_BYTES;
     }
-    return tessiral::kdf::hkdf_expand(keys.prk.data(), info, infoSize, out, size);
+    return tessiral::kdf::hkdf_expand_keyed(keys.keyed_prk(), info, infoSize, out, size);
 }
 
 } // namespace
@@ -122,6 +140,11 @@ bool expand(const FileKeys& keys, const char* label, const unsigned char* hash, 
 void set_test_seam(const TestSeam* seam)
 {
     g_seam.store(seam);
+}
+
+int derivations_running()
+{
+    return g_derivations.load();
 }
 
 void choose_parameters(int strength, Header& h)
@@ -164,24 +187,21 @@ std::string key_status_text(KeyStatus status, const Header& h)
     return "The key could not be strengthened.";
 }
 
-KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, SecureBuffer& a)
+KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, unsigned char a[kKeySize])
 {
     if (control == nullptr || control->password == nullptr)
         return KeyStatus::NoPassword;
     if (!tessiral::kdf::crypto_ready())
         return KeyStatus::Failed;
-    a = SecureBuffer(kKeySize);
-    if (a.empty())
+    if (a == nullptr)
         return KeyStatus::OutOfMemory;
-    if (!control->derivedKeys)
-        control->derivedKeys = std::make_shared<KeyCache>();
-    auto& cache = *static_cast<KeyCache*>(control->derivedKeys.get());
+    KeyCache& cache = cache_of(*control);
     const TestSeam* seam = g_seam.load();
     for (const auto& e : cache.entries) {
         const bool fits = newSalt ? e->batchSalt : std::memcmp(e->salt, h.kdfSalt, kSaltSize) == 0;
         if (fits && same_parameters(*e, h)) {
             std::memcpy(h.kdfSalt, e->salt, kSaltSize);
-            std::memcpy(a.data(), e->a.data(), kKeySize);
+            std::memcpy(a, e->a.data(), kKeySize);
             return KeyStatus::Ok;
         }
     }
@@ -202,33 +222,69 @@ KeyStatus master_key(CBatchControl* control, Header& h, bool newSalt, SecureBuff
     entry->memoryExponent = h.memoryExponent;
     entry->lanes = h.lanes;
     entry->batchSalt = newSalt;
-    std::memcpy(a.data(), entry->a.data(), kKeySize);
+    std::memcpy(a, entry->a.data(), kKeySize);
     cache.entries.push_back(std::move(entry));
     return KeyStatus::Ok;
 }
 
-bool fresh_stream_salt(unsigned char salt[kSaltSize])
+bool fresh_stream_salt(CBatchControl* control, unsigned char salt[kSaltSize])
 {
     const TestSeam* seam = g_seam.load();
     if (seam != nullptr && seam->fixedSalts) {
         std::memcpy(salt, seam->streamSalt, kSaltSize);
         return true;
     }
-    return tessiral::kdf::random_bytes(salt, kSaltSize);
+    if (control == nullptr)
+        return tessiral::kdf::random_bytes(salt, kSaltSize);
+    KeyCache& cache = cache_of(*control);
+    std::lock_guard<std::mutex> lock(cache.saltsMutex);
+    if (cache.saltsLeft == 0) {
+        if (!tessiral::kdf::random_bytes(cache.salts, sizeof cache.salts))
+            return false;
+        cache.saltsLeft = sizeof cache.salts / kSaltSize;
+    }
+    unsigned char* next = cache.salts + --cache.saltsLeft * kSaltSize;
+    std::memcpy(salt, next, kSaltSize);
+    tessiral::kdf::wipe(next, kSaltSize); // never handed out twice
+    return true;
+}
+
+FileKeys::~FileKeys()
+{
+    if (m_batch)
+        static_cast<KeyCache*>(m_batch.get())->fileKeys.give_back(); // wipes
+    // m_own wipes itself.
+}
+
+bool FileKeys::reserve(CBatchControl* control)
+{
+    if (m_memory != nullptr)
+        return true;
+    if (control != nullptr && tessiral::kdf::crypto_ready()) {
+        m_memory = cache_of(*control).fileKeys.borrow();
+        if (m_memory != nullptr) {
+            m_batch = control->derivedKeys;
+            return true;
+        }
+    }
+    m_own = SecureBuffer(kBytes);
+    m_memory = m_own.empty() ? nullptr : m_own.data();
+    return m_memory != nullptr;
 }
 
 bool header_keys(const unsigned char* a, const Header& h, FileKeys& keys)
 {
-    if (keys.headerKey.empty() || keys.payloadKey.empty() || keys.prk.empty())
+    if (!keys.reserve())
         return false;
-    tessiral::kdf::hkdf_extract(h.streamSalt, kSaltSize, a, kKeySize, keys.prk.data());
-    return expand(keys, kHeaderLabel, nullptr, keys.headerKey.data(), kKeySize);
+    tessiral::kdf::hkdf_extract(h.streamSalt, kSaltSize, a, kKeySize, keys.prk());
+    tessiral::kdf::hkdf_key(keys.prk(), keys.keyed_prk());
+    return expand(keys, kHeaderLabel, nullptr, keys.header_key(), kKeySize);
 }
 
 void header_tag(const FileKeys& keys, const unsigned char header[kHeaderSize], unsigned char tag[32])
 {
     crypto_auth_hmacsha256_state state;
-    crypto_auth_hmacsha256_init(&state, keys.headerKey.data(), kKeySize);
+    crypto_auth_hmacsha256_init(&state, keys.header_key(), kKeySize);
     crypto_auth_hmacsha256_update(&state, header, kTagOffset);
     crypto_auth_hmacsha256_final(&state, tag);
     sodium_memzero(&state, sizeof state);
@@ -238,7 +294,7 @@ bool payload_keys(const unsigned char header[kHeaderSize], FileKeys& keys)
 {
     unsigned char hash[crypto_hash_sha256_BYTES];
     crypto_hash_sha256(hash, header, kHeaderSize);
-    return expand(keys, kPayloadLabel, hash, keys.payloadKey.data(), kKeySize)
+    return expand(keys, kPayloadLabel, hash, keys.payload_key(), kKeySize)
         && expand(keys, kPrefixLabel, hash, keys.prefix, kPrefixSize);
 }
 

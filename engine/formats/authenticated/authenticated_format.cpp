@@ -125,7 +125,7 @@ bool CAuthenticatedFormat::StartPayload()
 {
     if (!payload_keys(m_headerBytes, m_keys))
         return false;
-    m_keyed = std::make_unique<Keyed>(*m_row, m_keys.payloadKey.data());
+    m_keyed = std::make_unique<Keyed>(*m_row, m_keys.payload_key());
     m_gcm = std::make_unique<gcm::Gcm>(m_keyed->Encryptor());
     return true;
 }
@@ -146,14 +146,16 @@ std::size_t CAuthenticatedFormat::SealHeader(unsigned char* out, std::uint64_t l
         m_problem = "It is too large for the authenticated format (at most 2^32 chunks).";
         return 0;
     }
-    tessiral::kdf::SecureBuffer a;
-    const KeyStatus status = master_key(control, m_header, true, a);
+    const KeyStatus status
+        = m_keys.reserve(control) ? master_key(control, m_header, true, m_keys.a()) : KeyStatus::OutOfMemory;
     if (status != KeyStatus::Ok) {
         if (status != KeyStatus::Stopped)
             m_problem = key_status_text(status, m_header);
         return 0;
     }
-    if (!fresh_stream_salt(m_header.streamSalt) || !header_keys(a.data(), m_header, m_keys)) {
+    const bool keyed = fresh_stream_salt(control, m_header.streamSalt) && header_keys(m_keys.a(), m_header, m_keys);
+    tessiral::kdf::wipe(m_keys.a(), kKeySize);
+    if (!keyed) {
         m_problem = key_status_text(KeyStatus::Failed, m_header);
         return 0;
     }
@@ -216,14 +218,16 @@ long CAuthenticatedFormat::OpenHeader(CFileOps& ops, int fd, bool findCipher)
         return 0;
     m_row = row;
     CBatchControl* control = m_engine.m_pControl;
-    tessiral::kdf::SecureBuffer a;
-    const KeyStatus keyStatus = master_key(control, m_header, false, a);
+    const KeyStatus keyStatus
+        = m_keys.reserve(control) ? master_key(control, m_header, false, m_keys.a()) : KeyStatus::OutOfMemory;
     if (keyStatus != KeyStatus::Ok) {
         if (keyStatus != KeyStatus::Stopped)
             m_problem = key_status_text(keyStatus, m_header);
         return 0;
     }
-    if (!header_keys(a.data(), m_header, m_keys)) {
+    const bool keyed = header_keys(m_keys.a(), m_header, m_keys);
+    tessiral::kdf::wipe(m_keys.a(), kKeySize);
+    if (!keyed) {
         m_problem = key_status_text(KeyStatus::Failed, m_header);
         return 0;
     }

@@ -56,7 +56,7 @@ Gcm::Gcm(BlockEncryptor cipher, CpuLevel level)
 {
     alignas(16) unsigned char h[kBlockBytes] = {};
     m_cipher.encrypt_blocks(m_cipher.context, h, h, 1);
-    ghash_init(m_key, h);
+    ghash_init(m_key, h, m_kernel);
     wipe(h, sizeof h);
 }
 

@@ -46,8 +46,10 @@ void make_counters(const unsigned char j0[16], std::uint32_t first, unsigned cha
 // The POLYVAL product a * b * x^-128, in constant time.
 FieldElement polyval_multiply(const FieldElement& a, const FieldElement& b);
 
-// The hash key's powers from the block E(K, 0^128).
-void ghash_init(GhashKey& key, const unsigned char hashBlock[16]);
+// The hash key's powers from the block E(K, 0^128), multiplied with
+// `kernel` (a GCM object is made per file: the portable multiply would cost
+// more than a small file's data).
+void ghash_init(GhashKey& key, const unsigned char hashBlock[16], const GhashKernel& kernel);
 
 // The best kernel for `level` that this processor runs; the portable one at
 // worst. Each kernel asks the processor itself for carry-less multiply.

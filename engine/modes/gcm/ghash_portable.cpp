@@ -138,7 +138,7 @@ FieldElement polyval_multiply(const FieldElement& a, const FieldElement& b)
     return r;
 }
 
-void ghash_init(GhashKey& key, const unsigned char hashBlock[16])
+void ghash_init(GhashKey& key, const unsigned char hashBlock[16], const GhashKernel& kernel)
 {
     // mulX: H times x, reduced without a branch on the key.
     FieldElement h = load_block(hashBlock);
@@ -147,8 +147,13 @@ void ghash_init(GhashKey& key, const unsigned char hashBlock[16])
     h.w[0] = (h.w[0] << 1) ^ (carry & 1);
     h.w[1] ^= carry & 0xc200000000000000u;
     key.power[kGhashPowers - 1] = h;
-    for (std::size_t i = kGhashPowers - 1; i-- > 0;)
-        key.power[i] = polyval_multiply(key.power[i + 1], h);
+    // Hashing a zero block into a state of H^k gives H^(k+1): one block uses
+    // H alone.
+    static const unsigned char kZero[16] = {};
+    for (std::size_t i = kGhashPowers - 1; i-- > 0;) {
+        key.power[i] = key.power[i + 1];
+        kernel.hash(key, key.power[i], kZero, 1);
+    }
 }
 
 const GhashKernel* ghash_portable()

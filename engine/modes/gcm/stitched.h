@@ -1,0 +1,30 @@
+// The counter modes stitched with the hash, per cipher: which one a cipher
+// has on a CPU level, and the key argument it takes.
+#pragma once
+
+#include "engine/modes/gcm/gcm.h"
+
+class CIdea;
+struct CipherRow;
+
+namespace tessiral::gcm {
+
+// A stitched counter mode and its key argument, or none.
+struct Stitched {
+    StitchedCtr ctr = nullptr;
+    const void* key = nullptr;
+};
+
+// The stitched counter mode for the cipher of `row` keyed in `engine` (its
+// schedule set and staying set), on `level` (never above the processor's).
+// None where the cipher or the level has none, and for Serpent, whose
+// engine order of words GCM's caller turns round block by block; then GCM
+// runs on the cipher's bulk call alone.
+Stitched stitched_ctr(const CipherRow& row, CIdea& engine, CpuLevel level);
+
+// The kernels one by one: null where `level` or the processor lacks them.
+// Their key argument is the cipher's own state (CRc6, TwofishContext).
+StitchedCtr rc6_stitched(CpuLevel level);
+StitchedCtr twofish_stitched(CpuLevel level);
+
+} // namespace tessiral::gcm

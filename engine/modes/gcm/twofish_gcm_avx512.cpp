@@ -14,7 +14,7 @@
 
 #include <initializer_list>
 
-#define KVN_TWOFISH_GCM                                                                                               \
+#define KVN_TWOFISH_GCM                                                                                                \
     __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,gfni,vpclmulqdq,avx2,pclmul,ssse3")))
 
 namespace tessiral::gcm {
@@ -57,8 +57,8 @@ public:
     TwofishPass(const TwofishPass&) = delete;
     TwofishPass& operator=(const TwofishPass&) = delete;
 
-    KVN_TWOFISH_GCM void operator()(
-        std::uint32_t counter, const unsigned char* in, unsigned char* out, const unsigned char* hashed, __m128i& y) const
+    KVN_TWOFISH_GCM void operator()(std::uint32_t counter, const unsigned char* in, unsigned char* out,
+        const unsigned char* hashed, __m128i& y) const
     {
         const Consts& k = m_k;
         const uint32* rk = m_rk;

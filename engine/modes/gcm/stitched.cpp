@@ -16,6 +16,8 @@ Stitched stitched_ctr(const CipherRow& row, CIdea& engine, CpuLevel level)
         s = { aes_stitched(CIdeaAccess::aes(engine), level), &CIdeaAccess::aes(engine) };
     } else if (std::strcmp(row.code, "3") == 0) {
         s = { rc6_stitched(level), &CIdeaAccess::rc6(engine) };
+    } else if (std::strcmp(row.code, "4") == 0) {
+        s = { serpent_stitched(level), &CIdeaAccess::serpent(engine) };
     } else if (std::strcmp(row.code, "5") == 0) {
         s = { twofish_stitched(level), &CIdeaAccess::twofish(engine) };
     }

@@ -16,15 +16,18 @@ struct Stitched {
 };
 
 // The stitched counter mode for the cipher of `row` keyed in `engine` (its
-// schedule set and staying set), on `level` (never above the processor's).
-// None where the cipher or the level has none, and for Serpent, whose
-// engine order of words GCM's caller turns round block by block; then GCM
-// runs on the cipher's bulk call alone.
+// schedule set and staying set), on `level` (never above the processor's);
+// none where the cipher or the level has none (MARS has none), and then GCM
+// runs on the cipher's bulk call alone. Serpent's is the usual Serpent-GCM:
+// the engine's key must be set with its 4-byte words turned round, as the
+// bulk call then wants every block.
 Stitched stitched_ctr(const CipherRow& row, CIdea& engine, CpuLevel level);
 
 // The kernels one by one: null where `level` or the processor lacks them.
-// Their key argument is the cipher's own state (CRc6, TwofishContext).
+// Their key argument is the cipher's own state (CRc6, SerpentContext,
+// TwofishContext).
 StitchedCtr rc6_stitched(CpuLevel level);
+StitchedCtr serpent_stitched(CpuLevel level);
 StitchedCtr twofish_stitched(CpuLevel level);
 
 } // namespace tessiral::gcm

@@ -87,7 +87,8 @@ template <int Sets> struct State {
     __m512i x[4][Sets]; // x[word][set]
 };
 
-template <int S, bool Inverse, int Bit> KVN_SERPENT_512_INLINE __m512i box_bit(__m512i x0, __m512i x1, __m512i x2, __m512i x3)
+template <int S, bool Inverse, int Bit>
+KVN_SERPENT_512_INLINE __m512i box_bit(__m512i x0, __m512i x1, __m512i x2, __m512i x3)
 {
     const __m512i low = tern<half_immediate(S, Inverse, Bit, 0)>(x2, x1, x0);
     const __m512i high = tern<half_immediate(S, Inverse, Bit, 1)>(x2, x1, x0);

@@ -3,7 +3,6 @@
 
 #include "engine/api/idea_access.h"
 #include "engine/dispatch/cipher_table.h"
-#include "engine/modes/gcm/aes_gcm.h"
 
 #include <cstring>
 

@@ -4,6 +4,7 @@
 
 #include "engine/modes/gcm/gcm.h"
 
+class CAes;
 class CIdea;
 struct CipherRow;
 
@@ -24,8 +25,9 @@ struct Stitched {
 Stitched stitched_ctr(const CipherRow& row, CIdea& engine, CpuLevel level);
 
 // The kernels one by one: null where `level` or the processor lacks them.
-// Their key argument is the cipher's own state (CRc6, SerpentContext,
-// TwofishContext).
+// Their key argument is the cipher's own state (CAes, CRc6, SerpentContext,
+// TwofishContext); AES's depends on the key's length.
+StitchedCtr aes_stitched(const CAes& key, CpuLevel level);
 StitchedCtr rc6_stitched(CpuLevel level);
 StitchedCtr serpent_stitched(CpuLevel level);
 StitchedCtr twofish_stitched(CpuLevel level);

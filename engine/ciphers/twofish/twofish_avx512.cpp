@@ -24,18 +24,10 @@ KVN_AVX512_VBMI inline void encrypt_sets(const Consts& k, const uint32* rk, cons
         s[i] = load(in + 256 * i, rk);
     for (int r = 0; r < 8; ++r) {
         const uint32* key = rk + 8 + 4 * r;
-        for (int i = 0; i < N; ++i) {
-            const V t0 = g0(k, s[i].a), t1 = g1(k, s[i].b);
-            s[i].c = ror1(_mm512_xor_si512(s[i].c, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[0]))));
-            s[i].d = _mm512_xor_si512(
-                rol<1>(s[i].d), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1])));
-        }
-        for (int i = 0; i < N; ++i) {
-            const V t0 = g0(k, s[i].c), t1 = g1(k, s[i].d);
-            s[i].a = ror1(_mm512_xor_si512(s[i].a, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[2]))));
-            s[i].b = _mm512_xor_si512(
-                rol<1>(s[i].b), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3])));
-        }
+        for (int i = 0; i < N; ++i)
+            half_round(k, s[i].a, s[i].b, s[i].c, s[i].d, key);
+        for (int i = 0; i < N; ++i)
+            half_round(k, s[i].c, s[i].d, s[i].a, s[i].b, key + 2);
     }
     // The last round's swap is undone, so the halves leave crossed.
     for (int i = 0; i < N; ++i)

@@ -196,6 +196,15 @@ KVN_AVX512_VBMI inline void store(uint8* out, V w0, V w1, V w2, V w3, const uint
     _mm512_storeu_si512(out + 192, s.d);
 }
 
+// Half a round pair on one set: c and d take a and b's g values with the
+// subkeys key[0], key[1]. Named the other way round, a and b take c and d's.
+KVN_AVX512_VBMI inline void half_round(const Consts& k, V a, V b, V& c, V& d, const uint32* key)
+{
+    const V t0 = g0(k, a), t1 = g1(k, b);
+    c = ror1(_mm512_xor_si512(c, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[0]))));
+    d = _mm512_xor_si512(rol<1>(d), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1])));
+}
+
 // The key's S-boxes in registers, and the byte masks of the four columns.
 KVN_AVX512_VBMI inline void make_consts(const TwofishContext* ctx, Consts& k)
 {

@@ -14,7 +14,7 @@
 #define KVN_STITCHED __attribute__((target("aes,pclmul,ssse3,avx2,vaes,vpclmulqdq,avx512f,avx512bw,avx512vl")))
 #define AES_TARGET KVN_STITCHED
 #include "engine/ciphers/aes/aes_x86.h"
-#include "engine/modes/gcm/ghash_avx512.h"
+#include "engine/modes/gcm/stitched_avx512.h"
 
 namespace tessiral::gcm {
 
@@ -92,17 +92,6 @@ StitchedCtr aes_stitched(const CAes& key, CpuLevel level)
     default:
         return nullptr;
     }
-}
-
-} // namespace tessiral::gcm
-
-#else
-
-namespace tessiral::gcm {
-
-StitchedCtr aes_stitched(const CAes&, CpuLevel)
-{
-    return nullptr;
 }
 
 } // namespace tessiral::gcm

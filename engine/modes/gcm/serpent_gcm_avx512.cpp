@@ -10,7 +10,7 @@
 #if TESSIRAL_X86_KERNELS
 
 #include "engine/ciphers/serpent/serpent_avx512.h"
-#include "engine/modes/gcm/ghash_avx512.h"
+#include "engine/modes/gcm/stitched_avx512.h"
 
 #define KVN_SERPENT_GCM __attribute__((target("avx512f,avx512bw,avx512vl,vpclmulqdq,avx2,pclmul,ssse3")))
 
@@ -22,11 +22,6 @@ using namespace serpentx512;
 
 constexpr int kSets = 4;
 static_assert(kSets * kSetBlocks == x512::kPassBlocks);
-
-std::uint32_t load_le32(const unsigned char* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 // The first S-box's output bit B for x3 = X3: a function of the fixed words.
 template <int B, int X3> KVN_SERPENT_GCM __m512i half(__m512i x0, __m512i x1, __m512i x2)
@@ -66,14 +61,10 @@ public:
     __attribute__((noinline)) KVN_SERPENT_GCM void operator()(std::uint32_t counter, const unsigned char* in,
         unsigned char* out, const unsigned char* hashed, __m128i& y) const
     {
-        // Lane e of a set holds block 4 (e % 4) + e / 4 of its sixteen.
-        const __m512i lane = _mm512_set_epi32(15, 11, 7, 3, 14, 10, 6, 2, 13, 9, 5, 1, 12, 8, 4, 0);
-        const __m512i swap = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
         const __m512i k3 = _mm512_set1_epi32(static_cast<int>(m_k[3]));
         State<kSets> st;
         for (int s = 0; s < kSets; ++s) {
-            const __m512i n = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(counter + kSetBlocks * s)), lane);
-            const __m512i x3 = _mm512_xor_si512(_mm512_shuffle_epi8(n, swap), k3);
+            const __m512i x3 = _mm512_xor_si512(x512::counter_word(counter, s), k3);
             for (int b = 0; b < 4; ++b)
                 st.x[b][s] = tern<kChooseByA>(x3, m_high[b], m_low[b]);
         }
@@ -90,10 +81,7 @@ public:
             const __m512i t3 = _mm512_unpackhi_epi32(st.x[2][s], st.x[3][s]);
             const __m512i r[4] = { _mm512_unpacklo_epi64(t0, t2), _mm512_unpackhi_epi64(t0, t2),
                 _mm512_unpacklo_epi64(t1, t3), _mm512_unpackhi_epi64(t1, t3) };
-            for (int i = 0; i < 4; ++i) {
-                const std::size_t at = 256 * s + 64 * i;
-                _mm512_storeu_si512(out + at, _mm512_xor_si512(r[i], _mm512_loadu_si512(in + at)));
-            }
+            x512::xor_store(out + 256 * s, in + 256 * s, r);
         }
     }
 
@@ -110,32 +98,13 @@ private:
     __m512i m_low[4], m_high[4];
 };
 
-std::size_t serpent_ctr(const void* cipherKey, const GhashKey& key, FieldElement& state, const unsigned char j0[16],
-    std::uint32_t first, const unsigned char* in, unsigned char* out, std::size_t blocks, bool encrypt)
-{
-    const SerpentPass pass(static_cast<const SerpentContext*>(cipherKey), key, j0);
-    return encrypt ? x512::stitch<true>(pass, key, state, first, in, out, blocks)
-                   : x512::stitch<false>(pass, key, state, first, in, out, blocks);
-}
-
 } // namespace
 
 StitchedCtr serpent_stitched(CpuLevel level)
 {
     if (level < CpuLevel::Avx512 || !cpu_features().avx512 || ghash_vpclmul512() == nullptr)
         return nullptr;
-    return serpent_ctr;
-}
-
-} // namespace tessiral::gcm
-
-#else
-
-namespace tessiral::gcm {
-
-StitchedCtr serpent_stitched(CpuLevel)
-{
-    return nullptr;
+    return x512::counter_mode<SerpentPass, SerpentContext>;
 }
 
 } // namespace tessiral::gcm

@@ -25,4 +25,29 @@ Stitched stitched_ctr(const CipherRow& row, CIdea& engine, CpuLevel level)
     return s;
 }
 
+#if !TESSIRAL_X86_KERNELS
+
+// Elsewhere GCM runs on the ciphers' bulk calls alone.
+StitchedCtr aes_stitched(const CAes&, CpuLevel)
+{
+    return nullptr;
+}
+
+StitchedCtr rc6_stitched(CpuLevel)
+{
+    return nullptr;
+}
+
+StitchedCtr serpent_stitched(CpuLevel)
+{
+    return nullptr;
+}
+
+StitchedCtr twofish_stitched(CpuLevel)
+{
+    return nullptr;
+}
+
+#endif
+
 } // namespace tessiral::gcm

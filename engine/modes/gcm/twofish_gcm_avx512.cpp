@@ -10,7 +10,7 @@
 #if TESSIRAL_X86_KERNELS
 
 #include "engine/ciphers/twofish/twofish_avx512.h"
-#include "engine/modes/gcm/ghash_avx512.h"
+#include "engine/modes/gcm/stitched_avx512.h"
 
 #include <initializer_list>
 
@@ -25,11 +25,6 @@ using namespace twofishx512;
 
 constexpr int kSets = 4;
 static_assert(kSets * kSet == x512::kPassBlocks);
-
-std::uint32_t load_le32(const unsigned char* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 class TwofishPass {
 public:
@@ -62,14 +57,11 @@ public:
     {
         const Consts& k = m_k;
         const uint32* rk = m_rk;
-        // Lane e of a set holds block 4 (e % 4) + e / 4 of its sixteen.
-        const V lane = _mm512_set_epi32(15, 11, 7, 3, 14, 10, 6, 2, 13, 9, 5, 1, 12, 8, 4, 0);
-        const V swap = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
         Set s[kSets];
         for (int i = 0; i < kSets; ++i) {
-            const V n = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(counter + kSet * i)), lane);
             // The first round pair, with what is the same for every block known.
-            const V d = _mm512_xor_si512(rol<1>(_mm512_xor_si512(_mm512_shuffle_epi8(n, swap), word(rk[3]))), m_dTerm);
+            const V d
+                = _mm512_xor_si512(rol<1>(_mm512_xor_si512(x512::counter_word(counter, i), word(rk[3]))), m_dTerm);
             const V t1 = g1(k, d);
             s[i].a = ror1(_mm512_xor_si512(m_a, _mm512_add_epi32(_mm512_add_epi32(m_g0C, t1), word(rk[10]))));
             s[i].b = _mm512_xor_si512(
@@ -80,18 +72,10 @@ public:
         x512::Run run{ hashed, {}, y };
         for (int r = 1; r < 8; ++r) {
             const uint32* key = rk + 8 + 4 * r;
-            for (int i = 0; i < kSets; ++i) {
-                const V t0 = g0(k, s[i].a), t1 = g1(k, s[i].b);
-                s[i].c = ror1(_mm512_xor_si512(s[i].c, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[0]))));
-                s[i].d = _mm512_xor_si512(
-                    rol<1>(s[i].d), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[1])));
-            }
-            for (int i = 0; i < kSets; ++i) {
-                const V t0 = g0(k, s[i].c), t1 = g1(k, s[i].d);
-                s[i].a = ror1(_mm512_xor_si512(s[i].a, _mm512_add_epi32(_mm512_add_epi32(t0, t1), word(key[2]))));
-                s[i].b = _mm512_xor_si512(
-                    rol<1>(s[i].b), _mm512_add_epi32(_mm512_add_epi32(t0, _mm512_add_epi32(t1, t1)), word(key[3])));
-            }
+            for (int i = 0; i < kSets; ++i)
+                half_round(k, s[i].a, s[i].b, s[i].c, s[i].d, key);
+            for (int i = 0; i < kSets; ++i)
+                half_round(k, s[i].c, s[i].d, s[i].a, s[i].b, key + 2);
             x512::pass_step(run, m_key, r - 1);
         }
         x512::pass_step(run, m_key, 7);
@@ -100,10 +84,7 @@ public:
         for (int i = 0; i < kSets; ++i) {
             const Set o = unload(s[i].c, s[i].d, s[i].a, s[i].b, rk + 4);
             const V r[4] = { o.a, o.b, o.c, o.d };
-            for (int j = 0; j < 4; ++j) {
-                const std::size_t at = 256 * i + 64 * j;
-                _mm512_storeu_si512(out + at, _mm512_xor_si512(r[j], _mm512_loadu_si512(in + at)));
-            }
+            x512::xor_store(out + 256 * i, in + 256 * i, r);
         }
     }
 
@@ -114,14 +95,6 @@ private:
     V m_a, m_rolB, m_c, m_dTerm, m_g0C;
 };
 
-std::size_t twofish_ctr(const void* cipherKey, const GhashKey& key, FieldElement& state, const unsigned char j0[16],
-    std::uint32_t first, const unsigned char* in, unsigned char* out, std::size_t blocks, bool encrypt)
-{
-    const TwofishPass pass(static_cast<const TwofishContext*>(cipherKey), key, j0);
-    return encrypt ? x512::stitch<true>(pass, key, state, first, in, out, blocks)
-                   : x512::stitch<false>(pass, key, state, first, in, out, blocks);
-}
-
 } // namespace
 
 StitchedCtr twofish_stitched(CpuLevel level)
@@ -129,18 +102,7 @@ StitchedCtr twofish_stitched(CpuLevel level)
     const CpuFeatures& cpu = cpu_features();
     if (level < CpuLevel::Avx512 || !cpu.avx512 || !cpu.vbmi_gfni || ghash_vpclmul512() == nullptr)
         return nullptr;
-    return twofish_ctr;
-}
-
-} // namespace tessiral::gcm
-
-#else
-
-namespace tessiral::gcm {
-
-StitchedCtr twofish_stitched(CpuLevel)
-{
-    return nullptr;
+    return x512::counter_mode<TwofishPass, TwofishContext>;
 }
 
 } // namespace tessiral::gcm

@@ -1,8 +1,10 @@
-// GHASH on 512-bit registers for the stitched counter modes, in pieces a
-// cipher's rounds can be interleaved with: a run of kGhashPowers blocks is
-// taken eight blocks at a time (two registers), its products summed
-// unreduced, and the state folded in and reduced once at the run's end.
-// A caller's target must include KVN_GHASH512's instruction sets.
+// What the stitched counter modes on 512-bit registers share: GHASH in
+// pieces a cipher's rounds can be interleaved with (a run of kGhashPowers
+// blocks taken eight blocks at a time, two registers, its products summed
+// unreduced, and the state folded in and reduced once at the run's end), the
+// counter words of a transposed register set, and the loop around a
+// cipher's pass. A caller's target must include KVN_GHASH512's instruction
+// sets.
 #pragma once
 
 #include "engine/modes/gcm/ghash.h"
@@ -107,6 +109,26 @@ KVN_GHASH512 inline __m128i hash_run(const GhashKey& key, __m128i y, const unsig
     return run.y;
 }
 
+// Word 3 of the counter blocks counter + 16 set .. counter + 16 set + 15
+// (the big-endian counter, modulo 2^32) as a register set with one block a
+// 32-bit lane holds it after an in-lane 4x4 transpose: lane e holds block
+// 4 (e % 4) + e / 4 of the sixteen.
+KVN_GHASH512 inline __m512i counter_word(std::uint32_t counter, int set)
+{
+    const __m512i lane = _mm512_set_epi32(15, 11, 7, 3, 14, 10, 6, 2, 13, 9, 5, 1, 12, 8, 4, 0);
+    const __m512i swap = _mm512_broadcast_i32x4(_mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
+    const __m512i n = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(counter + 16 * std::uint32_t(set))), lane);
+    return _mm512_shuffle_epi8(n, swap);
+}
+
+// Sixteen blocks of key stream in block order XORed with those at `in`,
+// into `out`.
+KVN_GHASH512 inline void xor_store(unsigned char* out, const unsigned char* in, const __m512i (&stream)[4])
+{
+    for (int i = 0; i < 4; ++i)
+        _mm512_storeu_si512(out + 64 * i, _mm512_xor_si512(stream[i], _mm512_loadu_si512(in + 64 * i)));
+}
+
 // Blocks a pass of a stitched cipher enciphers: two runs.
 inline constexpr std::size_t kPassBlocks = 2 * kGhashPowers;
 
@@ -143,6 +165,17 @@ KVN_GHASH512 std::size_t stitch(const Pass& pass, const GhashKey& key, FieldElem
         secure_zero(stream, sizeof stream);
     }
     return blocks;
+}
+
+// A StitchedCtr made of a Pass, built for each message from the cipher's
+// key (a const Key*), the hash key and J0.
+template <class Pass, class Key>
+std::size_t counter_mode(const void* cipherKey, const GhashKey& key, FieldElement& state, const unsigned char j0[16],
+    std::uint32_t first, const unsigned char* in, unsigned char* out, std::size_t blocks, bool encrypt)
+{
+    const Pass pass(static_cast<const Key*>(cipherKey), key, j0);
+    return encrypt ? stitch<true>(pass, key, state, first, in, out, blocks)
+                   : stitch<false>(pass, key, state, first, in, out, blocks);
 }
 
 } // namespace tessiral::gcm::x512

@@ -45,11 +45,14 @@ KVN_GHASH512 inline __m128i fold(__m512i x)
     return _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
 }
 
-// Blocks 8 step .. 8 step + 7 of the run times their powers of H, summed in.
-KVN_GHASH512 inline void add_step(Sums& s, const GhashKey& key, const unsigned char* data, int step)
+// Blocks 8 step .. 8 step + 7 of the run times their powers of H, summed
+// in; the first step adds the state y to the run's first block.
+KVN_GHASH512 inline void add_step(Sums& s, const GhashKey& key, const unsigned char* data, int step, __m128i y)
 {
     const __m512i reverse = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
-    const __m512i x0 = _mm512_shuffle_epi8(_mm512_loadu_si512(data + 128 * step), reverse);
+    __m512i x0 = _mm512_shuffle_epi8(_mm512_loadu_si512(data + 128 * step), reverse);
+    if (step == 0)
+        x0 = _mm512_xor_si512(x0, _mm512_zextsi128_si512(y));
     const __m512i x1 = _mm512_shuffle_epi8(_mm512_loadu_si512(data + 128 * step + 64), reverse);
     const __m512i h0 = _mm512_load_si512(&key.power[8 * step]);
     const __m512i h1 = _mm512_load_si512(&key.power[8 * step + 4]);
@@ -64,13 +67,9 @@ KVN_GHASH512 inline void add_step(Sums& s, const GhashKey& key, const unsigned c
 }
 
 // (y + X1) H^32 + X2 H^31 + ... + X32 H from the run's sums, reduced.
-KVN_GHASH512 inline __m128i finish(const Sums& s, const GhashKey& key, __m128i y)
+KVN_GHASH512 inline __m128i finish(const Sums& s)
 {
     __m128i l = fold(s.lo), m = fold(s.mid), u = fold(s.hi);
-    const __m128i top = _mm_load_si128(reinterpret_cast<const __m128i*>(&key.power[0]));
-    l = _mm_xor_si128(l, _mm_clmulepi64_si128(y, top, 0x00));
-    u = _mm_xor_si128(u, _mm_clmulepi64_si128(y, top, 0x11));
-    m = _mm_xor_si128(m, _mm_xor_si128(_mm_clmulepi64_si128(y, top, 0x01), _mm_clmulepi64_si128(y, top, 0x10)));
     l = _mm_xor_si128(l, _mm_slli_si128(m, 8));
     u = _mm_xor_si128(u, _mm_srli_si128(m, 8));
     const __m128i poly = _mm_set_epi64x(static_cast<long long>(0xc200000000000000u), 1);
@@ -86,9 +85,9 @@ KVN_GHASH512 inline void step(Run& run, const GhashKey& key, int i)
         return;
     if (i == 0)
         run.sums = { _mm512_setzero_si512(), _mm512_setzero_si512(), _mm512_setzero_si512() };
-    add_step(run.sums, key, run.data, i);
+    add_step(run.sums, key, run.data, i, run.y);
     if (i == kRunSteps - 1)
-        run.y = finish(run.sums, key, run.y);
+        run.y = finish(run.sums);
 }
 
 // Step i of a pass's 2 kRunSteps over two runs, one after the other in

@@ -44,8 +44,10 @@ public:
     Rc6Pass(const Rc6Pass&) = delete;
     Rc6Pass& operator=(const Rc6Pass&) = delete;
 
-    KVN_RC6_GCM void operator()(std::uint32_t counter, const unsigned char* in, unsigned char* out,
-        const unsigned char* hashed, __m128i& y) const
+    // A function of its own, not inlined into the loop around it (see
+    // serpent_gcm_avx512.cpp).
+    __attribute__((noinline)) KVN_RC6_GCM void operator()(std::uint32_t counter, const unsigned char* in,
+        unsigned char* out, const unsigned char* hashed, __m128i& y) const
     {
         const uint32* S = m_s;
         State<kSets> st;

@@ -6,7 +6,7 @@
 #include "engine/api/messages.h"
 #include "engine/jobs/chunk_pipeline.h"
 #include "engine/kdf/secure_buffer.h"
-#include "engine/modes/gcm/aes_gcm.h"
+#include "engine/modes/gcm/stitched.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,14 +36,10 @@ public:
             row.set_key(m_engine, k);
         row.prepare_encrypt(m_engine);
         tessiral::kdf::wipe(k, sizeof k);
-        if (std::strcmp(row.code, "1") == 0)
-            m_stitched = gcm::aes_stitched(CIdeaAccess::aes(m_engine), tessiral::cpu_level());
+        m_stitched = gcm::stitched_ctr(row, m_engine, tessiral::cpu_level());
     }
 
-    gcm::BlockEncryptor Encryptor()
-    {
-        return { &Keyed::Encrypt, this, m_stitched, m_stitched ? &CIdeaAccess::aes(m_engine) : nullptr };
-    }
+    gcm::BlockEncryptor Encryptor() { return { &Keyed::Encrypt, this, m_stitched.ctr, m_stitched.key }; }
 
 private:
     // Reverses the order of the 4-byte words in each 16-byte block.
@@ -81,7 +77,7 @@ private:
     const CipherRow& m_row;
     const bool m_reverse;
     CIdea m_engine; // holds the keyed cipher only; wipes it when it goes
-    gcm::StitchedCtr m_stitched = nullptr;
+    gcm::Stitched m_stitched;
 };
 
 const CipherRow* CAuthenticatedFormat::RowOf(unsigned cipher)

@@ -2,7 +2,7 @@
 // (eight 512-bit registers through every round) while the carry-less
 // products of 32 cipher-text blocks run beside them (when encrypting, the
 // previous run's output; when decrypting, this run's input).
-#include "engine/modes/gcm/aes_gcm.h"
+#include "engine/modes/gcm/stitched.h"
 
 #if TESSIRAL_X86_KERNELS
 
@@ -14,6 +14,7 @@
 #define KVN_STITCHED __attribute__((target("aes,pclmul,ssse3,avx2,vaes,vpclmulqdq,avx512f,avx512bw,avx512vl")))
 #define AES_TARGET KVN_STITCHED
 #include "engine/ciphers/aes/aes_x86.h"
+#include "engine/modes/gcm/stitched_avx512.h"
 
 namespace tessiral::gcm {
 
@@ -21,38 +22,6 @@ namespace {
 
 constexpr std::size_t kRun = 32; // blocks a loop
 static_assert(kRun == kGhashPowers);
-
-KVN_STITCHED inline __m128i fold(__m512i x)
-{
-    const __m256i h = _mm256_xor_si256(_mm512_castsi512_si256(x), _mm512_extracti64x4_epi64(x, 1));
-    return _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
-}
-
-// state = (state + X1) H^32 + X2 H^31 + ... + X32 H, reduced once.
-KVN_STITCHED inline __m128i hash_run(const GhashKey& key, __m128i y, const unsigned char* data)
-{
-    const __m512i reverse = _mm512_broadcast_i32x4(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
-    __m512i lo = _mm512_setzero_si512(), mid = _mm512_setzero_si512(), hi = _mm512_setzero_si512();
-    for (std::size_t j = 0; j < kRun / 4; ++j) {
-        const __m512i x = _mm512_shuffle_epi8(_mm512_loadu_si512(data + 64 * j), reverse);
-        const __m512i h = _mm512_load_si512(&key.power[4 * j]);
-        lo = _mm512_xor_si512(lo, _mm512_clmulepi64_epi128(x, h, 0x00));
-        hi = _mm512_xor_si512(hi, _mm512_clmulepi64_epi128(x, h, 0x11));
-        mid = _mm512_ternarylogic_epi64(
-            mid, _mm512_clmulepi64_epi128(x, h, 0x01), _mm512_clmulepi64_epi128(x, h, 0x10), 0x96);
-    }
-    __m128i l = fold(lo), m = fold(mid), u = fold(hi);
-    const __m128i top = _mm_load_si128(reinterpret_cast<const __m128i*>(&key.power[0]));
-    l = _mm_xor_si128(l, _mm_clmulepi64_si128(y, top, 0x00));
-    u = _mm_xor_si128(u, _mm_clmulepi64_si128(y, top, 0x11));
-    m = _mm_xor_si128(m, _mm_xor_si128(_mm_clmulepi64_si128(y, top, 0x01), _mm_clmulepi64_si128(y, top, 0x10)));
-    l = _mm_xor_si128(l, _mm_slli_si128(m, 8));
-    u = _mm_xor_si128(u, _mm_srli_si128(m, 8));
-    const __m128i poly = _mm_set_epi64x(static_cast<long long>(0xc200000000000000u), 1);
-    l = _mm_xor_si128(_mm_shuffle_epi32(l, 0x4e), _mm_clmulepi64_si128(l, poly, 0x10));
-    l = _mm_xor_si128(_mm_shuffle_epi32(l, 0x4e), _mm_clmulepi64_si128(l, poly, 0x10));
-    return _mm_xor_si128(u, l);
-}
 
 template <int Rounds, bool Encrypt>
 KVN_STITCHED std::size_t run(const CAes& aes, const GhashKey& key, FieldElement& state, const unsigned char j0[16],
@@ -84,16 +53,16 @@ KVN_STITCHED std::size_t run(const CAes& aes, const GhashKey& key, FieldElement&
                 b[j] = _mm512_aesenc_epi128(b[j], k[r]);
         // Independent of the rounds above: the processor overlaps the two.
         if (!Encrypt)
-            y = hash_run(key, y, src);
+            y = x512::hash_run(key, y, src);
         else if (pending != nullptr)
-            y = hash_run(key, y, pending);
+            y = x512::hash_run(key, y, pending);
         for (std::size_t j = 0; j < kRun / 4; ++j)
             _mm512_storeu_si512(dst + 64 * j,
                 _mm512_xor_si512(_mm512_aesenclast_epi128(b[j], k[Rounds]), _mm512_loadu_si512(src + 64 * j)));
         pending = dst;
     }
     if (Encrypt && pending != nullptr)
-        y = hash_run(key, y, pending);
+        y = x512::hash_run(key, y, pending);
     _mm_store_si128(reinterpret_cast<__m128i*>(&state), y);
     return runs * kRun;
 }
@@ -123,17 +92,6 @@ StitchedCtr aes_stitched(const CAes& key, CpuLevel level)
     default:
         return nullptr;
     }
-}
-
-} // namespace tessiral::gcm
-
-#else
-
-namespace tessiral::gcm {
-
-StitchedCtr aes_stitched(const CAes&, CpuLevel)
-{
-    return nullptr;
 }
 
 } // namespace tessiral::gcm

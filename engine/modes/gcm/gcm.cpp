@@ -3,6 +3,8 @@
 // batch, enciphered in one call, then XORed in and hashed in one pass.
 #include "engine/modes/gcm/gcm.h"
 
+#include "engine/os/secure_zero.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -33,14 +35,6 @@ void store_be64(unsigned char* p, std::uint64_t v)
     store_be32(p + 4, static_cast<std::uint32_t>(v));
 }
 
-// Wipes what the optimiser may not drop.
-void wipe(void* p, std::size_t n)
-{
-    volatile unsigned char* v = static_cast<volatile unsigned char*>(p);
-    while (n-- > 0)
-        *v++ = 0;
-}
-
 void make_j0(const unsigned char iv[kIvBytes], unsigned char j0[kBlockBytes])
 {
     std::memcpy(j0, iv, kIvBytes);
@@ -57,12 +51,12 @@ Gcm::Gcm(BlockEncryptor cipher, CpuLevel level)
     alignas(16) unsigned char h[kBlockBytes] = {};
     m_cipher.encrypt_blocks(m_cipher.context, h, h, 1);
     ghash_init(m_key, h, m_kernel);
-    wipe(h, sizeof h);
+    secure_zero(h, sizeof h);
 }
 
 Gcm::~Gcm()
 {
-    wipe(&m_key, sizeof m_key);
+    secure_zero(&m_key, sizeof m_key);
 }
 
 void Gcm::crypt(const unsigned char j0[kBlockBytes], const unsigned char* aad, std::size_t aadLength,
@@ -125,10 +119,10 @@ void Gcm::crypt(const unsigned char j0[kBlockBytes], const unsigned char* aad, s
     for (std::size_t i = 0; i < kTagBytes; ++i)
         tag[i] ^= mask[i];
 
-    wipe(keystream, std::min(total - first, kPieceBlocks) * kBlockBytes);
-    wipe(last, sizeof last);
-    wipe(mask, sizeof mask);
-    wipe(&state, sizeof state);
+    secure_zero(keystream, std::min(total - first, kPieceBlocks) * kBlockBytes);
+    secure_zero(last, sizeof last);
+    secure_zero(mask, sizeof mask);
+    secure_zero(&state, sizeof state);
 }
 
 bool Gcm::seal_j0(const unsigned char j0[kBlockBytes], const unsigned char* aad, std::size_t aadLength,
@@ -144,7 +138,7 @@ bool Gcm::open_j0(const unsigned char j0[kBlockBytes], const unsigned char* aad,
     const unsigned char* cipher, std::size_t length, const unsigned char tag[kTagBytes], unsigned char* out) const
 {
     if (std::uint64_t(length) > kMaxMessageBytes) {
-        wipe(out, length);
+        secure_zero(out, length);
         return false;
     }
     unsigned char expected[kTagBytes];
@@ -152,9 +146,9 @@ bool Gcm::open_j0(const unsigned char j0[kBlockBytes], const unsigned char* aad,
     unsigned differ = 0;
     for (std::size_t i = 0; i < kTagBytes; ++i)
         differ |= static_cast<unsigned>(expected[i] ^ tag[i]);
-    wipe(expected, sizeof expected);
+    secure_zero(expected, sizeof expected);
     if (differ != 0) {
-        wipe(out, length);
+        secure_zero(out, length);
         return false;
     }
     return true;

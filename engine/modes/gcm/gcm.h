@@ -30,7 +30,7 @@ using StitchedCtr
 
 // A block cipher's encryption of `blocks` 16-byte blocks from `in` to `out`
 // (which may be the same buffer), with the key already set in `context`;
-// optionally a stitched counter mode for the same key (see aes_gcm.h).
+// optionally a stitched counter mode for the same key (see stitched.h).
 struct BlockEncryptor {
     void (*encrypt_blocks)(void* context, const unsigned char* in, unsigned char* out, std::size_t blocks);
     void* context;

@@ -11,20 +11,22 @@ constexpr unsigned kBuffers = CEngineWorkers::kBuffers;
 } // namespace
 
 CChunkPipeline::CChunkPipeline(
-    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block)
+    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, Layout layout)
     : m_workers(workers)
     , m_ops(ops)
     , m_fd(fd)
     , m_out(out)
-    , m_block(block)
+    , m_layout(layout)
 {
-    // One block beyond what is expected, so that a file of the expected
+    // One unit beyond what is expected, so that a file of the expected
     // size ends in its first short read and needs one chunk and one buffer.
     // A chunk holds at least one unit (a format's unit may be larger than
     // the chunks tests ask for).
-    const std::uint64_t roomy = (expected / block + 1) * block;
-    const std::uint64_t chunk = std::max<std::uint64_t>(block, workers.Chunk() / block * block);
+    const unsigned unit = layout.unit;
+    const std::uint64_t roomy = (expected / unit + 1) * unit;
+    const std::uint64_t chunk = std::max<std::uint64_t>(unit, workers.Chunk() / unit * unit);
     m_capacity = std::size_t(std::min<std::uint64_t>(chunk, roomy));
+    m_bufferSize = layout.sealing ? m_capacity / unit * (unit + layout.gap) : m_capacity;
 }
 
 CChunkPipeline::~CChunkPipeline()
@@ -34,12 +36,16 @@ CChunkPipeline::~CChunkPipeline()
         m_stopping = true;
         m_changed.wait(lock, [this] { return !m_reading && !m_writing; });
     }
-    for (unsigned i = 0; i < kBuffers; ++i) {
+    for (unsigned i = 0; i < kBuffers; ++i)
         if (m_slots[i].used != 0)
             m_workers.Wipe(i, m_slots[i].used);
-        if (m_slots[i].outputUsed != 0)
-            m_workers.Wipe(kBuffers + i, m_slots[i].outputUsed);
-    }
+}
+
+long CChunkPipeline::ReadChunk(unsigned char* data)
+{
+    if (m_layout.sealing)
+        return read_full_spaced(m_ops, m_fd, data, m_capacity, m_layout.unit, m_layout.unit + m_layout.gap);
+    return read_full(m_ops, m_fd, data, m_capacity);
 }
 
 void CChunkPipeline::ReadInto(std::uint64_t chunk)
@@ -48,7 +54,7 @@ void CChunkPipeline::ReadInto(std::uint64_t chunk)
     long r = -EIO;
     std::exception_ptr thrown;
     try {
-        r = read_full(m_ops, m_fd, s.data, m_capacity);
+        r = ReadChunk(s.data);
     } catch (...) {
         thrown = std::current_exception();
     }
@@ -110,13 +116,13 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         // worker. Its other buffers are made here too, before any worker
         // could use them, once the first chunk shows that more will come.
         lock.unlock();
-        m_slots[0].data = m_workers.Buffer(0, m_capacity);
-        m_slots[0].used = m_capacity;
-        const long r = read_full(m_ops, m_fd, m_slots[0].data, m_capacity);
+        m_slots[0].data = m_workers.Buffer(0, m_bufferSize);
+        m_slots[0].used = m_bufferSize;
+        const long r = ReadChunk(m_slots[0].data);
         if (r >= 0 && std::size_t(r) == m_capacity)
             for (unsigned i = 1; i < kBuffers; ++i) {
-                m_slots[i].data = m_workers.Buffer(i, m_capacity);
-                m_slots[i].used = m_capacity;
+                m_slots[i].data = m_workers.Buffer(i, m_bufferSize);
+                m_slots[i].used = m_bufferSize;
             }
         lock.lock();
         m_slots[0].bytes = r;
@@ -128,7 +134,6 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         return {}; // asked for more after the source ended
     m_taken = chunk + 1;
     Slot& s = SlotOf(chunk);
-    s.output = nullptr;
     if (s.thrown)
         std::rethrow_exception(s.thrown);
     return { s.data, s.bytes };
@@ -148,24 +153,22 @@ long CChunkPipeline::PeekNext()
 
 void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigned char*, std::size_t)>& cipher)
 {
-    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_block, cipher);
+    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_layout.unit, cipher);
 }
 
 void CChunkPipeline::Share(
-    std::size_t units, std::size_t unitBytes, const std::function<void(std::size_t, std::size_t)>& work)
+    std::size_t units, std::size_t stride, const std::function<void(std::size_t, std::size_t)>& work)
 {
     unsigned char* base = SlotOf(m_taken - 1).data;
-    m_workers.Share(base, units, unsigned(unitBytes),
-        [&](unsigned char* at, std::size_t count) { work(std::size_t(at - base) / unitBytes, count); });
+    m_workers.Share(base, units, unsigned(stride),
+        [&](unsigned char* at, std::size_t count) { work(std::size_t(at - base) / stride, count); });
 }
 
-unsigned char* CChunkPipeline::Output(std::size_t size)
+bool CChunkPipeline::Put(const unsigned char* data, std::size_t bytes)
 {
-    const std::uint64_t chunk = m_taken - 1;
-    Slot& s = SlotOf(chunk);
-    s.output = m_workers.Buffer(kBuffers + unsigned(chunk % kBuffers), size);
-    s.outputUsed = std::max(s.outputUsed, size);
-    return s.output;
+    if (m_layout.sealing || m_layout.gap == 0)
+        return m_out.Write(data, bytes);
+    return m_out.WriteSpaced(data, bytes, m_layout.unit - m_layout.gap, m_layout.unit);
 }
 
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
@@ -173,9 +176,9 @@ bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
     if (!WaitWrites())
         return false;
     const std::uint64_t chunk = m_taken - 1;
-    const unsigned char* data = SlotOf(chunk).output ? SlotOf(chunk).output : SlotOf(chunk).data;
+    const unsigned char* data = SlotOf(chunk).data;
     if (bytes == 0 || last) {
-        const bool ok = bytes == 0 || m_out.Write(data, bytes);
+        const bool ok = bytes == 0 || Put(data, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_released = chunk + 1;
         m_writeFailed = !ok;
@@ -190,7 +193,7 @@ bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
         bool ok = false;
         std::exception_ptr thrown;
         try {
-            ok = m_out.Write(data, bytes);
+            ok = Put(data, bytes);
         } catch (...) {
             thrown = std::current_exception();
         }

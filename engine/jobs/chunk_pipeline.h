@@ -25,16 +25,29 @@ public:
         long bytes = 0; // bytes read (fewer than Capacity() at the end), or -errno
     };
 
+    // How the bytes of a chunk sit in its buffer. Full chunks are whole
+    // units. With a gap, a format seals or opens each unit in place, and the
+    // pipeline does the scattering and gathering: sealing, each unit of the
+    // source is read with `gap` bytes of room after it (for what sealing
+    // adds) and the buffer is written as it is; opening, the units read are
+    // sealed ones, and only the first unit - gap bytes of each are written.
+    struct Layout {
+        unsigned unit = 16;
+        unsigned gap = 0;
+        bool sealing = true;
+    };
+
     // `expected`: the bytes the source should still give; chunks are no
-    // larger than needed for them (plus one block), so a small file costs a
-    // small buffer. `block`: the cipher's block size.
+    // larger than needed for them (plus one unit), so a small file costs a
+    // small buffer.
     CChunkPipeline(
-        CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block);
+        CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, Layout layout);
     // Stops reading ahead, waits for the workers, and wipes what was read.
     ~CChunkPipeline();
     CChunkPipeline(const CChunkPipeline&) = delete;
     CChunkPipeline& operator=(const CChunkPipeline&) = delete;
 
+    // The source bytes a full chunk holds.
     std::size_t Capacity() const { return m_capacity; }
 
     // The next chunk of the source, once it is read. A chunk ends the
@@ -48,17 +61,15 @@ public:
     // in pieces on all threads; each piece gets its first block and count.
     void Cipher(std::size_t blocks, const std::function<void(unsigned char* at, std::size_t count)>& cipher);
 
-    // Calls work(first, count) over `units` units of `unitBytes` bytes of the
-    // current chunk, in pieces on all threads.
-    void Share(std::size_t units, std::size_t unitBytes,
+    // Calls work(first, count) over `units` units `stride` bytes apart in
+    // the current chunk's buffer, in pieces on all threads.
+    void Share(std::size_t units, std::size_t stride,
         const std::function<void(std::size_t first, std::size_t count)>& work);
-    // A buffer of at least `size` bytes for the current chunk's output, for a
-    // format that does not work in place; WriteBehind then writes from it.
-    unsigned char* Output(std::size_t size);
 
-    // Waits for the previous write, then writes the first `bytes` of the
-    // current chunk (or of its output buffer) behind the caller's back (at once when `last`: nothing
-    // would overlap it). False when this or an earlier write failed.
+    // Waits for the previous write, then writes `bytes` of the current chunk
+    // (opening with a gap: plain bytes, gathered) behind the caller's back
+    // (at once when `last`: nothing would overlap it). False when this or an
+    // earlier write failed.
     bool WriteBehind(std::size_t bytes, bool last);
     // Waits for the write in flight; false when a write failed.
     bool WaitWrites();
@@ -69,11 +80,13 @@ private:
         long bytes = 0;
         std::exception_ptr thrown;
         std::size_t used = 0; // bytes ever placed in this slot, to wipe
-        unsigned char* output = nullptr; // the current chunk's output buffer, when it has one
-        std::size_t outputUsed = 0;
     };
 
     Slot& SlotOf(std::uint64_t chunk) { return m_slots[chunk % CEngineWorkers::kBuffers]; }
+    // Reads a chunk from the source into a buffer, and writes one to the
+    // output, in the layout's way.
+    long ReadChunk(unsigned char* data);
+    bool Put(const unsigned char* data, std::size_t bytes);
     void ReadInto(std::uint64_t chunk);
     void ReadAhead(); // a worker job
     void StartReading(std::unique_lock<std::mutex>& lock);
@@ -83,8 +96,9 @@ private:
     CFileOps& m_ops;
     const int m_fd;
     COutputFile& m_out;
-    const unsigned m_block;
+    const Layout m_layout;
     std::size_t m_capacity = 0;
+    std::size_t m_bufferSize = 0; // a chunk's buffer: the source bytes, and the gaps when sealing
     Slot m_slots[CEngineWorkers::kBuffers];
 
     std::mutex m_mutex;

@@ -40,7 +40,8 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
 
     // Chunks are read ahead, sealed on all threads and written behind.
     const unsigned unit = format.Unit();
-    CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, unit);
+    CChunkPipeline pipe(
+        CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, { unit, format.Gap(), true });
     std::uint64_t total = 0;
     for (bool first = true;; first = false) {
         if (job.StopRequested())

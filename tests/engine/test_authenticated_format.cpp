@@ -6,11 +6,13 @@
 #include "engine/formats/authenticated/auth_header.h"
 #include "engine/formats/authenticated/auth_keys.h"
 #include "engine/jobs/engine_workers.h"
+#include "tests/engine/faulty_ops.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 using kvntest::Bytes;
@@ -250,6 +252,30 @@ TEST(AuthenticatedFormat, OneDerivationPerBatchAndOwnKeysPerFile)
     EXPECT_EQ(kvntest::read_file(dir.file("c.out")), plain);
 }
 
+// The real file system; turns over the last byte of every read of a
+// result's data read back (from its temporary file) before its source goes.
+class SpoiledReadBack final : public CFileOps {
+public:
+    int OpenRead(const char* path) override
+    {
+        const int fd = CFileOps::OpenRead(path);
+        const std::string p = path;
+        if (p.size() > 4 && p.compare(p.size() - 4, 4, ".tmp") == 0)
+            readBack = fd;
+        return fd;
+    }
+    long Read(int fd, void* buffer, std::size_t size) override
+    {
+        const long n = CFileOps::Read(fd, buffer, size);
+        if (fd == readBack && std::size_t(n) > kHeader)
+            static_cast<unsigned char*>(buffer)[n - 1] ^= 1;
+        return n;
+    }
+
+private:
+    int readBack = -1;
+};
+
 TEST(AuthenticatedFormat, ReplaceModeChecksTheResultBeforeTheSourceGoes)
 {
     Seam seam;
@@ -264,6 +290,17 @@ TEST(AuthenticatedFormat, ReplaceModeChecksTheResultBeforeTheSourceGoes)
     Rig d;
     d.rig.engine.m_bReplace = 1;
     ASSERT_EQ(d.decrypt(dir.file("p.kvn"), dir.file("p")), IDEA_DONE) << d.last_message();
+    EXPECT_EQ(kvntest::read_file(dir.file("p")), plain);
+
+    // A result whose chunks read back differently keeps the source.
+    SpoiledReadBack spoiled;
+    Rig s;
+    s.rig.engine.m_bReplace = 1;
+    s.control.verify = true;
+    s.rig.engine.m_pFileOps = &spoiled;
+    EXPECT_EQ(s.encrypt(dir.file("p"), dir.file("p.kvn")), IDEA_DEST_FAILED);
+    EXPECT_NE(s.last_message().find("check of the new file"), std::string::npos) << s.last_message();
+    EXPECT_EQ(kvntest::list_dir(dir.path()), kvntest::Names{ "p" });
     EXPECT_EQ(kvntest::read_file(dir.file("p")), plain);
 }
 
@@ -294,4 +331,52 @@ TEST(AuthenticatedFormat, DefaultStrengthRoundTripsAndStopsDuringTheDerivation)
     EXPECT_NE(stop.encrypt(dir.file("p"), dir.file("s.kvn")), IDEA_DONE);
     EXPECT_TRUE(stop.control.stopped);
     EXPECT_FALSE(kvntest::exists(dir.file("s.kvn")));
+}
+
+// Sealed chunks read scattered and opened ones written gathered: reads and
+// writes that move a few bytes at a time (ending inside a chunk, at its
+// edge or in its tag's room) give the same file; a read or a write failing
+// midway ends the file as on one thread, with nothing left behind.
+TEST(AuthenticatedFormat, ShortAndFailingReadsAndWritesMidFile)
+{
+    Seam seam;
+    TempDir dir;
+    const Bytes plain = kvntest::random_bytes(6 * kChunk + 5, 3);
+    const Bytes sealed = encrypt_bytes(dir, plain);
+    for (const bool decrypting : { false, true }) {
+        const std::string from = dir.file(decrypting ? "p.kvn" : "p");
+        const std::string to = dir.file(decrypting ? "back" : "out.kvn");
+        for (const std::size_t limit : { std::size_t(100), kChunk, kSealed + 3 }) {
+            SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + ", calls of " + std::to_string(limit));
+            kvntest::FaultyOps ops;
+            ops.callLimit = limit;
+            Rig r("1", kKey, 4);
+            r.rig.engine.m_pFileOps = &ops;
+            ASSERT_EQ(decrypting ? r.decrypt(from, to) : r.encrypt(from, to), IDEA_DONE) << r.last_message();
+            EXPECT_EQ(kvntest::read_file(to), decrypting ? plain : sealed);
+            std::remove(to.c_str());
+        }
+        for (const bool readFails : { true, false }) {
+            SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + (readFails ? ", read" : ", write"));
+            std::vector<std::string> messages[2];
+            int results[2] = {};
+            for (const unsigned threads : { 1u, 4u }) {
+                kvntest::FaultyOps ops;
+                ops.failingRead = readFails ? 2 : -1;
+                ops.writeBudget = readFails ? -1 : long(kHeader + 2 * kChunk + 100);
+                Rig r("1", kKey, threads);
+                r.rig.engine.m_pFileOps = &ops;
+                results[threads > 1] = decrypting ? r.decrypt(from, to) : r.encrypt(from, to);
+                for (const auto& m : r.rig.messages.messages)
+                    messages[threads > 1].push_back(m.text);
+                EXPECT_EQ(kvntest::list_dir(dir.path()), (kvntest::Names{ "p", "p.kvn" }));
+            }
+            EXPECT_EQ(results[1], results[0]);
+            EXPECT_EQ(results[1], readFails ? IDEA_SOURCE_FAILED : IDEA_DEST_FAILED);
+            EXPECT_EQ(messages[1], messages[0]);
+            ASSERT_EQ(messages[1].size(), 1u);
+            EXPECT_NE(messages[1][0].find(readFails ? "could not be read" : "could not be written"), std::string::npos)
+                << messages[1][0];
+        }
+    }
 }

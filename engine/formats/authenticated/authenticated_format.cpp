@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 using namespace authenticated;
 namespace gcm = tessiral::gcm;
@@ -169,6 +168,9 @@ std::size_t CAuthenticatedFormat::SealHeader(unsigned char* out, std::uint64_t l
     return kHeaderSize;
 }
 
+// Each data chunk is sealed where it was read, its tag into the room the
+// pipeline left after it (right after a short last chunk's bytes), so that
+// the sealed chunks lie end to end.
 std::size_t CAuthenticatedFormat::SealChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last)
 {
     const std::size_t size = m_header.ChunkSize();
@@ -177,16 +179,16 @@ std::size_t CAuthenticatedFormat::SealChunk(CChunkPipeline& pipe, unsigned char*
         m_problem = "It grew too large for the authenticated format (at most 2^32 chunks).";
         return kChunkFailed;
     }
-    unsigned char* out = pipe.Output(n + chunks * kChunkTag);
+    const std::size_t stride = size + kChunkTag;
     const std::uint64_t base = m_nextChunk;
-    pipe.Share(chunks, size, [&](std::size_t first, std::size_t count) {
+    pipe.Share(chunks, stride, [&](std::size_t first, std::size_t count) {
         for (std::size_t i = first; i < first + count; ++i) {
             const std::size_t bytes = std::min(size, n - i * size);
             const bool isLast = last && i + 1 == chunks;
             unsigned char iv[12];
             Iv(base + i, isLast, iv);
-            unsigned char* at = out + i * (size + kChunkTag);
-            m_gcm->seal(iv, nullptr, 0, data + i * size, bytes, at, at + bytes);
+            unsigned char* at = data + i * stride;
+            m_gcm->seal(iv, nullptr, 0, at, bytes, at, at + bytes);
         }
     });
     m_nextChunk += chunks;
@@ -245,6 +247,8 @@ bool CAuthenticatedFormat::WholeData(std::uint64_t length) const
     return length >= kHeaderSize + kChunkTag;
 }
 
+// Each sealed chunk is opened where it was read; its plain bytes stay at its
+// start, and the pipeline writes them without the tags.
 std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last)
 {
     const std::size_t size = m_header.ChunkSize();
@@ -255,23 +259,13 @@ std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*
         m_problem = "its last chunk is missing.";
         return kChunkFailed;
     }
-    unsigned char* out = pipe.Output(chunks * size);
     std::atomic<std::uint64_t> failed{ ~std::uint64_t(0) };
     pipe.Share(chunks, sealed, [&](std::size_t first, std::size_t count) {
         for (std::size_t i = first; i < first + count; ++i) {
-            const std::size_t bytes = std::min(sealed, n - i * sealed);
-            const bool isLast = last && i + 1 == chunks;
-            // A last chunk is empty only when the whole file is.
-            bool ok = bytes >= kChunkTag && (bytes > kChunkTag || (isLast && base + i == 0));
-            if (ok) {
-                unsigned char iv[12];
-                Iv(base + i, isLast, iv);
-                const std::size_t plain = bytes - kChunkTag;
-                ok = m_gcm->open(iv, nullptr, 0, data + i * sealed, plain, data + i * sealed + plain, out + i * size);
-            }
-            if (!ok) {
+            const std::uint64_t index = base + i;
+            if (!OpenOne(data + i * sealed, std::min(sealed, n - i * sealed), index, last && i + 1 == chunks)) {
                 std::uint64_t seen = failed.load();
-                while (base + i < seen && !failed.compare_exchange_weak(seen, base + i)) { }
+                while (index < seen && !failed.compare_exchange_weak(seen, index)) { }
             }
         }
     });
@@ -283,6 +277,17 @@ std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*
     }
     m_nextChunk += chunks;
     return n - chunks * kChunkTag;
+}
+
+bool CAuthenticatedFormat::OpenOne(unsigned char* at, std::size_t bytes, std::uint64_t index, bool last) const
+{
+    // A last chunk is empty only when the whole file is.
+    if (bytes < kChunkTag || (bytes == kChunkTag && !(last && index == 0)))
+        return false;
+    unsigned char iv[12];
+    Iv(index, last, iv);
+    const std::size_t plain = bytes - kChunkTag;
+    return m_gcm->open(iv, nullptr, 0, at, plain, at + plain, at);
 }
 
 CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int encryptedFd, bool encrypting)
@@ -313,39 +318,65 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
         return Verdict::Differs;
     const std::uint64_t data = info.size - kHeaderSize;
     const std::uint64_t chunks = (data + sealed - 1) / sealed;
-    std::vector<unsigned char> in(sealed), plain(size), source(size + 1);
+    if (chunks > kMaxChunks)
+        return Verdict::Differs;
+
+    // Runs of a pipeline chunk's worth of sealed chunks, each read with the
+    // source's bytes for it and opened and compared on all threads, in two
+    // of the engine's chunk buffers (free once a file's loop is done).
+    CEngineWorkers& workers = CEngineWorkers::For(m_engine);
+    const std::size_t run = std::max<std::size_t>(1, workers.Chunk() / sealed);
+    const std::size_t runSealed = std::size_t(std::min<std::uint64_t>(run, chunks)) * sealed;
+    const std::size_t runPlain = runSealed / sealed * size + 1;
+    unsigned char* in = workers.Buffer(0, runSealed);
+    unsigned char* source = workers.Buffer(1, runPlain);
     Verdict verdict = Verdict::Match;
-    for (std::uint64_t i = 0; i < chunks && verdict == Verdict::Match; ++i) {
+    for (std::uint64_t i = 0; i < chunks && verdict == Verdict::Match; i += run) {
         if (control && control->stop.load()) {
             verdict = Verdict::Stopped;
             break;
         }
-        const std::size_t bytes = std::size_t(std::min<std::uint64_t>(sealed, data - i * sealed));
-        r = read_full(ops, encryptedFd, in.data(), bytes);
+        const std::size_t count = std::size_t(std::min<std::uint64_t>(run, chunks - i));
+        const std::size_t bytes = std::size_t(std::min<std::uint64_t>(count * sealed, data - i * sealed));
+        r = read_full(ops, encryptedFd, in, bytes);
         if (r < 0 || std::size_t(r) != bytes) {
             verdict = r < 0 ? Verdict::Unreadable : Verdict::Differs;
             break;
         }
-        const bool last = i + 1 == chunks;
-        unsigned char iv[12];
-        Iv(i, last, iv);
-        if (bytes < kChunkTag || i >= kMaxChunks
-            || !m_gcm->open(
-                iv, nullptr, 0, in.data(), bytes - kChunkTag, in.data() + bytes - kChunkTag, plain.data())) {
+        // The source gives the same bytes, and ends with the last chunk.
+        const bool lastRun = i + count == chunks;
+        const std::size_t tail = bytes - (count - 1) * sealed;
+        if (tail < kChunkTag) {
             verdict = Verdict::Differs;
             break;
         }
-        // The source gives the same bytes, and ends with the last chunk.
-        const std::size_t want = bytes - kChunkTag + (last ? 1 : 0);
-        r = read_full(ops, plainFd, source.data(), want);
+        const std::size_t plain = bytes - count * kChunkTag;
+        r = read_full(ops, plainFd, source, plain + (lastRun ? 1 : 0));
         if (r < 0)
             verdict = Verdict::Unreadable;
-        else if (std::size_t(r) != bytes - kChunkTag
-            || std::memcmp(source.data(), plain.data(), bytes - kChunkTag) != 0)
+        else if (std::size_t(r) != plain || !RunMatches(in, bytes, source, i, count, lastRun))
             verdict = Verdict::Differs;
     }
-    tessiral::kdf::wipe(plain.data(), plain.size());
-    tessiral::kdf::wipe(source.data(), source.size());
-    tessiral::kdf::wipe(in.data(), in.size());
+    workers.Wipe(0, runSealed);
+    workers.Wipe(1, runPlain);
     return verdict;
+}
+
+bool CAuthenticatedFormat::RunMatches(unsigned char* sealed, std::size_t bytes, const unsigned char* plain,
+    std::uint64_t first, std::size_t count, bool lastRun)
+{
+    const std::size_t size = m_header.ChunkSize();
+    const std::size_t stride = size + kChunkTag;
+    std::atomic<bool> matches{ true };
+    CEngineWorkers::For(m_engine).Share(
+        sealed, count, unsigned(stride), [&](unsigned char* at, std::size_t n) {
+            const std::size_t from = std::size_t(at - sealed) / stride;
+            for (std::size_t j = from; j < from + n && matches.load(std::memory_order_relaxed); ++j) {
+                const std::size_t length = std::min(stride, bytes - j * stride);
+                if (!OpenOne(sealed + j * stride, length, first + j, lastRun && j + 1 == count)
+                    || std::memcmp(sealed + j * stride, plain + j * size, length - kChunkTag) != 0)
+                    matches.store(false, std::memory_order_relaxed);
+            }
+        });
+    return matches.load();
 }

@@ -173,58 +173,94 @@ bool CChunkPipeline::Put(const unsigned char* data, std::size_t bytes)
 
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
 {
-    if (!WaitWrites())
-        return false;
     const std::uint64_t chunk = m_taken - 1;
-    const unsigned char* data = SlotOf(chunk).data;
-    if (bytes == 0 || last) {
-        const bool ok = bytes == 0 || Put(data, bytes);
+    // Nothing to write (or the last write) goes once all before it are done,
+    // so that buffers are released in order.
+    const bool atOnce = bytes == 0 || last;
+    if (!WaitWritten(atOnce ? chunk : chunk - std::min<std::uint64_t>(chunk, 1)))
+        return false;
+    if (atOnce) {
+        const bool ok = bytes == 0 || Put(SlotOf(chunk).data, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = chunk + 1;
-        m_writeFailed = !ok;
+        m_queued = m_released = chunk + 1;
+        if (!ok)
+            m_writeFailed = chunk;
         m_changed.notify_all();
         return ok;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_writing = true;
-    }
-    auto write = [this, chunk, data, bytes] {
-        bool ok = false;
-        std::exception_ptr thrown;
-        try {
-            ok = Put(data, bytes);
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_writeFailed = !ok;
-        m_writeThrown = thrown;
-        m_released = chunk + 1;
-        try {
-            StartReading(lock); // a buffer is free again
-        } catch (...) {
-            // Not now, then: the caller starts it when it takes a chunk.
-        }
-        // Last: once this is seen the pipeline may go.
-        m_writing = false;
-        m_changed.notify_all();
-    };
+    std::unique_lock<std::mutex> lock(m_mutex);
+    SlotOf(chunk).toWrite = bytes;
+    m_queued = chunk + 1;
+    if (m_writing)
+        return true; // the write job under way takes it
+    m_writing = true;
+    lock.unlock();
     try {
-        m_workers.Pool().Submit(write);
+        m_workers.Pool().Submit([this] { WriteQueued(); });
     } catch (...) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        lock.lock();
         m_writing = false;
+        m_queued = chunk;
         throw;
     }
     return true;
 }
 
-bool CChunkPipeline::WaitWrites()
+// Writes the queued chunks in order until none is left. After a failure the
+// rest are let go unwritten: the output is lost anyway.
+void CChunkPipeline::WriteQueued()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_writing; });
+    while (m_released < m_queued) {
+        const std::uint64_t chunk = m_released;
+        const unsigned char* data = SlotOf(chunk).data;
+        const std::size_t bytes = SlotOf(chunk).toWrite;
+        const bool skip = m_stopping || m_writeFailed != ~std::uint64_t(0);
+        lock.unlock();
+        bool ok = skip;
+        std::exception_ptr thrown;
+        if (!skip) {
+            try {
+                ok = Put(data, bytes);
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+        }
+        lock.lock();
+        if (!ok && m_writeFailed == ~std::uint64_t(0)) {
+            m_writeFailed = chunk;
+            m_writeThrown = thrown;
+        }
+        m_released = chunk + 1;
+        m_changed.notify_all();
+        try {
+            StartReading(lock); // a buffer is free again
+        } catch (...) {
+            // Not now, then: the caller starts it when it takes a chunk.
+        }
+    }
+    // Last: once this is seen the pipeline may go.
+    m_writing = false;
+    m_changed.notify_all();
+}
+
+bool CChunkPipeline::WaitWritten(std::uint64_t chunks)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_released >= chunks; });
+    if (m_writeFailed >= chunks)
+        return true;
     if (m_writeThrown)
         std::rethrow_exception(m_writeThrown);
-    return !m_writeFailed;
+    return false;
+}
+
+bool CChunkPipeline::WaitWrites()
+{
+    std::uint64_t queued = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        queued = m_queued;
+    }
+    return WaitWritten(queued);
 }

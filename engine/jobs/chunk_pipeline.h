@@ -1,10 +1,11 @@
 // CChunkPipeline: the chunks of one file on their way from the source to the
 // output. Reads run ahead on a worker, the cipher of a chunk is shared out
-// between the calling thread and the workers, and each chunk's write runs
-// behind the cipher of the next. The calling thread sees the chunks in file
-// order and at the same points as a plain read-cipher-write loop: it meets a
-// read's result when it takes that chunk, a write's when it queues the next
-// write, so every message and progress step comes from it, in order.
+// between the calling thread and the workers, and the writes run behind, in
+// order, on a worker, while the next chunks are read and ciphered. The
+// calling thread sees the chunks in file order and at fixed points of its
+// loop: it meets a read's result when it takes that chunk, a write's when it
+// queues the write after the next, so every message and progress step comes
+// from it, in the same order on any number of threads.
 // At most CEngineWorkers::kBuffers chunks are held, whatever the file's size.
 #pragma once
 
@@ -63,21 +64,23 @@ public:
 
     // Calls work(first, count) over `units` units `stride` bytes apart in
     // the current chunk's buffer, in pieces on all threads.
-    void Share(std::size_t units, std::size_t stride,
-        const std::function<void(std::size_t first, std::size_t count)>& work);
+    void Share(
+        std::size_t units, std::size_t stride, const std::function<void(std::size_t first, std::size_t count)>& work);
 
-    // Waits for the previous write, then writes `bytes` of the current chunk
-    // (opening with a gap: plain bytes, gathered) behind the caller's back
-    // (at once when `last`: nothing would overlap it). False when this or an
-    // earlier write failed.
+    // Queues the write of `bytes` of the current chunk (opening with a gap:
+    // plain bytes, gathered) behind the caller's back, once the write before
+    // the previous one is done (at once, after all others, when `last`:
+    // nothing would overlap it). False when that or an earlier write failed
+    // (or this one, when `last`).
     bool WriteBehind(std::size_t bytes, bool last);
-    // Waits for the write in flight; false when a write failed.
+    // Waits for every queued write; false when a write failed.
     bool WaitWrites();
 
 private:
     struct Slot {
         unsigned char* data = nullptr;
         long bytes = 0;
+        std::size_t toWrite = 0; // bytes of its queued write
         std::exception_ptr thrown;
         std::size_t used = 0; // bytes ever placed in this slot, to wipe
     };
@@ -91,6 +94,10 @@ private:
     void ReadAhead(); // a worker job
     void StartReading(std::unique_lock<std::mutex>& lock);
     void WaitRead(std::unique_lock<std::mutex>& lock, std::uint64_t chunk);
+    void WriteQueued(); // a worker job
+    // Waits until the first `chunks` chunks are written; false when one of
+    // them failed (what one threw is thrown).
+    bool WaitWritten(std::uint64_t chunks);
 
     CEngineWorkers& m_workers;
     CFileOps& m_ops;
@@ -105,11 +112,12 @@ private:
     std::condition_variable m_changed;
     std::uint64_t m_read = 0; // chunks read (or failed) so far
     std::uint64_t m_taken = 0; // chunks handed to the caller
-    std::uint64_t m_released = 0; // chunks whose buffer may be read into again
+    std::uint64_t m_queued = 0; // chunks whose write was queued (or done at once)
+    std::uint64_t m_released = 0; // chunks written (or failed): their buffers may be read into again
     bool m_sourceEnded = false; // a short, empty or failed read was seen
     bool m_reading = false; // a read-ahead job is queued or running
-    bool m_writing = false; // a write is queued or running
-    bool m_writeFailed = false;
-    std::exception_ptr m_writeThrown;
+    bool m_writing = false; // a write job is queued or running
+    std::uint64_t m_writeFailed = ~std::uint64_t(0); // the first chunk whose write failed
+    std::exception_ptr m_writeThrown; // what its write threw
     bool m_stopping = false;
 };

@@ -87,8 +87,6 @@ int DecryptData(CFileJob& job, CFileFormat& format, COutputFile& out, const char
             job.ShowFormatted(msg::kKeyCheckCaption, msg::kTampered, source, format.Problem());
             return IDEA_SOURCE_FAILED;
         }
-        if (!pipe.WaitWrites())
-            return job.WriteFailed(out);
         if (!atEnd) {
             const long next = pipe.PeekNext();
             if (next < 0)

@@ -254,8 +254,8 @@ namespace {
 
 // The pieces of a spaced layout from byte `done` of the file on, as many as
 // one call takes.
-int pieces_from(const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride,
-    std::size_t done, IoPiece* out)
+int pieces_from(const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride, std::size_t done,
+    IoPiece* out)
 {
     int count = 0;
     while (done < size && count < CFileOps::kMaxPieces) {

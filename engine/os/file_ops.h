@@ -76,7 +76,7 @@ int write_full(CFileOps& ops, int fd, const void* buffer, std::size_t size);
 // The same for `size` bytes of the file laid out in `buffer` as pieces of
 // `piece` bytes, `stride` bytes apart (the bytes between are not the file's):
 // a scattered read and a gathered write.
-long read_full_spaced(CFileOps& ops, int fd, unsigned char* buffer, std::size_t size, std::size_t piece,
-    std::size_t stride);
-int write_full_spaced(CFileOps& ops, int fd, const unsigned char* buffer, std::size_t size, std::size_t piece,
-    std::size_t stride);
+long read_full_spaced(
+    CFileOps& ops, int fd, unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride);
+int write_full_spaced(
+    CFileOps& ops, int fd, const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride);

@@ -368,15 +368,14 @@ bool CAuthenticatedFormat::RunMatches(unsigned char* sealed, std::size_t bytes, 
     const std::size_t size = m_header.ChunkSize();
     const std::size_t stride = size + kChunkTag;
     std::atomic<bool> matches{ true };
-    CEngineWorkers::For(m_engine).Share(
-        sealed, count, unsigned(stride), [&](unsigned char* at, std::size_t n) {
-            const std::size_t from = std::size_t(at - sealed) / stride;
-            for (std::size_t j = from; j < from + n && matches.load(std::memory_order_relaxed); ++j) {
-                const std::size_t length = std::min(stride, bytes - j * stride);
-                if (!OpenOne(sealed + j * stride, length, first + j, lastRun && j + 1 == count)
-                    || std::memcmp(sealed + j * stride, plain + j * size, length - kChunkTag) != 0)
-                    matches.store(false, std::memory_order_relaxed);
-            }
-        });
+    CEngineWorkers::For(m_engine).Share(sealed, count, unsigned(stride), [&](unsigned char* at, std::size_t n) {
+        const std::size_t from = std::size_t(at - sealed) / stride;
+        for (std::size_t j = from; j < from + n && matches.load(std::memory_order_relaxed); ++j) {
+            const std::size_t length = std::min(stride, bytes - j * stride);
+            if (!OpenOne(sealed + j * stride, length, first + j, lastRun && j + 1 == count)
+                || std::memcmp(sealed + j * stride, plain + j * size, length - kChunkTag) != 0)
+                matches.store(false, std::memory_order_relaxed);
+        }
+    });
     return matches.load();
 }

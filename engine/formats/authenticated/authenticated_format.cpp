@@ -321,44 +321,66 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
     if (chunks > kMaxChunks)
         return Verdict::Differs;
 
-    // Runs of a pipeline chunk's worth of sealed chunks, each read with the
-    // source's bytes for it and opened and compared on all threads, in two
-    // of the engine's chunk buffers (free once a file's loop is done).
+    // Runs of a pipeline chunk's worth of sealed chunks and the source's
+    // bytes for them, both read on workers while the run before is opened
+    // and compared on all threads, in the engine's chunk buffers (free once
+    // a file's loop is done).
     CEngineWorkers& workers = CEngineWorkers::For(m_engine);
     const std::size_t run = std::max<std::size_t>(1, workers.Chunk() / sealed);
     const std::size_t runSealed = std::size_t(std::min<std::uint64_t>(run, chunks)) * sealed;
     const std::size_t runPlain = runSealed / sealed * size + 1;
-    unsigned char* in = workers.Buffer(0, runSealed);
-    unsigned char* source = workers.Buffer(1, runPlain);
+    struct Run {
+        unsigned char* in;
+        unsigned char* source;
+        long got = 0, sourceGot = 0; // bytes read, or -errno
+    } runs[2] = { { workers.Buffer(0, runSealed), workers.Buffer(1, runPlain) },
+        { workers.Buffer(2, runSealed), workers.Buffer(3, runPlain) } };
+    // The chunks of the run from `first` on, and their sealed bytes.
+    const auto countOf = [&](std::uint64_t first) { return std::size_t(std::min<std::uint64_t>(run, chunks - first)); };
+    const auto bytesOf = [&](std::uint64_t first) {
+        return std::size_t(std::min<std::uint64_t>(countOf(first) * sealed, data - first * sealed));
+    };
+    // Whether the run's last chunk can hold a tag (else its bytes differ).
+    const auto whole = [&](std::uint64_t first) { return bytesOf(first) - (countOf(first) - 1) * sealed >= kChunkTag; };
     Verdict verdict = Verdict::Match;
-    for (std::uint64_t i = 0; i < chunks && verdict == Verdict::Match; i += run) {
-        if (control && control->stop.load()) {
-            verdict = Verdict::Stopped;
-            break;
+    {
+        CJobAhead sealedAhead(workers.Pool()), sourceAhead(workers.Pool());
+        const auto start = [&](std::uint64_t first, unsigned k) {
+            Run& r = runs[k];
+            sealedAhead.Start(
+                [&r, &ops, encryptedFd, bytes = bytesOf(first)] { r.got = read_full(ops, encryptedFd, r.in, bytes); });
+            // The source ends with the last chunk: one byte more must not come.
+            const std::size_t plain = whole(first) ? bytesOf(first) - countOf(first) * kChunkTag : 0;
+            const std::size_t want = plain + (first + countOf(first) == chunks ? 1 : 0);
+            if (whole(first))
+                sourceAhead.Start([&r, &ops, plainFd, want] { r.sourceGot = read_full(ops, plainFd, r.source, want); });
+        };
+        start(0, 0);
+        for (std::uint64_t i = 0, k = 0; i < chunks && verdict == Verdict::Match; i += run, k ^= 1) {
+            sealedAhead.Wait();
+            sourceAhead.Wait();
+            if (i + run < chunks)
+                start(i + run, unsigned(k ^ 1));
+            if (control && control->stop.load()) {
+                verdict = Verdict::Stopped;
+                break;
+            }
+            // Judged in the order of reading: the result's bytes, then the source's.
+            const Run& r = runs[k];
+            const std::size_t bytes = bytesOf(i);
+            if (r.got < 0)
+                verdict = Verdict::Unreadable;
+            else if (std::size_t(r.got) != bytes || !whole(i))
+                verdict = Verdict::Differs;
+            else if (r.sourceGot < 0)
+                verdict = Verdict::Unreadable;
+            else if (std::size_t(r.sourceGot) != bytes - countOf(i) * kChunkTag
+                || !RunMatches(r.in, bytes, r.source, i, countOf(i), i + countOf(i) == chunks))
+                verdict = Verdict::Differs;
         }
-        const std::size_t count = std::size_t(std::min<std::uint64_t>(run, chunks - i));
-        const std::size_t bytes = std::size_t(std::min<std::uint64_t>(count * sealed, data - i * sealed));
-        r = read_full(ops, encryptedFd, in, bytes);
-        if (r < 0 || std::size_t(r) != bytes) {
-            verdict = r < 0 ? Verdict::Unreadable : Verdict::Differs;
-            break;
-        }
-        // The source gives the same bytes, and ends with the last chunk.
-        const bool lastRun = i + count == chunks;
-        const std::size_t tail = bytes - (count - 1) * sealed;
-        if (tail < kChunkTag) {
-            verdict = Verdict::Differs;
-            break;
-        }
-        const std::size_t plain = bytes - count * kChunkTag;
-        r = read_full(ops, plainFd, source, plain + (lastRun ? 1 : 0));
-        if (r < 0)
-            verdict = Verdict::Unreadable;
-        else if (std::size_t(r) != plain || !RunMatches(in, bytes, source, i, count, lastRun))
-            verdict = Verdict::Differs;
-    }
-    workers.Wipe(0, runSealed);
-    workers.Wipe(1, runPlain);
+    } // a read still under way is waited for; what it gave is not needed
+    for (unsigned b = 0; b < 4; ++b)
+        workers.Wipe(b, b % 2 == 0 ? runSealed : runPlain);
     return verdict;
 }
 

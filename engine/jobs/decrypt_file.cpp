@@ -71,10 +71,8 @@ int DecryptData(CFileJob& job, CFileFormat& format, COutputFile& out, const char
             return job.ReadFailed(source);
         const std::size_t n = std::size_t(chunk.bytes);
         total += n;
-        // As when encrypting, the next read is waited for only once the
-        // source's size is reached.
         bool atEnd = n < pipe.Capacity();
-        if (!atEnd && format.MarksLast() && total >= length) {
+        if (!atEnd && format.MarksLast()) {
             const long next = pipe.PeekNext();
             if (next < 0)
                 return job.ReadFailed(source);

@@ -18,6 +18,7 @@ namespace kvntest {
 class FaultyOps final : public CFileOps {
 public:
     int failingRead = -1; // the read of this number fails with EIO
+    int endingRead = -1; // from the read of this number on, the file ends (it shrank)
     int removeError = 0;
     int renameError = 0;
     long writeBudget = -1; // bytes that may be written before ENOSPC; -1 unlimited
@@ -36,14 +37,20 @@ public:
     }
     long Read(int fd, void* buffer, std::size_t size) override
     {
-        if (!BeforeRead())
+        const int n = BeforeRead();
+        if (n == failingRead)
             return -EIO;
+        if (endingRead >= 0 && n >= endingRead)
+            return 0;
         return CFileOps::Read(fd, buffer, callLimit ? std::min(size, callLimit) : size);
     }
     long ReadPieces(int fd, const IoPiece* pieces, int count) override
     {
-        if (!BeforeRead())
+        const int n = BeforeRead();
+        if (n == failingRead)
             return -EIO;
+        if (endingRead >= 0 && n >= endingRead)
+            return 0;
         const std::vector<IoPiece> cut = Cut(pieces, count, callLimit ? callLimit : ~std::size_t(0));
         return CFileOps::ReadPieces(fd, cut.data(), int(cut.size()));
     }
@@ -94,11 +101,11 @@ public:
     }
 
 private:
-    // A read call: false when it is the one that fails.
-    bool BeforeRead()
+    // A read call: its number.
+    int BeforeRead()
     {
         maybe_throw("read");
-        return m_reads.fetch_add(1) != failingRead;
+        return m_reads.fetch_add(1);
     }
     // A write call of `size` bytes: false when the disk is full, else
     // `size` cut to what may go in this call.

@@ -378,5 +378,17 @@ TEST(AuthenticatedFormat, ShortAndFailingReadsAndWritesMidFile)
             EXPECT_NE(messages[1][0].find(readFails ? "could not be read" : "could not be written"), std::string::npos)
                 << messages[1][0];
         }
+        // The file ends early (it shrank) after its first pipeline chunk,
+        // where no read after it was waited for: the file fails as changed
+        // (decrypting: as damaged), nothing left behind.
+        kvntest::FaultyOps ops;
+        ops.endingRead = decrypting ? 2 : 1;
+        Rig r;
+        r.rig.engine.m_pFileOps = &ops;
+        EXPECT_EQ(decrypting ? r.decrypt(from, to) : r.encrypt(from, to), IDEA_SOURCE_FAILED);
+        EXPECT_NE(r.last_message().find(decrypting ? "changed or damaged" : "changed while it was being read"),
+            std::string::npos)
+            << r.last_message();
+        EXPECT_EQ(kvntest::list_dir(dir.path()), (kvntest::Names{ "p", "p.kvn" }));
     }
 }

@@ -345,15 +345,25 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
     Verdict verdict = Verdict::Match;
     {
         CJobAhead sealedAhead(workers.Pool()), sourceAhead(workers.Pool());
+        // A result of one run is read here: a small file hands nothing over.
+        const bool here = chunks <= run;
         const auto start = [&](std::uint64_t first, unsigned k) {
             Run& r = runs[k];
-            sealedAhead.Start(
-                [&r, &ops, encryptedFd, bytes = bytesOf(first)] { r.got = read_full(ops, encryptedFd, r.in, bytes); });
+            const auto readSealed
+                = [&r, &ops, encryptedFd, bytes = bytesOf(first)] { r.got = read_full(ops, encryptedFd, r.in, bytes); };
             // The source ends with the last chunk: one byte more must not come.
             const std::size_t plain = whole(first) ? bytesOf(first) - countOf(first) * kChunkTag : 0;
             const std::size_t want = plain + (first + countOf(first) == chunks ? 1 : 0);
-            if (whole(first))
-                sourceAhead.Start([&r, &ops, plainFd, want] { r.sourceGot = read_full(ops, plainFd, r.source, want); });
+            const auto readSource
+                = [&r, &ops, plainFd, want] { r.sourceGot = read_full(ops, plainFd, r.source, want); };
+            if (here)
+                readSealed();
+            else
+                sealedAhead.Start(readSealed);
+            if (whole(first) && here)
+                readSource();
+            else if (whole(first))
+                sourceAhead.Start(readSource);
         };
         start(0, 0);
         for (std::uint64_t i = 0, k = 0; i < chunks && verdict == Verdict::Match; i += run, k ^= 1) {

@@ -11,20 +11,22 @@ constexpr unsigned kBuffers = CEngineWorkers::kBuffers;
 } // namespace
 
 CChunkPipeline::CChunkPipeline(
-    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, unsigned block)
+    CEngineWorkers& workers, CFileOps& ops, int fd, COutputFile& out, std::uint64_t expected, Layout layout)
     : m_workers(workers)
     , m_ops(ops)
     , m_fd(fd)
     , m_out(out)
-    , m_block(block)
+    , m_layout(layout)
 {
-    // One block beyond what is expected, so that a file of the expected
+    // One unit beyond what is expected, so that a file of the expected
     // size ends in its first short read and needs one chunk and one buffer.
     // A chunk holds at least one unit (a format's unit may be larger than
     // the chunks tests ask for).
-    const std::uint64_t roomy = (expected / block + 1) * block;
-    const std::uint64_t chunk = std::max<std::uint64_t>(block, workers.Chunk() / block * block);
+    const unsigned unit = layout.unit;
+    const std::uint64_t roomy = (expected / unit + 1) * unit;
+    const std::uint64_t chunk = std::max<std::uint64_t>(unit, workers.Chunk() / unit * unit);
     m_capacity = std::size_t(std::min<std::uint64_t>(chunk, roomy));
+    m_bufferSize = layout.sealing ? m_capacity / unit * (unit + layout.gap) : m_capacity;
 }
 
 CChunkPipeline::~CChunkPipeline()
@@ -34,16 +36,27 @@ CChunkPipeline::~CChunkPipeline()
         m_stopping = true;
         m_changed.wait(lock, [this] { return !m_reading && !m_writing; });
     }
-    for (unsigned i = 0; i < kBuffers; ++i) {
-        // What was read, and what a format sealing in place grew it by (up
-        // to a unit; a format with an output buffer leaves the chunk as
-        // read): a small file in large units wipes little.
-        const std::size_t grown = m_slots[i].outputUsed != 0 ? 0 : m_block;
+    for (unsigned i = 0; i < kBuffers; ++i)
         if (m_slots[i].used != 0)
-            m_workers.Wipe(i, std::min(m_capacity, m_slots[i].used + grown));
-        if (m_slots[i].outputUsed != 0)
-            m_workers.Wipe(kBuffers + i, m_slots[i].outputUsed);
-    }
+            m_workers.Wipe(i, m_slots[i].used);
+}
+
+long CChunkPipeline::ReadChunk(unsigned char* data)
+{
+    if (m_layout.sealing)
+        return read_full_spaced(m_ops, m_fd, data, m_capacity, m_layout.unit, m_layout.unit + m_layout.gap);
+    return read_full(m_ops, m_fd, data, m_capacity);
+}
+
+std::size_t CChunkPipeline::Placed(long bytes) const
+{
+    if (bytes < 0)
+        return m_bufferSize;
+    if (!m_layout.sealing)
+        return std::size_t(bytes);
+    // Each unit read, with the room after it that sealing fills.
+    const std::size_t units = (std::size_t(bytes) + m_layout.unit - 1) / m_layout.unit;
+    return std::min(m_bufferSize, std::max<std::size_t>(units, 1) * (m_layout.unit + m_layout.gap));
 }
 
 void CChunkPipeline::ReadInto(std::uint64_t chunk)
@@ -52,13 +65,13 @@ void CChunkPipeline::ReadInto(std::uint64_t chunk)
     long r = -EIO;
     std::exception_ptr thrown;
     try {
-        r = read_full(m_ops, m_fd, s.data, m_capacity);
+        r = ReadChunk(s.data);
     } catch (...) {
         thrown = std::current_exception();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     s.bytes = r;
-    s.used = std::max(s.used, r < 0 ? m_capacity : std::size_t(r));
+    s.used = std::max(s.used, Placed(r));
     s.thrown = thrown;
     m_read = chunk + 1;
     if (r < 0 || std::size_t(r) < m_capacity)
@@ -115,14 +128,13 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         // worker. Its other buffers are made here too, before any worker
         // could use them, once the first chunk shows that more will come.
         lock.unlock();
-        m_slots[0].data = m_workers.Buffer(0, m_capacity);
-        m_slots[0].used = m_capacity; // until the read says how much
-        const long r = read_full(m_ops, m_fd, m_slots[0].data, m_capacity);
-        if (r >= 0)
-            m_slots[0].used = std::size_t(r);
+        m_slots[0].data = m_workers.Buffer(0, m_bufferSize);
+        m_slots[0].used = m_bufferSize; // until the read says how much
+        const long r = ReadChunk(m_slots[0].data);
+        m_slots[0].used = Placed(r);
         if (r >= 0 && std::size_t(r) == m_capacity)
             for (unsigned i = 1; i < kBuffers; ++i)
-                m_slots[i].data = m_workers.Buffer(i, m_capacity);
+                m_slots[i].data = m_workers.Buffer(i, m_bufferSize);
         lock.lock();
         m_slots[0].bytes = r;
         m_read = 1;
@@ -133,7 +145,6 @@ CChunkPipeline::Chunk CChunkPipeline::Next()
         return {}; // asked for more after the source ended
     m_taken = chunk + 1;
     Slot& s = SlotOf(chunk);
-    s.output = nullptr;
     if (s.thrown)
         std::rethrow_exception(s.thrown);
     return { s.data, s.bytes };
@@ -153,80 +164,114 @@ long CChunkPipeline::PeekNext()
 
 void CChunkPipeline::Cipher(std::size_t blocks, const std::function<void(unsigned char*, std::size_t)>& cipher)
 {
-    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_block, cipher);
+    m_workers.Share(SlotOf(m_taken - 1).data, blocks, m_layout.unit, cipher);
 }
 
 void CChunkPipeline::Share(
-    std::size_t units, std::size_t unitBytes, const std::function<void(std::size_t, std::size_t)>& work)
+    std::size_t units, std::size_t stride, const std::function<void(std::size_t, std::size_t)>& work)
 {
     unsigned char* base = SlotOf(m_taken - 1).data;
-    m_workers.Share(base, units, unsigned(unitBytes),
-        [&](unsigned char* at, std::size_t count) { work(std::size_t(at - base) / unitBytes, count); });
+    m_workers.Share(base, units, unsigned(stride),
+        [&](unsigned char* at, std::size_t count) { work(std::size_t(at - base) / stride, count); });
 }
 
-unsigned char* CChunkPipeline::Output(std::size_t size)
+bool CChunkPipeline::Put(const unsigned char* data, std::size_t bytes)
 {
-    const std::uint64_t chunk = m_taken - 1;
-    Slot& s = SlotOf(chunk);
-    s.output = m_workers.Buffer(kBuffers + unsigned(chunk % kBuffers), size);
-    s.outputUsed = std::max(s.outputUsed, size);
-    return s.output;
+    if (m_layout.sealing || m_layout.gap == 0)
+        return m_out.Write(data, bytes);
+    return m_out.WriteSpaced(data, bytes, m_layout.unit - m_layout.gap, m_layout.unit);
 }
 
 bool CChunkPipeline::WriteBehind(std::size_t bytes, bool last)
 {
-    if (!WaitWrites())
-        return false;
     const std::uint64_t chunk = m_taken - 1;
-    const unsigned char* data = SlotOf(chunk).output ? SlotOf(chunk).output : SlotOf(chunk).data;
-    if (bytes == 0 || last) {
-        const bool ok = bytes == 0 || m_out.Write(data, bytes);
+    // Nothing to write (or the last write) goes once all before it are done,
+    // so that buffers are released in order.
+    const bool atOnce = bytes == 0 || last;
+    if (!WaitWritten(atOnce ? chunk : chunk - std::min<std::uint64_t>(chunk, 1)))
+        return false;
+    if (atOnce) {
+        const bool ok = bytes == 0 || Put(SlotOf(chunk).data, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = chunk + 1;
-        m_writeFailed = !ok;
+        m_queued = m_released = chunk + 1;
+        if (!ok)
+            m_writeFailed = chunk;
         m_changed.notify_all();
         return ok;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_writing = true;
-    }
-    auto write = [this, chunk, data, bytes] {
-        bool ok = false;
-        std::exception_ptr thrown;
-        try {
-            ok = m_out.Write(data, bytes);
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_writeFailed = !ok;
-        m_writeThrown = thrown;
-        m_released = chunk + 1;
-        try {
-            StartReading(lock); // a buffer is free again
-        } catch (...) {
-            // Not now, then: the caller starts it when it takes a chunk.
-        }
-        // Last: once this is seen the pipeline may go.
-        m_writing = false;
-        m_changed.notify_all();
-    };
+    std::unique_lock<std::mutex> lock(m_mutex);
+    SlotOf(chunk).toWrite = bytes;
+    m_queued = chunk + 1;
+    if (m_writing)
+        return true; // the write job under way takes it
+    m_writing = true;
+    lock.unlock();
     try {
-        m_workers.Pool().Submit(write);
+        m_workers.Pool().Submit([this] { WriteQueued(); });
     } catch (...) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        lock.lock();
         m_writing = false;
+        m_queued = chunk;
         throw;
     }
     return true;
 }
 
-bool CChunkPipeline::WaitWrites()
+// Writes the queued chunks in order until none is left. After a failure the
+// rest are let go unwritten: the output is lost anyway.
+void CChunkPipeline::WriteQueued()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_writing; });
+    while (m_released < m_queued) {
+        const std::uint64_t chunk = m_released;
+        const unsigned char* data = SlotOf(chunk).data;
+        const std::size_t bytes = SlotOf(chunk).toWrite;
+        const bool skip = m_stopping || m_writeFailed != ~std::uint64_t(0);
+        lock.unlock();
+        bool ok = skip;
+        std::exception_ptr thrown;
+        if (!skip) {
+            try {
+                ok = Put(data, bytes);
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+        }
+        lock.lock();
+        if (!ok && m_writeFailed == ~std::uint64_t(0)) {
+            m_writeFailed = chunk;
+            m_writeThrown = thrown;
+        }
+        m_released = chunk + 1;
+        m_changed.notify_all();
+        try {
+            StartReading(lock); // a buffer is free again
+        } catch (...) {
+            // Not now, then: the caller starts it when it takes a chunk.
+        }
+    }
+    // Last: once this is seen the pipeline may go.
+    m_writing = false;
+    m_changed.notify_all();
+}
+
+bool CChunkPipeline::WaitWritten(std::uint64_t chunks)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_released >= chunks; });
+    if (m_writeFailed >= chunks)
+        return true;
     if (m_writeThrown)
         std::rethrow_exception(m_writeThrown);
-    return !m_writeFailed;
+    return false;
+}
+
+bool CChunkPipeline::WaitWrites()
+{
+    std::uint64_t queued = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        queued = m_queued;
+    }
+    return WaitWritten(queued);
 }

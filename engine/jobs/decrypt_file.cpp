@@ -60,7 +60,8 @@ int DecryptData(CFileJob& job, CFileFormat& format, COutputFile& out, const char
     const std::uint64_t length = job.Source().size;
     const std::size_t headerSize = format.HeaderSize();
     const unsigned unit = format.Unit();
-    CChunkPipeline pipe(CEngineWorkers::For(job.Engine()), job.Ops(), job.SourceFd(), out, length - headerSize, unit);
+    CChunkPipeline pipe(CEngineWorkers::For(job.Engine()), job.Ops(), job.SourceFd(), out, length - headerSize,
+        { unit, format.Gap(), false });
     std::uint64_t total = headerSize;
     for (;;) {
         if (job.StopRequested())
@@ -86,8 +87,6 @@ int DecryptData(CFileJob& job, CFileFormat& format, COutputFile& out, const char
             job.ShowFormatted(msg::kKeyCheckCaption, msg::kTampered, source, format.Problem());
             return IDEA_SOURCE_FAILED;
         }
-        if (!pipe.WaitWrites())
-            return job.WriteFailed(out);
         if (!atEnd) {
             const long next = pipe.PeekNext();
             if (next < 0)

@@ -40,7 +40,8 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
 
     // Chunks are read ahead, sealed on all threads and written behind.
     const unsigned unit = format.Unit();
-    CChunkPipeline pipe(CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, unit);
+    CChunkPipeline pipe(
+        CEngineWorkers::For(engine), job.Ops(), job.SourceFd(), out, length, { unit, format.Gap(), true });
     std::uint64_t total = 0;
     for (bool first = true;; first = false) {
         if (job.StopRequested())
@@ -54,8 +55,11 @@ int encrypt_file(CIdea& engine, CFileFormat& format, char* source, char* destina
         const std::size_t n = std::size_t(chunk.bytes);
         total += n;
         job.ProgressUnits(n / unit);
+        // While the source has more to give than was read, the chunk is not
+        // the last without waiting for the next read to say so (should the
+        // source shrink meanwhile, the size check at the end fails the file).
         bool last = n < pipe.Capacity();
-        if (!last && format.MarksLast()) {
+        if (!last && format.MarksLast() && total >= length) {
             const long next = pipe.PeekNext();
             if (next < 0)
                 return job.ReadFailed(source);

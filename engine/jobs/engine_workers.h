@@ -47,10 +47,8 @@ public:
     void Share(unsigned char* data, std::size_t blocks, unsigned blockBytes,
         const std::function<void(unsigned char* at, std::size_t count)>& cipher);
 
-    // Buffer `i` (0..kBuffers-1: chunks read; kBuffers..2*kBuffers-1: the
-    // output of formats that do not work in place) with room for at least
-    // `size` bytes. Growing it wipes and
-    // frees the smaller one.
+    // Buffer `i` (0..kBuffers-1) with room for at least `size` bytes.
+    // Growing it wipes and frees the smaller one.
     unsigned char* Buffer(unsigned i, std::size_t size);
     // Wipes the first `used` bytes of buffer `i`.
     void Wipe(unsigned i, std::size_t used);
@@ -63,5 +61,5 @@ private:
     unsigned m_threads = 0; // 0: not settled yet
     std::size_t m_chunk = kChunk;
     std::unique_ptr<CWorkerPool> m_pool;
-    std::array<ChunkBuffer, 2 * kBuffers> m_buffers;
+    std::array<ChunkBuffer, kBuffers> m_buffers;
 };

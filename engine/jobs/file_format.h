@@ -25,9 +25,17 @@ public:
     virtual ~CFileFormat() = default;
 
     // The unit data is handled in: full chunks are a multiple of it, the bar
-    // advances by it, and a sealed chunk may grow by up to one unit (unless
-    // the format seals into the pipeline's output buffer).
+    // advances by it, and a sealed chunk may grow by up to one unit (at its
+    // end, when the gap is 0).
     virtual unsigned Unit() const = 0;
+    // Room for what sealing adds to each unit, so that a format seals and
+    // opens in place (CChunkPipeline::Layout). Encrypting, the units of a
+    // chunk sit Unit() + Gap() bytes apart, and SealChunk puts each sealed
+    // unit's addition right after it (a short last unit's too), so that the
+    // chunk's sealed bytes lie end to end. Decrypting, the units are sealed
+    // ones, end to end; OpenChunk leaves the plain bytes at the start of
+    // each, and only those are written.
+    virtual unsigned Gap() const { return 0; }
     // Whether the format must know that a chunk is the file's last before it
     // seals or opens it (the loops look one chunk ahead), seals an empty
     // source as one empty last chunk, and checks the length of what it opens
@@ -46,9 +54,9 @@ public:
     // `out` (kMaxHeader bytes of room); returns its size, or 0 when it cannot
     // be made (Problem() says why, unless the batch asked to stop).
     virtual std::size_t SealHeader(unsigned char* out, std::uint64_t length) = 0;
-    // Seals the `n` bytes of the pipeline's current chunk in place (`last`:
-    // the source ends with them); returns how many bytes to write, or
-    // kChunkFailed.
+    // Seals the `n` source bytes of the pipeline's current chunk in place
+    // (`last`: the source ends with them); returns how many bytes to write,
+    // or kChunkFailed.
     virtual std::size_t SealChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) = 0;
 
     // Decrypting. How many bytes the header takes at the file's start.
@@ -65,7 +73,8 @@ public:
     virtual bool WholeData(std::uint64_t length) const = 0;
     // Opens the `n` bytes of the pipeline's current chunk in place (`last`:
     // the file ends with them, when MarksLast()); returns how many plain
-    // bytes they hold, or kChunkFailed.
+    // bytes they hold (to write, leaving out each unit's gap), or
+    // kChunkFailed.
     virtual std::size_t OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last) = 0;
     // How many of the `plain` bytes of the file's last chunk are data.
     virtual std::size_t LastPlain(std::size_t plain) const = 0;

@@ -146,3 +146,52 @@ void CWorkerPool::Split(
     if (error)
         std::rethrow_exception(error);
 }
+
+CJobAhead::~CJobAhead()
+{
+    WaitQuietly();
+}
+
+void CJobAhead::Start(std::function<void()> job)
+{
+    Wait();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_running = true;
+    }
+    auto run = [this, job = std::move(job)] {
+        std::exception_ptr thrown;
+        try {
+            job();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_thrown = thrown;
+        m_running = false;
+        m_done.notify_all();
+    };
+    try {
+        m_pool.Submit(run);
+    } catch (...) {
+        run(); // no worker to hand it to
+    }
+}
+
+void CJobAhead::WaitQuietly()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_done.wait(lock, [this] { return !m_running; });
+}
+
+void CJobAhead::Wait()
+{
+    WaitQuietly();
+    std::exception_ptr thrown;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::swap(thrown, m_thrown);
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+}

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -47,4 +48,32 @@ private:
     std::deque<Job> m_jobs;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
+};
+
+// One job run on a pool's worker while its giver goes on, until the giver
+// waits for it: a read ahead, say. Waited for when it goes.
+class CJobAhead {
+public:
+    explicit CJobAhead(CWorkerPool& pool)
+        : m_pool(pool)
+    {
+    }
+    ~CJobAhead();
+    CJobAhead(const CJobAhead&) = delete;
+    CJobAhead& operator=(const CJobAhead&) = delete;
+
+    // Waits for the job before, then runs `job` on a worker (here, when none
+    // can take it).
+    void Start(std::function<void()> job);
+    // Waits for the job; what it threw is thrown here.
+    void Wait();
+
+private:
+    void WaitQuietly();
+
+    CWorkerPool& m_pool;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_running = false;
+    std::exception_ptr m_thrown;
 };

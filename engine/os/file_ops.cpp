@@ -2,6 +2,7 @@
 // them for Windows), and the loops over them that every system shares.
 #include "engine/os/file_ops.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #if !defined(_WIN32)
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
@@ -90,6 +92,36 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
 {
     for (;;) {
         const ssize_t n = ::write(fd, buffer, size);
+        if (n >= 0)
+            return long(n);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+{
+    struct iovec io[kMaxPieces];
+    count = std::min(count, kMaxPieces);
+    for (int i = 0; i < count; ++i)
+        io[i] = { pieces[i].data, pieces[i].size };
+    for (;;) {
+        const ssize_t n = ::readv(fd, io, count);
+        if (n >= 0)
+            return long(n);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+long CFileOps::WritePieces(int fd, const IoPiece* pieces, int count)
+{
+    struct iovec io[kMaxPieces];
+    count = std::min(count, kMaxPieces);
+    for (int i = 0; i < count; ++i)
+        io[i] = { pieces[i].data, pieces[i].size };
+    for (;;) {
+        const ssize_t n = ::writev(fd, io, count);
         if (n >= 0)
             return long(n);
         if (errno != EINTR)
@@ -209,6 +241,63 @@ int write_full(CFileOps& ops, int fd, const void* buffer, std::size_t size)
     std::size_t done = 0;
     while (done < size) {
         const long n = ops.Write(fd, p + done, size - done);
+        if (n < 0)
+            return int(n);
+        if (n == 0)
+            return -ENOSPC;
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+namespace {
+
+// The pieces of a spaced layout from byte `done` of the file on, as many as
+// one call takes.
+int pieces_from(const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride, std::size_t done,
+    IoPiece* out)
+{
+    int count = 0;
+    while (done < size && count < CFileOps::kMaxPieces) {
+        const std::size_t within = done % piece;
+        const std::size_t n = std::min(piece - within, size - done);
+        out[count++] = { const_cast<unsigned char*>(buffer) + done / piece * stride + within, n };
+        done += n;
+    }
+    return count;
+}
+
+} // namespace
+
+long read_full_spaced(
+    CFileOps& ops, int fd, unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride)
+{
+    if (piece == stride || size == 0)
+        return read_full(ops, fd, buffer, size);
+    IoPiece pieces[CFileOps::kMaxPieces];
+    std::size_t done = 0;
+    while (done < size) {
+        const int count = pieces_from(buffer, size, piece, stride, done, pieces);
+        const long n = ops.ReadPieces(fd, pieces, count);
+        if (n < 0)
+            return n;
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    return long(done);
+}
+
+int write_full_spaced(
+    CFileOps& ops, int fd, const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride)
+{
+    if (piece == stride || size == 0)
+        return write_full(ops, fd, buffer, size);
+    IoPiece pieces[CFileOps::kMaxPieces];
+    std::size_t done = 0;
+    while (done < size) {
+        const int count = pieces_from(buffer, size, piece, stride, done, pieces);
+        const long n = ops.WritePieces(fd, pieces, count);
         if (n < 0)
             return int(n);
         if (n == 0)

@@ -20,8 +20,17 @@ struct FileInfo {
     long modifiedNanoseconds = 0;
 };
 
+// One piece of a scattered read or a gathered write.
+struct IoPiece {
+    unsigned char* data;
+    std::size_t size;
+};
+
 class CFileOps {
 public:
+    // The most pieces one ReadPieces or WritePieces call is given.
+    static constexpr int kMaxPieces = 64;
+
     virtual ~CFileOps() = default;
 
     // Follows a symbolic link to what it names.
@@ -34,6 +43,11 @@ public:
     virtual int Fstat(int fd, FileInfo& info);
     virtual long Read(int fd, void* buffer, std::size_t size);
     virtual long Write(int fd, const void* buffer, std::size_t size);
+    // Like Read and Write over the `count` pieces in turn, as if they were
+    // one buffer: one system call where the system has one, else a call per
+    // piece until one comes up short.
+    virtual long ReadPieces(int fd, const IoPiece* pieces, int count);
+    virtual long WritePieces(int fd, const IoPiece* pieces, int count);
     virtual int SetMode(int fd, unsigned mode);
     // Gives the file the modification time recorded in `from`.
     virtual int SetModified(int fd, const FileInfo& from);
@@ -59,3 +73,10 @@ CFileOps& default_file_ops();
 long read_full(CFileOps& ops, int fd, void* buffer, std::size_t size);
 // Writes all of it or fails with -errno (ENOSPC for a write that wrote nothing).
 int write_full(CFileOps& ops, int fd, const void* buffer, std::size_t size);
+// The same for `size` bytes of the file laid out in `buffer` as pieces of
+// `piece` bytes, `stride` bytes apart (the bytes between are not the file's):
+// a scattered read and a gathered write.
+long read_full_spaced(
+    CFileOps& ops, int fd, unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride);
+int write_full_spaced(
+    CFileOps& ops, int fd, const unsigned char* buffer, std::size_t size, std::size_t piece, std::size_t stride);

@@ -187,6 +187,37 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
     return long(n);
 }
 
+// No scattered or gathered calls on plain handles: a call per piece, until
+// one comes up short (the plain calls: a test's hooks see one call). A
+// failure after some bytes is left to the next call.
+long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+{
+    long done = 0;
+    for (int i = 0; i < count; ++i) {
+        const long n = CFileOps::Read(fd, pieces[i].data, pieces[i].size);
+        if (n < 0)
+            return done > 0 ? done : n;
+        done += n;
+        if (std::size_t(n) < pieces[i].size)
+            break;
+    }
+    return done;
+}
+
+long CFileOps::WritePieces(int fd, const IoPiece* pieces, int count)
+{
+    long done = 0;
+    for (int i = 0; i < count; ++i) {
+        const long n = CFileOps::Write(fd, pieces[i].data, pieces[i].size);
+        if (n < 0)
+            return done > 0 ? done : n;
+        done += n;
+        if (std::size_t(n) < pieces[i].size)
+            break;
+    }
+    return done;
+}
+
 // The output keeps the read-only attribute off: it has to be replaceable and
 // removable like any file the engine makes.
 int CFileOps::SetMode(int, unsigned)

@@ -69,13 +69,21 @@ bool COutputFile::Write(const void* data, std::size_t size)
 {
     if (m_error != 0 || m_fd < 0)
         return false;
-    m_error = DoWrite(data, size);
+    m_error = DoWrite(static_cast<const unsigned char*>(data), size, size, size);
     return m_error == 0;
 }
 
-int COutputFile::DoWrite(const void* data, std::size_t size)
+bool COutputFile::WriteSpaced(const unsigned char* data, std::size_t size, std::size_t piece, std::size_t stride)
 {
-    const int r = write_full(m_ops, m_fd, data, size);
+    if (m_error != 0 || m_fd < 0)
+        return false;
+    m_error = DoWrite(data, size, piece, stride);
+    return m_error == 0;
+}
+
+int COutputFile::DoWrite(const unsigned char* data, std::size_t size, std::size_t piece, std::size_t stride)
+{
+    const int r = write_full_spaced(m_ops, m_fd, data, size, piece, stride);
     if (r != 0)
         return r;
     m_written += size;

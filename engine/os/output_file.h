@@ -27,6 +27,9 @@ public:
     // write failed. One thread at a time: the file loops write from one
     // worker at a time, in order, and wait for it before they go on.
     bool Write(const void* data, std::size_t size);
+    // Writes `size` bytes laid out in pieces of `piece` bytes, `stride`
+    // bytes apart (see write_full_spaced); like Write otherwise.
+    bool WriteSpaced(const unsigned char* data, std::size_t size, std::size_t piece, std::size_t stride);
     // Give the data `source`'s modification time and close it, synced to
     // the disk first when `durable` (false: a write-out error; the output is
     // gone). Durability is needed when the output replaces a file or a
@@ -48,7 +51,7 @@ private:
     CFileOps& m_ops;
     std::string m_final;
     std::string m_temp;
-    int DoWrite(const void* data, std::size_t size);
+    int DoWrite(const unsigned char* data, std::size_t size, std::size_t piece, std::size_t stride);
 
     int m_fd = -1;
     std::uint64_t m_written = 0;

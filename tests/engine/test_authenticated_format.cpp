@@ -6,6 +6,7 @@
 #include "engine/formats/authenticated/auth_header.h"
 #include "engine/formats/authenticated/auth_keys.h"
 #include "engine/jobs/engine_workers.h"
+#include "tests/engine/faulty_ops.h"
 #include "tests/support/engine_recorders.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -285,8 +287,8 @@ TEST(AuthenticatedFormat, BatchKeyMemoryAndSaltsAreNeverSharedBetweenFiles)
 }
 
 // After a file, the chunk buffers that held its plain text hold none of it,
-// whether the format works in place (compatible) or through an output
-// buffer (authenticated), for a file in one chunk and one in several.
+// whether the format's chunks keep their size (compatible) or grow by a tag
+// after each unit (authenticated), for a file in one chunk and one in several.
 TEST(AuthenticatedFormat, ChunkBuffersKeepNoPlainTextAfterAFile)
 {
     Seam seam;
@@ -308,9 +310,7 @@ TEST(AuthenticatedFormat, ChunkBuffersKeepNoPlainTextAfterAFile)
             const unsigned used = size > kChunk ? 2 : 1;
             const std::size_t length = std::min<std::size_t>(size, kChunk);
             auto expect_no_mark = [&] {
-                for (unsigned i = 0; i < 2 * CEngineWorkers::kBuffers; ++i) {
-                    if (i % CEngineWorkers::kBuffers >= used || (i >= CEngineWorkers::kBuffers && !authenticated))
-                        continue;
+                for (unsigned i = 0; i < used; ++i) {
                     const unsigned char* at = workers.Buffer(i, length);
                     EXPECT_EQ(std::search(at, at + length, mark.begin(), mark.end()), at + length) << "buffer " << i;
                 }
@@ -321,6 +321,30 @@ TEST(AuthenticatedFormat, ChunkBuffersKeepNoPlainTextAfterAFile)
             expect_no_mark();
         }
 }
+
+// The real file system; turns over the last byte of every read of a
+// result's data read back (from its temporary file) before its source goes.
+class SpoiledReadBack final : public CFileOps {
+public:
+    int OpenRead(const char* path) override
+    {
+        const int fd = CFileOps::OpenRead(path);
+        const std::string p = path;
+        if (p.size() > 4 && p.compare(p.size() - 4, 4, ".tmp") == 0)
+            readBack = fd;
+        return fd;
+    }
+    long Read(int fd, void* buffer, std::size_t size) override
+    {
+        const long n = CFileOps::Read(fd, buffer, size);
+        if (fd == readBack && std::size_t(n) > kHeader)
+            static_cast<unsigned char*>(buffer)[n - 1] ^= 1;
+        return n;
+    }
+
+private:
+    int readBack = -1;
+};
 
 TEST(AuthenticatedFormat, ReplaceModeChecksTheResultBeforeTheSourceGoes)
 {
@@ -336,6 +360,17 @@ TEST(AuthenticatedFormat, ReplaceModeChecksTheResultBeforeTheSourceGoes)
     Rig d;
     d.rig.engine.m_bReplace = 1;
     ASSERT_EQ(d.decrypt(dir.file("p.kvn"), dir.file("p")), IDEA_DONE) << d.last_message();
+    EXPECT_EQ(kvntest::read_file(dir.file("p")), plain);
+
+    // A result whose chunks read back differently keeps the source.
+    SpoiledReadBack spoiled;
+    Rig s;
+    s.rig.engine.m_bReplace = 1;
+    s.control.verify = true;
+    s.rig.engine.m_pFileOps = &spoiled;
+    EXPECT_EQ(s.encrypt(dir.file("p"), dir.file("p.kvn")), IDEA_DEST_FAILED);
+    EXPECT_NE(s.last_message().find("check of the new file"), std::string::npos) << s.last_message();
+    EXPECT_EQ(kvntest::list_dir(dir.path()), kvntest::Names{ "p" });
     EXPECT_EQ(kvntest::read_file(dir.file("p")), plain);
 }
 
@@ -370,4 +405,64 @@ TEST(AuthenticatedFormat, DefaultStrengthRoundTripsAndStopsDuringTheDerivation)
     // under it (its threads would be left unjoined).
     while (auth::derivations_running() != 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Sealed chunks read scattered and opened ones written gathered: reads and
+// writes that move a few bytes at a time (ending inside a chunk, at its
+// edge or in its tag's room) give the same file; a read or a write failing
+// midway ends the file as on one thread, with nothing left behind.
+TEST(AuthenticatedFormat, ShortAndFailingReadsAndWritesMidFile)
+{
+    Seam seam;
+    TempDir dir;
+    const Bytes plain = kvntest::random_bytes(6 * kChunk + 5, 3);
+    const Bytes sealed = encrypt_bytes(dir, plain);
+    for (const bool decrypting : { false, true }) {
+        const std::string from = dir.file(decrypting ? "p.kvn" : "p");
+        const std::string to = dir.file(decrypting ? "back" : "out.kvn");
+        for (const std::size_t limit : { std::size_t(100), kChunk, kSealed + 3 }) {
+            SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + ", calls of " + std::to_string(limit));
+            kvntest::FaultyOps ops;
+            ops.callLimit = limit;
+            Rig r("1", kKey, 4);
+            r.rig.engine.m_pFileOps = &ops;
+            ASSERT_EQ(decrypting ? r.decrypt(from, to) : r.encrypt(from, to), IDEA_DONE) << r.last_message();
+            EXPECT_EQ(kvntest::read_file(to), decrypting ? plain : sealed);
+            std::remove(to.c_str());
+        }
+        for (const bool readFails : { true, false }) {
+            SCOPED_TRACE(std::string(decrypting ? "decrypt" : "encrypt") + (readFails ? ", read" : ", write"));
+            std::vector<std::string> messages[2];
+            int results[2] = {};
+            for (const unsigned threads : { 1u, 4u }) {
+                kvntest::FaultyOps ops;
+                ops.failingRead = readFails ? 2 : -1;
+                ops.writeBudget = readFails ? -1 : long(kHeader + 2 * kChunk + 100);
+                Rig r("1", kKey, threads);
+                r.rig.engine.m_pFileOps = &ops;
+                results[threads > 1] = decrypting ? r.decrypt(from, to) : r.encrypt(from, to);
+                for (const auto& m : r.rig.messages.messages)
+                    messages[threads > 1].push_back(m.text);
+                EXPECT_EQ(kvntest::list_dir(dir.path()), (kvntest::Names{ "p", "p.kvn" }));
+            }
+            EXPECT_EQ(results[1], results[0]);
+            EXPECT_EQ(results[1], readFails ? IDEA_SOURCE_FAILED : IDEA_DEST_FAILED);
+            EXPECT_EQ(messages[1], messages[0]);
+            ASSERT_EQ(messages[1].size(), 1u);
+            EXPECT_NE(messages[1][0].find(readFails ? "could not be read" : "could not be written"), std::string::npos)
+                << messages[1][0];
+        }
+        // The file ends early (it shrank) after its first pipeline chunk,
+        // where no read after it was waited for: the file fails as changed
+        // (decrypting: as damaged), nothing left behind.
+        kvntest::FaultyOps ops;
+        ops.endingRead = decrypting ? 2 : 1;
+        Rig r;
+        r.rig.engine.m_pFileOps = &ops;
+        EXPECT_EQ(decrypting ? r.decrypt(from, to) : r.encrypt(from, to), IDEA_SOURCE_FAILED);
+        EXPECT_NE(r.last_message().find(decrypting ? "changed or damaged" : "changed while it was being read"),
+            std::string::npos)
+            << r.last_message();
+        EXPECT_EQ(kvntest::list_dir(dir.path()), (kvntest::Names{ "p", "p.kvn" }));
+    }
 }

@@ -53,6 +53,12 @@ public:
             static_cast<unsigned char*>(buffer)[40] ^= 1;
         return n;
     }
+    long ReadPieces(int fd, const IoPiece* pieces, int count) override
+    {
+        if (reads++ == stopAtRead)
+            control->stop.store(true);
+        return CFileOps::ReadPieces(fd, pieces, count);
+    }
     int Close(int fd) override
     {
         std::lock_guard<std::mutex> lock(mutex);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 using namespace authenticated;
 namespace gcm = tessiral::gcm;
@@ -167,6 +166,9 @@ std::size_t CAuthenticatedFormat::SealHeader(unsigned char* out, std::uint64_t l
     return kHeaderSize;
 }
 
+// Each data chunk is sealed where it was read, its tag into the room the
+// pipeline left after it (right after a short last chunk's bytes), so that
+// the sealed chunks lie end to end.
 std::size_t CAuthenticatedFormat::SealChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last)
 {
     const std::size_t size = m_header.ChunkSize();
@@ -175,16 +177,16 @@ std::size_t CAuthenticatedFormat::SealChunk(CChunkPipeline& pipe, unsigned char*
         m_problem = "It grew too large for the authenticated format (at most 2^32 chunks).";
         return kChunkFailed;
     }
-    unsigned char* out = pipe.Output(n + chunks * kChunkTag);
+    const std::size_t stride = size + kChunkTag;
     const std::uint64_t base = m_nextChunk;
-    pipe.Share(chunks, size, [&](std::size_t first, std::size_t count) {
+    pipe.Share(chunks, stride, [&](std::size_t first, std::size_t count) {
         for (std::size_t i = first; i < first + count; ++i) {
             const std::size_t bytes = std::min(size, n - i * size);
             const bool isLast = last && i + 1 == chunks;
             unsigned char iv[12];
             Iv(base + i, isLast, iv);
-            unsigned char* at = out + i * (size + kChunkTag);
-            m_gcm->seal(iv, nullptr, 0, data + i * size, bytes, at, at + bytes);
+            unsigned char* at = data + i * stride;
+            m_gcm->seal(iv, nullptr, 0, at, bytes, at, at + bytes);
         }
     });
     m_nextChunk += chunks;
@@ -245,6 +247,8 @@ bool CAuthenticatedFormat::WholeData(std::uint64_t length) const
     return length >= kHeaderSize + kChunkTag;
 }
 
+// Each sealed chunk is opened where it was read; its plain bytes stay at its
+// start, and the pipeline writes them without the tags.
 std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char* data, std::size_t n, bool last)
 {
     const std::size_t size = m_header.ChunkSize();
@@ -255,23 +259,13 @@ std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*
         m_problem = "its last chunk is missing.";
         return kChunkFailed;
     }
-    unsigned char* out = pipe.Output(chunks * size);
     std::atomic<std::uint64_t> failed{ ~std::uint64_t(0) };
     pipe.Share(chunks, sealed, [&](std::size_t first, std::size_t count) {
         for (std::size_t i = first; i < first + count; ++i) {
-            const std::size_t bytes = std::min(sealed, n - i * sealed);
-            const bool isLast = last && i + 1 == chunks;
-            // A last chunk is empty only when the whole file is.
-            bool ok = bytes >= kChunkTag && (bytes > kChunkTag || (isLast && base + i == 0));
-            if (ok) {
-                unsigned char iv[12];
-                Iv(base + i, isLast, iv);
-                const std::size_t plain = bytes - kChunkTag;
-                ok = m_gcm->open(iv, nullptr, 0, data + i * sealed, plain, data + i * sealed + plain, out + i * size);
-            }
-            if (!ok) {
+            const std::uint64_t index = base + i;
+            if (!OpenOne(data + i * sealed, std::min(sealed, n - i * sealed), index, last && i + 1 == chunks)) {
                 std::uint64_t seen = failed.load();
-                while (base + i < seen && !failed.compare_exchange_weak(seen, base + i)) { }
+                while (index < seen && !failed.compare_exchange_weak(seen, index)) { }
             }
         }
     });
@@ -283,6 +277,17 @@ std::size_t CAuthenticatedFormat::OpenChunk(CChunkPipeline& pipe, unsigned char*
     }
     m_nextChunk += chunks;
     return n - chunks * kChunkTag;
+}
+
+bool CAuthenticatedFormat::OpenOne(unsigned char* at, std::size_t bytes, std::uint64_t index, bool last) const
+{
+    // A last chunk is empty only when the whole file is.
+    if (bytes < kChunkTag || (bytes == kChunkTag && !(last && index == 0)))
+        return false;
+    unsigned char iv[12];
+    Iv(index, last, iv);
+    const std::size_t plain = bytes - kChunkTag;
+    return m_gcm->open(iv, nullptr, 0, at, plain, at + plain, at);
 }
 
 CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int encryptedFd, bool encrypting)
@@ -313,39 +318,96 @@ CFileFormat::Verdict CAuthenticatedFormat::Check(CFileOps& ops, int plainFd, int
         return Verdict::Differs;
     const std::uint64_t data = info.size - kHeaderSize;
     const std::uint64_t chunks = (data + sealed - 1) / sealed;
-    std::vector<unsigned char> in(sealed), plain(size), source(size + 1);
+    if (chunks > kMaxChunks)
+        return Verdict::Differs;
+
+    // Runs of a pipeline chunk's worth of sealed chunks and the source's
+    // bytes for them, both read on workers while the run before is opened
+    // and compared on all threads, in the engine's chunk buffers (free once
+    // a file's loop is done).
+    CEngineWorkers& workers = CEngineWorkers::For(m_engine);
+    const std::size_t run = std::max<std::size_t>(1, workers.Chunk() / sealed);
+    const std::size_t runSealed = std::size_t(std::min<std::uint64_t>(run, chunks)) * sealed;
+    const std::size_t runPlain = runSealed / sealed * size + 1;
+    struct Run {
+        unsigned char* in;
+        unsigned char* source;
+        long got = 0, sourceGot = 0; // bytes read, or -errno
+    } runs[2] = { { workers.Buffer(0, runSealed), workers.Buffer(1, runPlain) },
+        { workers.Buffer(2, runSealed), workers.Buffer(3, runPlain) } };
+    // The chunks of the run from `first` on, and their sealed bytes.
+    const auto countOf = [&](std::uint64_t first) { return std::size_t(std::min<std::uint64_t>(run, chunks - first)); };
+    const auto bytesOf = [&](std::uint64_t first) {
+        return std::size_t(std::min<std::uint64_t>(countOf(first) * sealed, data - first * sealed));
+    };
+    // Whether the run's last chunk can hold a tag (else its bytes differ).
+    const auto whole = [&](std::uint64_t first) { return bytesOf(first) - (countOf(first) - 1) * sealed >= kChunkTag; };
     Verdict verdict = Verdict::Match;
-    for (std::uint64_t i = 0; i < chunks && verdict == Verdict::Match; ++i) {
-        if (control && control->stop.load()) {
-            verdict = Verdict::Stopped;
-            break;
+    {
+        CJobAhead sealedAhead(workers.Pool()), sourceAhead(workers.Pool());
+        // A result of one run is read here: a small file hands nothing over.
+        const bool here = chunks <= run;
+        const auto start = [&](std::uint64_t first, unsigned k) {
+            Run& r = runs[k];
+            const auto readSealed
+                = [&r, &ops, encryptedFd, bytes = bytesOf(first)] { r.got = read_full(ops, encryptedFd, r.in, bytes); };
+            // The source ends with the last chunk: one byte more must not come.
+            const std::size_t plain = whole(first) ? bytesOf(first) - countOf(first) * kChunkTag : 0;
+            const std::size_t want = plain + (first + countOf(first) == chunks ? 1 : 0);
+            const auto readSource
+                = [&r, &ops, plainFd, want] { r.sourceGot = read_full(ops, plainFd, r.source, want); };
+            if (here)
+                readSealed();
+            else
+                sealedAhead.Start(readSealed);
+            if (whole(first) && here)
+                readSource();
+            else if (whole(first))
+                sourceAhead.Start(readSource);
+        };
+        start(0, 0);
+        for (std::uint64_t i = 0, k = 0; i < chunks && verdict == Verdict::Match; i += run, k ^= 1) {
+            sealedAhead.Wait();
+            sourceAhead.Wait();
+            if (i + run < chunks)
+                start(i + run, unsigned(k ^ 1));
+            if (control && control->stop.load()) {
+                verdict = Verdict::Stopped;
+                break;
+            }
+            // Judged in the order of reading: the result's bytes, then the source's.
+            const Run& r = runs[k];
+            const std::size_t bytes = bytesOf(i);
+            if (r.got < 0)
+                verdict = Verdict::Unreadable;
+            else if (std::size_t(r.got) != bytes || !whole(i))
+                verdict = Verdict::Differs;
+            else if (r.sourceGot < 0)
+                verdict = Verdict::Unreadable;
+            else if (std::size_t(r.sourceGot) != bytes - countOf(i) * kChunkTag
+                || !RunMatches(r.in, bytes, r.source, i, countOf(i), i + countOf(i) == chunks))
+                verdict = Verdict::Differs;
         }
-        const std::size_t bytes = std::size_t(std::min<std::uint64_t>(sealed, data - i * sealed));
-        r = read_full(ops, encryptedFd, in.data(), bytes);
-        if (r < 0 || std::size_t(r) != bytes) {
-            verdict = r < 0 ? Verdict::Unreadable : Verdict::Differs;
-            break;
-        }
-        const bool last = i + 1 == chunks;
-        unsigned char iv[12];
-        Iv(i, last, iv);
-        if (bytes < kChunkTag || i >= kMaxChunks
-            || !m_gcm->open(
-                iv, nullptr, 0, in.data(), bytes - kChunkTag, in.data() + bytes - kChunkTag, plain.data())) {
-            verdict = Verdict::Differs;
-            break;
-        }
-        // The source gives the same bytes, and ends with the last chunk.
-        const std::size_t want = bytes - kChunkTag + (last ? 1 : 0);
-        r = read_full(ops, plainFd, source.data(), want);
-        if (r < 0)
-            verdict = Verdict::Unreadable;
-        else if (std::size_t(r) != bytes - kChunkTag
-            || std::memcmp(source.data(), plain.data(), bytes - kChunkTag) != 0)
-            verdict = Verdict::Differs;
-    }
-    tessiral::kdf::wipe(plain.data(), plain.size());
-    tessiral::kdf::wipe(source.data(), source.size());
-    tessiral::kdf::wipe(in.data(), in.size());
+    } // a read still under way is waited for; what it gave is not needed
+    for (unsigned b = 0; b < 4; ++b)
+        workers.Wipe(b, b % 2 == 0 ? runSealed : runPlain);
     return verdict;
+}
+
+bool CAuthenticatedFormat::RunMatches(unsigned char* sealed, std::size_t bytes, const unsigned char* plain,
+    std::uint64_t first, std::size_t count, bool lastRun)
+{
+    const std::size_t size = m_header.ChunkSize();
+    const std::size_t stride = size + kChunkTag;
+    std::atomic<bool> matches{ true };
+    CEngineWorkers::For(m_engine).Share(sealed, count, unsigned(stride), [&](unsigned char* at, std::size_t n) {
+        const std::size_t from = std::size_t(at - sealed) / stride;
+        for (std::size_t j = from; j < from + n && matches.load(std::memory_order_relaxed); ++j) {
+            const std::size_t length = std::min(stride, bytes - j * stride);
+            if (!OpenOne(sealed + j * stride, length, first + j, lastRun && j + 1 == count)
+                || std::memcmp(sealed + j * stride, plain + j * size, length - kChunkTag) != 0)
+                matches.store(false, std::memory_order_relaxed);
+        }
+    });
+    return matches.load();
 }

@@ -23,6 +23,7 @@ public:
     ~CAuthenticatedFormat() override;
 
     unsigned Unit() const override;
+    unsigned Gap() const override { return authenticated::kChunkTag; }
     const char* CipherName() const override { return m_row->name; }
     const char* OpenFailedCaption(bool encrypting) const override;
     bool MarksLast() const override { return true; }
@@ -48,6 +49,12 @@ private:
     // The cipher keyed with the payload key and GCM over it.
     bool StartPayload();
     void Iv(std::uint64_t index, bool last, unsigned char iv[12]) const;
+    // Opens the sealed chunk `index` of `bytes` bytes at `at` in place.
+    bool OpenOne(unsigned char* at, std::size_t bytes, std::uint64_t index, bool last) const;
+    // Checks a run of `count` sealed chunks from `first` on, `bytes` of them
+    // read into `sealed`, against the source's bytes at `plain`.
+    bool RunMatches(unsigned char* sealed, std::size_t bytes, const unsigned char* plain, std::uint64_t first,
+        std::size_t count, bool lastRun);
 
     CIdea& m_engine;
     const CipherRow& m_chosen;

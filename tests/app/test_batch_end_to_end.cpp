@@ -5,6 +5,8 @@
 #include "tests/support/engine_recorders.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/stat.h>
 
 using Bytes = std::vector<unsigned char>;
@@ -177,7 +179,7 @@ TEST(BatchWindow, EscapeStopsTheRunningBatch)
 TEST(BatchWindow, EncryptFilesInFolderTakesTheSubfoldersToo)
 {
     Window w;
-    ::mkdir(w.work.file("sub").c_str(), 0755);
+    std::filesystem::create_directory(w.work.file("sub"));
     kvntest::write_file(w.work.file("a"), Bytes(10, 'a'));
     kvntest::write_file(w.work.file("sub/b"), Bytes(10, 'b'));
     CSettingsStore::Instance().WriteString("EncryptOption", "replace", "0");

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -109,7 +110,7 @@ TEST(WindowFaults, FileNamesAreNeverMarkupAndTheResultTextTellsTheTruth)
     EXPECT_EQ(CMessageService::CreateBox(r)->textFormat(), Qt::PlainText);
     kvntest::TempDir dir;
     // A name holds no slash, so no closing tag; markup it still looks like.
-    ASSERT_EQ(::mkdir(dir.file("<b>x").c_str(), 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("<b>x")));
     kvntest::write_file(dir.file("<b>x.txt"), Bytes(1, 'x'));
     CCipherDoc doc;
     CLeftView tree(&doc, [&] { return QList<CFolderPlace>{ { "top", QString::fromStdString(dir.path()), {}, {} } }; });
@@ -208,8 +209,8 @@ TEST(WindowFaults, BatchSpeedLeavesOutTheWaitOnAMessageBox)
         workedSeconds = rate > 0 ? done / rate : 1e9;
     };
     w.press(Qt::Key_F5);
-    unsetenv("TESSIRAL_CPU");
-    unsetenv("TESSIRAL_THREADS");
+    qunsetenv("TESSIRAL_CPU");
+    qunsetenv("TESSIRAL_THREADS");
     ASSERT_TRUE(kvntest::exists(w.work.file("2.bin.kvn")));
     if (workedSeconds < 0)
         GTEST_SKIP() << "the file took under half a second of work: no speed was shown";

@@ -2,6 +2,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -68,12 +69,19 @@ Names list_dir(const std::string& path)
     return names;
 }
 
+// SplitMix64 rather than a standard engine: a standard engine's functions
+// are also compiled into Qt, and the Windows test programs link Qt
+// statically, where the linker keeps just one of the two copies.
 Bytes random_bytes(std::size_t n, unsigned seed)
 {
-    std::mt19937 gen(seed);
+    std::uint64_t state = seed;
     Bytes out(n);
-    for (auto& b : out)
-        b = static_cast<unsigned char>(gen());
+    for (auto& b : out) {
+        std::uint64_t z = (state += 0x9e3779b97f4a7c15u);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+        b = static_cast<unsigned char>(z ^ (z >> 31));
+    }
     return out;
 }
 

@@ -154,7 +154,7 @@ cp "$work/many/f0" "$work/one/f0"
 # the small files cost: both batches of both formats, encrypting and
 # decrypting, take turns, over more runs, and each keeps its shortest.
 declare -A extra shortest
-small_runs=$((2 * runs - 1))
+small_runs=$((4 * runs - 1))
 once() { # NAME DIR COMMAND...: the batch in DIR, its earlier results removed first
   local name=$1 dir=$2 t0 t1
   shift 2

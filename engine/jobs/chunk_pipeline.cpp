@@ -54,9 +54,12 @@ std::size_t CChunkPipeline::Placed(long bytes) const
         return m_bufferSize;
     if (!m_layout.sealing)
         return std::size_t(bytes);
-    // Each unit read, with the room after it that sealing fills.
-    const std::size_t units = (std::size_t(bytes) + m_layout.unit - 1) / m_layout.unit;
-    return std::min(m_bufferSize, std::max<std::size_t>(units, 1) * (m_layout.unit + m_layout.gap));
+    // Each unit read, with the room after it that sealing fills; a short
+    // last unit's (or an empty source's) addition follows its bytes.
+    const std::size_t n = std::size_t(bytes);
+    const std::size_t full = n / m_layout.unit, rest = n % m_layout.unit;
+    const std::size_t tail = rest != 0 || n == 0 ? rest + m_layout.gap : 0;
+    return std::min(m_bufferSize, full * (m_layout.unit + m_layout.gap) + tail);
 }
 
 void CChunkPipeline::ReadInto(std::uint64_t chunk)

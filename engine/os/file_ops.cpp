@@ -99,14 +99,17 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
     }
 }
 
-long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+namespace {
+
+// readv or writev over up to kMaxPieces pieces, again when a signal cut it short.
+long call_pieces(ssize_t (*call)(int, const struct iovec*, int), int fd, const IoPiece* pieces, int count)
 {
-    struct iovec io[kMaxPieces];
-    count = std::min(count, kMaxPieces);
+    struct iovec io[CFileOps::kMaxPieces];
+    count = std::min(count, CFileOps::kMaxPieces);
     for (int i = 0; i < count; ++i)
         io[i] = { pieces[i].data, pieces[i].size };
     for (;;) {
-        const ssize_t n = ::readv(fd, io, count);
+        const ssize_t n = call(fd, io, count);
         if (n >= 0)
             return long(n);
         if (errno != EINTR)
@@ -114,19 +117,16 @@ long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
     }
 }
 
+} // namespace
+
+long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+{
+    return call_pieces(::readv, fd, pieces, count);
+}
+
 long CFileOps::WritePieces(int fd, const IoPiece* pieces, int count)
 {
-    struct iovec io[kMaxPieces];
-    count = std::min(count, kMaxPieces);
-    for (int i = 0; i < count; ++i)
-        io[i] = { pieces[i].data, pieces[i].size };
-    for (;;) {
-        const ssize_t n = ::writev(fd, io, count);
-        if (n >= 0)
-            return long(n);
-        if (errno != EINTR)
-            return -errno;
-    }
+    return call_pieces(::writev, fd, pieces, count);
 }
 
 int CFileOps::SetMode(int fd, unsigned mode)

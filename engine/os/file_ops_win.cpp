@@ -190,11 +190,13 @@ long CFileOps::Write(int fd, const void* buffer, std::size_t size)
 // No scattered or gathered calls on plain handles: a call per piece, until
 // one comes up short (the plain calls: a test's hooks see one call). A
 // failure after some bytes is left to the next call.
-long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+namespace {
+
+template <class Call> long each_piece(const IoPiece* pieces, int count, Call call)
 {
     long done = 0;
     for (int i = 0; i < count; ++i) {
-        const long n = CFileOps::Read(fd, pieces[i].data, pieces[i].size);
+        const long n = call(pieces[i]);
         if (n < 0)
             return done > 0 ? done : n;
         done += n;
@@ -204,18 +206,16 @@ long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
     return done;
 }
 
+} // namespace
+
+long CFileOps::ReadPieces(int fd, const IoPiece* pieces, int count)
+{
+    return each_piece(pieces, count, [&](const IoPiece& p) { return CFileOps::Read(fd, p.data, p.size); });
+}
+
 long CFileOps::WritePieces(int fd, const IoPiece* pieces, int count)
 {
-    long done = 0;
-    for (int i = 0; i < count; ++i) {
-        const long n = CFileOps::Write(fd, pieces[i].data, pieces[i].size);
-        if (n < 0)
-            return done > 0 ? done : n;
-        done += n;
-        if (std::size_t(n) < pieces[i].size)
-            break;
-    }
-    return done;
+    return each_piece(pieces, count, [&](const IoPiece& p) { return CFileOps::Write(fd, p.data, p.size); });
 }
 
 // The output keeps the read-only attribute off: it has to be replaceable and
